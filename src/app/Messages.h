@@ -1,0 +1,51 @@
+// Every text the program shows to the user in a message box, defined once and shared by the
+// desktop programs and the command-line tool. The texts are the radio software's own and are
+// kept exactly as they stand, spelling included.
+#pragma once
+
+#include <string_view>
+
+namespace msg {
+
+// Radio link
+inline constexpr std::string_view kConnectionError = "Connection error. Please check all connections!";
+inline constexpr std::string_view kVersionTooNew = "Please use greater version PC software!";
+inline constexpr std::string_view kVersionTooOld =
+    "Please update your radio software to greater version!";
+
+// Whole-image transfer
+inline constexpr std::string_view kRangeMismatch = "Frequency range isn't match.";
+inline constexpr std::string_view kReadDone = "Read successfully!";
+inline constexpr std::string_view kWriteDone = "Write successfully!";
+inline constexpr const char* kReadErrorFmt = "Read error in address %X";   // low 16 bits
+inline constexpr const char* kWriteErrorFmt = "Write error in address %X"; // low 16 bits
+inline constexpr const char* kReadingFmt = "Reading data. Please waiting ...    %d%%";
+inline constexpr const char* kWritingFmt = "Writing data. Please waiting ...    %d%%";
+inline constexpr std::string_view kReadPrompt = "Click [OK] to read data from radio.";
+inline constexpr std::string_view kWritePrompt = "Click [OK] to write data to radio.";
+inline constexpr std::string_view kReadCaption = "Read from Radio";
+inline constexpr std::string_view kWriteCaption = "Write to Radio";
+
+// Service transfers
+inline constexpr std::string_view kEmbeddedReadError = "Error when reading Embedded Information.";
+inline constexpr std::string_view kEmbeddedWriteError = "Error when writing Embedded Information.";
+inline constexpr std::string_view kTuneReadError = "Error when reading Tune Information.";
+inline constexpr std::string_view kTuneSwitchError = "Error when writing Tune Switch.";
+inline constexpr std::string_view kTuneFreqError = "Error when writing tune frequency.";
+inline constexpr std::string_view kEmbeddedReadTitle = "Read embedded information ...";
+inline constexpr std::string_view kEmbeddedWriteTitle = "Write embedded information ...";
+inline constexpr std::string_view kProgressPrompt = "Please waiting a minute ...";
+inline constexpr std::string_view kCompleteReading = "Complete Reading.";
+inline constexpr std::string_view kCompleteWriting = "Complete Writing.";
+inline constexpr std::string_view kReadShortCaption = "Read";
+inline constexpr std::string_view kWriteShortCaption = "Write";
+
+// Tune frequency range rules
+inline constexpr std::string_view kTuneBelowRange =
+    "Frequency is out of extend minimum frequency value,\nthe value is mandatorily changed to "
+    "the normal minimum frequency.";
+inline constexpr std::string_view kTuneAboveRange =
+    "Frequency is out of extend maximum frequency value,\nthe value is mandatorily changed to "
+    "the normal maximum frequency.";
+
+} // namespace msg

@@ -1,0 +1,72 @@
+// The application object: the process-wide owner of the radio image and of the program's
+// settings. One instance lives for a run of a program (or of a test) and is reached through
+// TheApp().
+#pragma once
+
+#include "app/Notifier.h"
+#include "variants/Variant.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+// User levels read from "User Mode"/"Level". Every other value is the basic level.
+inline constexpr int kFactoryLevel = 73;
+inline constexpr int kTuneLevel = 42;
+
+class CWR7310App {
+public:
+    // Allocates the image (every byte 0xFF), takes the settings-file path (empty: the default
+    // path of the variant's program, see DefaultIniPath) and reads the frequency range.
+    // Registers itself as TheApp() until destroyed.
+    explicit CWR7310App(const CVariant& variant = XtraVariant(), std::string strIniFile = {});
+    ~CWR7310App();
+    CWR7310App(const CWR7310App&) = delete;
+    CWR7310App& operator=(const CWR7310App&) = delete;
+
+    // Reads "FreqRange"/"MinFreq" and "MaxFreq" into m_dMinFreq and m_dMaxFreq (each at most
+    // 7 characters; a missing "MaxFreq" repeats the "MinFreq" text). A variant with a fixed
+    // band takes the band instead.
+    void ReadFreqRange();
+    // Reads "User Mode"/"Level" afresh (at most 2 characters, atoi).
+    int GetUserLevel() const;
+    // Writes both limits into six range bytes (24-bit little-endian counts of 6.25 kHz) and
+    // floors the limits to whole 6.25 kHz steps.
+    void EncodeRange(double& dLow, double& dHigh, std::uint8_t* pRange6) const;
+
+    // Reports one message through the current notifier.
+    void ShowMessage(std::string_view strText, std::string_view strCaption = {},
+                     MsgIcon icon = MsgIcon::Exclamation) const;
+    void SetNotifier(INotifier* pNotifier) { m_pNotifier = pNotifier; }
+    INotifier& Notifier() const { return *m_pNotifier; }
+
+    std::span<std::uint8_t> Image() { return {m_pImage.get(), m_variant.nImageSize}; }
+    std::span<const std::uint8_t> Image() const { return {m_pImage.get(), m_variant.nImageSize}; }
+
+    const CVariant& m_variant;
+    std::string m_strHelpFile;
+    int m_nDecimalPoint = '.';
+    std::unique_ptr<std::uint8_t[]> m_pImage;
+    double m_dMinFreq = 0.0;
+    double m_dMaxFreq = 0.0;
+    int m_nComPort = 1;
+    std::string m_strIniFile;
+    // When not empty, the radio link tries this device only instead of scanning COM ports.
+    std::string m_strPortDevice;
+
+private:
+    CStderrNotifier m_defaultNotifier;
+    INotifier* m_pNotifier = &m_defaultNotifier;
+    CWR7310App* m_pPrevious = nullptr;
+};
+
+// The application object of this run.
+CWR7310App& TheApp();
+
+// Folder of the running executable (no trailing slash).
+std::string ExecutableDir();
+// The settings file of a variant's program: "<program>.ini" beside the executable when that
+// folder is writable, else in the user's configuration folder ($XDG_CONFIG_HOME/wr7310 or
+// ~/.config/wr7310).
+std::string DefaultIniPath(const CVariant& variant);

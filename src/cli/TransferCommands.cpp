@@ -1,0 +1,3 @@
+#include "cli/Commands.h"
+
+std::span<const CCliCommand> TransferCommands() { return {}; }

@@ -1,0 +1,107 @@
+// wr7310: the radio programming software's command-line tool.
+#include "app/ProfileFile.h"
+#include "app/WR7310App.h"
+#include "cli/Commands.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kUsage =
+    "usage: wr7310 [--model xtra|old] [--ini FILE] [--port N|DEVICE] [--trace] [--no-backup]\n"
+    "              COMMAND [ARGS...]\n";
+
+std::vector<const CCliCommand*> AllCommands() {
+    std::vector<const CCliCommand*> all;
+    for (auto group : {LinkCommands(), ImageCommands(), TransferCommands()})
+        for (const CCliCommand& c : group)
+            all.push_back(&c);
+    return all;
+}
+
+void PrintHelp() {
+    std::cout << kUsage << "\nOptions:\n"
+              << "  --model xtra|old  radio model (default xtra: the 2 KiB WR7310SXtra)\n"
+              << "  --ini FILE        settings file (default: the program's own)\n"
+              << "  --port N|DEVICE   COM port number to try first, or one device path only\n"
+              << "  --trace           print every frame sent and received on standard error\n"
+              << "  --no-backup       do not keep a timestamped copy of images read\n"
+              << "\nCommands:\n";
+    for (const CCliCommand* c : AllCommands())
+        std::printf("  %-28s %s\n", c->pszUsage, c->pszSummary);
+    std::cout << "\n'wr7310 COMMAND --help' describes one command.\n";
+}
+
+// --port N starts the port scan at COMn; --port DEVICE uses that device only; without it the
+// scan starts at the port remembered in the settings file, as the desktop's does.
+void ApplyPortOption(CWR7310App& app, const std::string& strPort) {
+    if (strPort.empty())
+        app.m_nComPort = profile::GetInt("COM PORT", "ComPort", 1, app.m_strIniFile);
+    else if (strPort.find_first_not_of("0123456789") == std::string::npos)
+        app.m_nComPort = std::stoi(strPort);
+    else
+        app.m_strPortDevice = strPort;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CCliOptions options;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::size_t i = 0;
+    auto needValue = [&](const std::string& strOption) -> const std::string* {
+        if (i + 1 >= args.size()) {
+            std::cerr << "wr7310: " << strOption << " needs a value\n" << kUsage;
+            return nullptr;
+        }
+        return &args[++i];
+    };
+    for (; i < args.size() && args[i].starts_with("--"); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help") {
+            PrintHelp();
+            return 0;
+        } else if (a == "--trace") {
+            options.bTrace = true;
+        } else if (a == "--no-backup") {
+            options.bNoBackup = true;
+        } else if (a == "--model" || a == "--ini" || a == "--port") {
+            const std::string* pValue = needValue(a);
+            if (!pValue)
+                return 2;
+            (a == "--model" ? options.strModel : a == "--ini" ? options.strIniFile
+                                                                : options.strPort) = *pValue;
+        } else {
+            std::cerr << "wr7310: unknown option " << a << '\n' << kUsage;
+            return 2;
+        }
+    }
+    if (i >= args.size()) {
+        std::cerr << kUsage << "'wr7310 --help' lists the commands.\n";
+        return 2;
+    }
+    const CVariant* pVariant = FindVariant(options.strModel);
+    if (!pVariant) {
+        std::cerr << "wr7310: unknown model '" << options.strModel << "' (xtra or old)\n";
+        return 2;
+    }
+    const std::string strCommand = args[i];
+    std::vector<std::string> commandArgs(args.begin() + static_cast<long>(i) + 1, args.end());
+    for (const CCliCommand* c : AllCommands()) {
+        if (strCommand != c->pszName)
+            continue;
+        if (!commandArgs.empty() && commandArgs[0] == "--help") {
+            std::cout << "usage: wr7310 [OPTIONS] " << c->pszUsage << "\n\n" << c->pszHelp;
+            return 0;
+        }
+        CWR7310App app(*pVariant, options.strIniFile);
+        ApplyPortOption(app, options.strPort);
+        CCliContext ctx{app, options};
+        return c->fn(ctx, commandArgs);
+    }
+    std::cerr << "wr7310: unknown command '" << strCommand << "'; 'wr7310 --help' lists them\n";
+    return 2;
+}

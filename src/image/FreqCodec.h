@@ -1,0 +1,27 @@
+// Frequencies in MHz against the radio's stored form: a 24-bit little-endian step count with
+// a 2-bit step code (0: 6.25 kHz, 1: 10 kHz, 2 and 3: 12.5 kHz). The encoder clamps to the
+// application's working range (m_dMinFreq..m_dMaxFreq) and snaps to a raster.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+inline constexpr int kStdFreqCount = 99;
+// StdFreqTable[n] is standard frequency number n (1..99) in MHz; index 0 is unused.
+extern const double StdFreqTable[kStdFreqCount + 1];
+
+// dValue = (lo + 256 mid + 65536 hi) times the step of nStepCode (only its low two bits count).
+void DecodeFrequency(double& dValue, std::uint8_t nHi, std::uint8_t nMid, std::uint8_t nLo,
+                     int nStepCode);
+// Clamps dValue to the working range, picks the step (12.5, then 10, then 6.25 kHz; off every
+// raster: rounded down to 12.5 kHz) and writes the count bytes and the step code. dValue is
+// updated to what was stored.
+void EncodeFrequency(double& dValue, std::uint8_t& nHi, std::uint8_t& nMid, std::uint8_t& nLo,
+                     std::uint8_t& nStepCode);
+// The low limit (bLow) or high limit of six range bytes, in MHz.
+double DecodeRangeLimit(const std::uint8_t* pRange6, bool bLow);
+// True when dFreq is within 1e-8 MHz of standard frequency number n.
+bool IsStandardFrequency(double dFreq, int n);
+
+// "%.5f" of a frequency, as every edit, grid cell and listing shows it.
+std::string FormatFrequency(double dValue);

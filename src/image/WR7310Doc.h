@@ -1,0 +1,70 @@
+// The program's single document: a working copy of the image fields the editor and the
+// service screens use, the radio file, new-document defaults, the COM port number and the
+// radio link of the service transfers.
+#pragma once
+
+#include "link/RadioComm.h"
+#include "variants/Variant.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+class CWR7310App;
+class IProgress;
+
+// What the document needs from a view of it; the desktop form implements it, tests fake it.
+class IDocView {
+public:
+    virtual ~IDocView() = default;
+    // Finish an open in-place grid edit, committing it.
+    virtual void EndCellEdit() = 0;
+    // Write the form's controls into the document.
+    virtual void StoreControls() = 0;
+};
+
+class CWR7310Doc {
+public:
+    explicit CWR7310Doc(CWR7310App& app);
+
+    // --- working copy ---
+    // Laid out like the image and addressed by image address; only the variant's
+    // docSyncRanges (and the document-only bytes) are meaningful.
+    std::span<std::uint8_t> Data() { return m_data; }
+    std::span<const std::uint8_t> Data() const { return m_data; }
+
+    void SyncDocToImage();
+    void SyncImageToDoc();
+    void CommitViewEdits();
+
+    // --- document life cycle ---
+    bool OnNewDocument();
+    bool OnOpenDocument(const std::string& strPath);
+    bool OnSaveDocument(const std::string& strPath);
+
+    void AddView(IDocView* pView);
+    void RemoveView(IDocView* pView);
+
+    // --- change tracking (the desktop asks before discarding unsaved edits) ---
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool bModified = true) { m_bModified = bModified; }
+
+    // --- service transfers: 1 on success, -1 after the failure was reported ---
+    int ReadEmbeddedInfo(IProgress& progress);
+    int WriteEmbeddedInfo(IProgress& progress);
+    int ReadTuneInfo();
+    int WriteTuneSwitch(bool bOpen);
+    int WriteTuneFrequency();
+    bool SetTuneSwitchBit(bool bOpen);
+
+    CWR7310App& m_app;
+    const CVariant& m_variant;
+    int m_nComPort = 1;
+    CRadioComm m_comm;
+
+private:
+    std::vector<std::uint8_t> m_data;
+    std::vector<IDocView*> m_views;
+    bool m_bModified = false;
+};

@@ -1,0 +1,61 @@
+// The radio's programming protocol on a serial port: port scan, handshake, block read and
+// write, firmware version gate and end of transfer.
+#pragma once
+
+#include "link/SerialPort.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+class CWR7310App;
+
+namespace radio {
+inline constexpr std::uint8_t kEntrySequence[4] = {0x5A, 0xC3, 0x17, 0x8E};
+inline constexpr std::uint8_t kAckByte = 0x99;
+inline constexpr std::uint8_t kReadOpcode = 0x52;  // "R"
+inline constexpr std::uint8_t kWriteOpcode = 0x57; // "W"
+inline constexpr int kBlockLength = 8;
+inline constexpr std::uint32_t kBaudRate = 9600;
+inline constexpr std::uint8_t kDataBits = 8;
+inline constexpr std::uint8_t kParityOdd = 1;
+inline constexpr std::uint8_t kOneStopBit = 0;
+inline constexpr std::uint32_t kReplyDeadlineMs = 1000;
+inline constexpr int kCommandPauseMs = 5;
+inline constexpr int kOpenSettleMs = 50;
+inline constexpr int kMaxComPort = 16;
+} // namespace radio
+
+class CRadioComm : public CSerialPort {
+public:
+    // Every frame sent (bSent true) and every reply received, for --trace.
+    using TraceFn = std::function<void(bool bSent, std::span<const std::uint8_t> bytes)>;
+
+    // Uses the application object of this run unless one is given.
+    explicit CRadioComm(CWR7310App* pApp = nullptr);
+    ~CRadioComm() override;
+
+    bool Exchange(const std::uint8_t* pCommand, std::size_t nCommandLength, std::uint8_t* pReply,
+                  std::size_t nReplyLength);
+    bool Handshake();
+    bool ReadBlock(std::uint16_t nAddr, int nLength, std::uint8_t* pDest);
+    bool WriteBlock(std::uint16_t nAddr, int nLength, const std::uint8_t* pSource);
+    bool EndTransfer();
+    // The port number when the radio answered on COMn (port left open), else 0.
+    int TryPort(int nPort, std::uint32_t nBaudRate, std::uint8_t nDataBits, std::uint8_t nParity,
+                std::uint8_t nStopBits, std::uint32_t nDeadlineMs);
+    int ScanPorts(std::uint32_t nBaudRate, std::uint8_t nDataBits, std::uint8_t nParity,
+                  std::uint8_t nStopBits, std::uint32_t nDeadlineMs);
+    // Finds the radio and stores the port in the application's m_nComPort (0 when none).
+    int Connect();
+    // -1, 0 or +1: the version text's first 4 characters compared with strExpected.
+    int ReadFirmwareVersion(std::string& strVersion, const std::string& strExpected);
+    bool CheckFirmwareVersion();
+
+    void SetTrace(TraceFn fnTrace) { m_fnTrace = std::move(fnTrace); }
+
+private:
+    CWR7310App* m_pApp;
+    TraceFn m_fnTrace;
+};

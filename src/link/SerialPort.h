@@ -1,0 +1,42 @@
+// One serial port in the radio's fixed line format, and the three primitives the programming
+// protocol is built on: discard pending input, write a command, read an exact number of reply
+// bytes within a deadline.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class CSerialPort {
+public:
+    CSerialPort() = default;
+    virtual ~CSerialPort();
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    // Opens the device exclusively for reading and writing and raises DTR.
+    bool Open(const std::string& strDevice);
+    // True when the port is closed afterwards (or was never open).
+    bool Close();
+    bool IsOpen() const { return m_hPort >= 0; }
+    // Parity code 0 none, 1 odd, 2 even; stop-bits code 0 one, 2 two. Software flow control
+    // is switched off; every other setting keeps the value the driver had.
+    bool SetCommParams(std::uint32_t nBaudRate, std::uint8_t nDataBits, std::uint8_t nParity,
+                       std::uint8_t nStopBits);
+    // Deadline of Read in milliseconds; 0 waits without limit.
+    bool SetReadTimeout(std::uint32_t nMilliseconds);
+    // Clears pending line errors and discards what has been received. Always 0.
+    int ClearInput();
+    // Bytes written; 0 when the write failed.
+    std::size_t Write(const std::uint8_t* pData, std::size_t nLength);
+    // Waits until n bytes are queued (then reads them), a line error is seen (returns 0) or
+    // the deadline passes (returns what has arrived).
+    std::size_t Read(std::uint8_t* pBuffer, std::size_t nWanted);
+
+    const std::string& PortName() const { return m_strPort; }
+
+protected:
+    int m_hPort = -1; // file descriptor; -1 while closed
+    std::string m_strPort;
+    std::uint32_t m_nReadTimeout = 0;
+};

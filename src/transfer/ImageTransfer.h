@@ -1,0 +1,70 @@
+// The whole-image transfer: connect, version gate and (for a write) the range pre-check on the
+// caller's thread, then the block loop on a worker thread. The worker reports each of its six
+// messages synchronously: it waits until the receiver has handled the message.
+#pragma once
+
+#include "link/RadioComm.h"
+
+#include <functional>
+#include <thread>
+
+class CWR7310App;
+
+enum class TransferMode { Read = 0, Write = 1 };
+
+// The six messages of the worker, numbered as the desktop has always numbered them.
+enum class TransferMsg {
+    Reading = 1134,    // lParam: percent, after each block read
+    Writing = 1135,    // lParam: percent, after each block written
+    ReadDone = 1136,   // after the last block and the end-of-transfer exchange
+    WriteDone = 1137,  // likewise
+    ReadError = 1138,  // lParam: address of the failed block
+    WriteError = 1139, // lParam: address of the failed block
+};
+
+// Delivers one message to the receiver and returns once it has been handled. Called on the
+// worker thread; the desktop marshals it to the dialog's thread with a blocking call.
+using TransferSink = std::function<void(TransferMsg msg, long lParam)>;
+
+enum class StartResult {
+    NoRadio,         // Connect found no radio; its message was shown, the port is closed
+    VersionRejected, // the version gate failed; its message was shown, the port is closed
+    RangeMismatch,   // "Frequency range isn't match." was shown, the port is closed
+    Started,         // the worker runs and will deliver its messages to the sink
+};
+
+class CImageTransfer {
+public:
+    CImageTransfer(CWR7310App& app, TransferMode mode);
+    // Waits for the worker, then closes the port.
+    ~CImageTransfer();
+    CImageTransfer(const CImageTransfer&) = delete;
+    CImageTransfer& operator=(const CImageTransfer&) = delete;
+
+    // On the caller's thread: Connect, CheckFirmwareVersion, the range pre-check of a write,
+    // then the worker. A read fills a scratch buffer and replaces the application's image only
+    // after the last block arrived.
+    StartResult Start(TransferSink sink);
+    // Waits until the worker has finished (after its final message was handled).
+    void Join();
+
+    // The text of a transfer message as the dialog shows it ("Reading data. ...", the error
+    // texts with the address, the done texts).
+    static std::string MessageText(TransferMsg msg, long lParam);
+
+    TransferMode m_nMode;
+    CRadioComm m_comm;
+
+private:
+    void ReadThreadProc(TransferSink sink);
+    void WriteThreadProc(TransferSink sink);
+    bool RangeCheck();
+
+    CWR7310App& m_app;
+    std::thread m_worker;
+};
+
+// Runs a transfer to its end on the calling thread: the worker's messages are handled here,
+// one by one, by fnHandle (which may show them). Returns true on the done message, false on a
+// failure or when the transfer did not start. For the command-line tool and tests.
+bool RunTransfer(CImageTransfer& transfer, const std::function<void(TransferMsg, long)>& fnHandle);
