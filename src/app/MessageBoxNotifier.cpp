@@ -8,10 +8,10 @@ void CMessageBoxNotifier::ShowMessage(std::string_view strText, std::string_view
     QMessageBox box(m_pParent);
     box.setText(QString::fromLocal8Bit(strText.data(), static_cast<qsizetype>(strText.size())));
     // A box without a caption carries the application's name, as message boxes always have.
-    box.setWindowTitle(strCaption.empty() ? QApplication::applicationName()
-                                          : QString::fromLocal8Bit(strCaption.data(),
-                                                                   static_cast<qsizetype>(
-                                                                       strCaption.size())));
+    box.setWindowTitle(
+        strCaption.empty()
+            ? QApplication::applicationName()
+            : QString::fromLocal8Bit(strCaption.data(), static_cast<qsizetype>(strCaption.size())));
     switch (icon) {
     case MsgIcon::Information:
         box.setIcon(QMessageBox::Information);

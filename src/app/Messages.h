@@ -8,7 +8,8 @@
 namespace msg {
 
 // Radio link
-inline constexpr std::string_view kConnectionError = "Connection error. Please check all connections!";
+inline constexpr std::string_view kConnectionError =
+    "Connection error. Please check all connections!";
 inline constexpr std::string_view kVersionTooNew = "Please use greater version PC software!";
 inline constexpr std::string_view kVersionTooOld =
     "Please update your radio software to greater version!";

@@ -1,3 +1,5 @@
 #include "cli/Commands.h"
 
-std::span<const CCliCommand> LinkCommands() { return {}; }
+std::span<const CCliCommand> LinkCommands() {
+    return {};
+}

@@ -72,8 +72,9 @@ int main(int argc, char** argv) {
             const std::string* pValue = needValue(a);
             if (!pValue)
                 return 2;
-            (a == "--model" ? options.strModel : a == "--ini" ? options.strIniFile
-                                                                : options.strPort) = *pValue;
+            (a == "--model" ? options.strModel
+             : a == "--ini" ? options.strIniFile
+                            : options.strPort) = *pValue;
         } else {
             std::cerr << "wr7310: unknown option " << a << '\n' << kUsage;
             return 2;

@@ -53,9 +53,21 @@ public:
     int ReadFirmwareVersion(std::string& strVersion, const std::string& strExpected);
     bool CheckFirmwareVersion();
 
+    // Opens one device and shakes hands, as TryPort does for COMn. True: open, in programming
+    // mode.
+    bool TryDevice(const std::string& strDevice, std::uint32_t nBaudRate, std::uint8_t nDataBits,
+                   std::uint8_t nParity, std::uint8_t nStopBits, std::uint32_t nDeadlineMs);
+
     void SetTrace(TraceFn fnTrace) { m_fnTrace = std::move(fnTrace); }
+    // Called with every COM port number TryPort tries and the device it maps to.
+    void SetPortObserver(std::function<void(int nPort, const std::string& strDevice)> fn) {
+        m_fnPortTried = std::move(fn);
+    }
 
 private:
+    CWR7310App& App() const;
+
     CWR7310App* m_pApp;
     TraceFn m_fnTrace;
+    std::function<void(int, const std::string&)> m_fnPortTried;
 };

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "link/WakeEvent.h"
+
 class CSerialPort {
 public:
     CSerialPort() = default;
@@ -35,8 +37,22 @@ public:
 
     const std::string& PortName() const { return m_strPort; }
 
+    // Test seam: behaves as if the driver had reported a line error (framing, parity,
+    // overrun, break). A Read waiting now or later returns 0 at once, until ClearInput.
+    // Safe to call from another thread.
+    void InjectLineError();
+
 protected:
     int m_hPort = -1; // file descriptor; -1 while closed
     std::string m_strPort;
     std::uint32_t m_nReadTimeout = 0;
+
+private:
+    std::size_t QueuedBytes() const;
+    void ResetLineErrors();
+    bool LineErrorSeen();
+
+    CWakeEvent m_errorEvent;
+    bool m_bHasCounters = false; // the driver keeps line-error counters
+    std::uint64_t m_nErrorCount = 0;
 };

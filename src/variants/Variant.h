@@ -49,8 +49,9 @@ struct CChannelLayout {
 
 // The "Feature Switch" check boxes. Switches a model lacks are empty.
 struct CFeatureSwitches {
-    CBitField menuEnable;     // master of VOX, Button Beep, Call Tone, Comm Range Alarm, Manual TX Power
-    bool bMenuEnableStored;   // false: shown from the image but never stored (older model)
+    CBitField
+        menuEnable; // master of VOX, Button Beep, Call Tone, Comm Range Alarm, Manual TX Power
+    bool bMenuEnableStored; // false: shown from the image but never stored (older model)
     CBitField vox;
     CBitField buttonBeep;
     CBitField callTone;
@@ -68,14 +69,14 @@ struct CFeatureSwitches {
 
 // The "Feature Setting" lists.
 struct CFeatureSettings {
-    std::uint16_t nVoxLevel = 0;     // whole byte, 0 = "OFF", 1..5
-    CBitField buttonBeepOn;          // 0 "OFF", 1 "ON"
+    std::uint16_t nVoxLevel = 0;      // whole byte, 0 = "OFF", 1..5
+    CBitField buttonBeepOn;           // 0 "OFF", 1 "ON"
     std::uint16_t nCallToneLevel = 0; // whole byte, 0 = "OFF", 1..5
-    CBitField rangeAlarmOn;          // 0 "OFF", 1 "ON"
-    CBitField txPowerHigh;           // 0 "Low", 1 "High"
-    std::uint16_t nTotSetting = 0;   // whole byte, 0 "OFF", 1 "1 Minute", 2 "5 Minute"
-    CBitField revertLastStop;        // 0 "Current CH", 1 "Last Stop CH"
-    std::uint16_t nSquelchLevel = 0; // whole byte, 1..4 (list index + 1)
+    CBitField rangeAlarmOn;           // 0 "OFF", 1 "ON"
+    CBitField txPowerHigh;            // 0 "Low", 1 "High"
+    std::uint16_t nTotSetting = 0;    // whole byte, 0 "OFF", 1 "1 Minute", 2 "5 Minute"
+    CBitField revertLastStop;         // 0 "Current CH", 1 "Last Stop CH"
+    std::uint16_t nSquelchLevel = 0;  // whole byte, 1..4 (list index + 1)
 };
 
 // One block of the tune-information read: the block at nAddr is read whole and nCopyLength
@@ -100,17 +101,17 @@ struct CDefaultBytes {
 
 struct CVariant {
     // --- identity and texts ---
-    std::string_view strModel;        // "WR7310SXtra": window title, status pane, file type
-    std::string_view strAppTitle;     // idle text and application title
-    std::string_view strAboutCaption; // "About WR7310SXtra"
-    std::string_view strAboutVersion; // "Version 1.02.03"
-    std::string_view strFileExt;      // ".wr73"
-    std::string_view strFileFilter;   // "(*.wr73)"
-    std::string_view strRegistryKey;  // key under which the recent-file list lives
-    std::string_view strSignature;    // radio file signature text
+    std::string_view strModel;           // "WR7310SXtra": window title, status pane, file type
+    std::string_view strAppTitle;        // idle text and application title
+    std::string_view strAboutCaption;    // "About WR7310SXtra"
+    std::string_view strAboutVersion;    // "Version 1.02.03"
+    std::string_view strFileExt;         // ".wr73"
+    std::string_view strFileFilter;      // "(*.wr73)"
+    std::string_view strRegistryKey;     // key under which the recent-file list lives
+    std::string_view strSignature;       // radio file signature text
     std::string_view strExpectedVersion; // firmware version the program expects ("1.02")
-    std::string_view strHelpFile;     // "WR7310S.chm"
-    std::string_view strCliName;      // "xtra" or "old": the command-line --model value
+    std::string_view strHelpFile;        // "WR7310S.chm"
+    std::string_view strCliName;         // "xtra" or "old": the command-line --model value
 
     // --- image layout ---
     std::uint16_t nImageSize = 0;
@@ -119,25 +120,25 @@ struct CVariant {
     std::uint16_t nCurrentChannel = 0; // the radio's selected channel
     CFeatureSwitches switches;
     CFeatureSettings settings;
-    CBitField keyTuneSwitch;           // cleared on every store of the form
+    CBitField keyTuneSwitch; // cleared on every store of the form
     CAddrRange modelName;
     CAddrRange serialNumber;
-    CAddrRange rangeBytes;             // low limit (3 bytes) then high limit (3 bytes)
-    CAddrRange localOscillator;        // 16-bit kHz value
-    CRecordTable freqTable;            // frequency records of 8 bytes
+    CAddrRange rangeBytes;      // low limit (3 bytes) then high limit (3 bytes)
+    CAddrRange localOscillator; // 16-bit kHz value
+    CRecordTable freqTable;     // frequency records of 8 bytes
     CAddrRange firmwareVersion;
-    CAddrRange tuneFrequency;          // 3-byte count and the step-code byte
+    CAddrRange tuneFrequency; // 3-byte count and the step-code byte
     CAddrRange embeddedInfo;
 
     // --- what the document holds and what the transfers move ---
-    std::vector<CAddrRange> docSyncRanges; // copied by SyncDocToImage / SyncImageToDoc
-    std::vector<CWriteBlock> writePlan;    // whole-image write, in order
-    int nWriteProgressDivisor = 1;         // progress after block k is (100 * k) / divisor
+    std::vector<CAddrRange> docSyncRanges;       // copied by SyncDocToImage / SyncImageToDoc
+    std::vector<CWriteBlock> writePlan;          // whole-image write, in order
+    int nWriteProgressDivisor = 1;               // progress after block k is (100 * k) / divisor
     std::optional<std::uint16_t> rangeCheckAddr; // 6 bytes read before a write, if any
     std::vector<CTuneReadBlock> tuneReadPlan;
 
     // --- working range ---
-    bool bRangeFromSettings = true;  // false: the fixed band below
+    bool bRangeFromSettings = true; // false: the fixed band below
     double dFixedMinFreq = 0.0;
     double dFixedMaxFreq = 0.0;
 
@@ -146,7 +147,8 @@ struct CVariant {
     std::vector<CAddrRange> fileZeroRanges; // written as zeros, skipped when a file is read
 
     // --- new document ---
-    std::vector<CDefaultBytes> newDocBytes; // fixed bytes, applied after the working copy is cleared
+    std::vector<CDefaultBytes>
+        newDocBytes; // fixed bytes, applied after the working copy is cleared
     std::vector<std::uint8_t> defaultFreqNumbers; // channels 1.. get these frequency numbers
     int nDefaultScanChannels = 8;                 // channels 1..n get ScanAdd
 

@@ -1,5 +1,5 @@
-#include "TempDir.h"
 #include "app/ProfileFile.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 

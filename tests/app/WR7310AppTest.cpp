@@ -1,5 +1,5 @@
-#include "TempDir.h"
 #include "app/WR7310App.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 

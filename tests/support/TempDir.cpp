@@ -36,5 +36,6 @@ std::vector<std::uint8_t> ReadBinaryFile(const std::string& strPath) {
 
 void WriteBinaryFile(const std::string& strPath, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }

@@ -1,10 +1,10 @@
 // A fresh folder for one test, removed with everything in it when the test ends.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
-#include <cstdint>
 
 class CTempDir {
 public:

@@ -29,8 +29,7 @@ TEST(WritePlan, OlderRadioSendsSeventyFourBlocks) {
     const CVariant& v = OldVariant();
     EXPECT_EQ(v.writePlan.size(), 74u);
     for (std::uint16_t a = 0; a < v.nImageSize; ++a) {
-        const bool bSkipped = (a >= 0x080 && a < 0x100) || (a >= 0x10E && a < 0x140) ||
-                              a >= 0x300;
+        const bool bSkipped = (a >= 0x080 && a < 0x100) || (a >= 0x10E && a < 0x140) || a >= 0x300;
         ASSERT_EQ(BytesSent(v, a), bSkipped ? 0 : 1) << std::hex << a;
     }
 }

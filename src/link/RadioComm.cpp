@@ -1,0 +1,151 @@
+#include "link/RadioComm.h"
+
+#include "app/Messages.h"
+#include "app/WR7310App.h"
+#include "link/PortNames.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace {
+
+void SleepMs(int nMs) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(nMs));
+}
+
+} // namespace
+
+CRadioComm::CRadioComm(CWR7310App* pApp) : m_pApp(pApp) {}
+
+CRadioComm::~CRadioComm() = default;
+
+CWR7310App& CRadioComm::App() const {
+    return m_pApp ? *m_pApp : TheApp();
+}
+
+bool CRadioComm::Exchange(const std::uint8_t* pCommand, std::size_t nCommandLength,
+                          std::uint8_t* pReply, std::size_t nReplyLength) {
+    ClearInput();
+    SleepMs(radio::kCommandPauseMs);
+    Write(pCommand, nCommandLength);
+    if (m_fnTrace)
+        m_fnTrace(true, {pCommand, nCommandLength});
+    const std::size_t nGot = Read(pReply, nReplyLength);
+    if (m_fnTrace)
+        m_fnTrace(false, {pReply, nGot});
+    return nGot == nReplyLength;
+}
+
+bool CRadioComm::Handshake() {
+    std::uint8_t reply = 0;
+    return Exchange(radio::kEntrySequence, sizeof radio::kEntrySequence, &reply, 1) &&
+           reply == radio::kAckByte;
+}
+
+bool CRadioComm::ReadBlock(std::uint16_t nAddr, int nLength, std::uint8_t* pDest) {
+    const std::uint8_t command[4] = {radio::kReadOpcode, static_cast<std::uint8_t>(nAddr >> 8),
+                                     static_cast<std::uint8_t>(nAddr & 0xFF),
+                                     static_cast<std::uint8_t>(nLength & 0xFF)};
+    std::uint8_t reply[4 + 255] = {};
+    const auto nReply = static_cast<std::size_t>(4 + (nLength & 0xFF));
+    if (!Exchange(command, sizeof command, reply, nReply))
+        return false;
+    // The first four bytes of the reply echo the command; the radio's echo is not examined.
+    std::copy_n(reply + 4, nReply - 4, pDest);
+    return true;
+}
+
+bool CRadioComm::WriteBlock(std::uint16_t nAddr, int nLength, const std::uint8_t* pSource) {
+    std::vector<std::uint8_t> command = {radio::kWriteOpcode, static_cast<std::uint8_t>(nAddr >> 8),
+                                         static_cast<std::uint8_t>(nAddr & 0xFF),
+                                         static_cast<std::uint8_t>(nLength & 0xFF)};
+    command.insert(command.end(), pSource, pSource + (nLength & 0xFF));
+    std::uint8_t reply = 0;
+    return Exchange(command.data(), command.size(), &reply, 1) && reply == radio::kAckByte;
+}
+
+bool CRadioComm::EndTransfer() {
+    const std::uint8_t command = radio::kAckByte;
+    std::uint8_t reply = 0;
+    return Exchange(&command, 1, &reply, 1) && reply == radio::kAckByte;
+}
+
+bool CRadioComm::TryDevice(const std::string& strDevice, std::uint32_t nBaudRate,
+                           std::uint8_t nDataBits, std::uint8_t nParity, std::uint8_t nStopBits,
+                           std::uint32_t nDeadlineMs) {
+    if (strDevice.empty() || !Open(strDevice))
+        return false;
+    SetCommParams(nBaudRate, nDataBits, nParity, nStopBits);
+    SetReadTimeout(nDeadlineMs);
+    ClearInput();
+    SleepMs(radio::kOpenSettleMs);
+    if (Handshake())
+        return true; // the port stays open, the radio is in programming mode
+    Close();
+    return false;
+}
+
+int CRadioComm::TryPort(int nPort, std::uint32_t nBaudRate, std::uint8_t nDataBits,
+                        std::uint8_t nParity, std::uint8_t nStopBits, std::uint32_t nDeadlineMs) {
+    const std::string strDevice = ComPortDevice(nPort, App().m_strIniFile);
+    if (m_fnPortTried)
+        m_fnPortTried(nPort, strDevice);
+    return TryDevice(strDevice, nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs) ? nPort : 0;
+}
+
+int CRadioComm::ScanPorts(std::uint32_t nBaudRate, std::uint8_t nDataBits, std::uint8_t nParity,
+                          std::uint8_t nStopBits, std::uint32_t nDeadlineMs) {
+    CWR7310App& app = App();
+    if (!app.m_strPortDevice.empty()) {
+        // One device named by the user: that device only. It keeps the current port number,
+        // or counts as COM1 when there is none.
+        if (TryDevice(app.m_strPortDevice, nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs))
+            return std::max(app.m_nComPort, 1);
+    } else {
+        if (int n = TryPort(app.m_nComPort, nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs))
+            return n;
+        for (int nPort = 1; nPort <= radio::kMaxComPort; ++nPort)
+            if (TryPort(nPort, nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs))
+                return nPort;
+    }
+    app.ShowMessage(msg::kConnectionError);
+    return 0;
+}
+
+int CRadioComm::Connect() {
+    const int nPort = ScanPorts(radio::kBaudRate, radio::kDataBits, radio::kParityOdd,
+                                radio::kOneStopBit, radio::kReplyDeadlineMs);
+    App().m_nComPort = nPort;
+    return nPort;
+}
+
+int CRadioComm::ReadFirmwareVersion(std::string& strVersion, const std::string& strExpected) {
+    strVersion.clear();
+    std::uint8_t buffer[17] = {};
+    const std::uint16_t nAddr = App().m_variant.firmwareVersion.nStart;
+    if (ReadBlock(nAddr, 8, buffer))
+        ReadBlock(static_cast<std::uint16_t>(nAddr + 8), 8, buffer + 8);
+    strVersion = reinterpret_cast<const char*>(buffer); // up to the first zero, at most 16
+    // The first four characters (all of them when shorter), compared byte-wise as unsigned.
+    const int r = strVersion.substr(0, 4).compare(strExpected);
+    return r < 0 ? -1 : r > 0 ? 1 : 0;
+}
+
+bool CRadioComm::CheckFirmwareVersion() {
+    CWR7310App& app = App();
+    if (app.GetUserLevel() == kFactoryLevel)
+        return true;
+    std::string strVersion;
+    switch (ReadFirmwareVersion(strVersion, std::string(app.m_variant.strExpectedVersion))) {
+    case 0:
+        return true;
+    case 1:
+        app.ShowMessage(msg::kVersionTooNew);
+        return false;
+    default:
+        app.ShowMessage(msg::kVersionTooOld);
+        return false;
+    }
+}
