@@ -1,0 +1,27 @@
+#include "cli/CliSupport.h"
+
+#include "cli/Commands.h"
+#include "link/RadioComm.h"
+
+#include <cstdio>
+#include <iostream>
+
+void AttachTrace(CRadioComm& comm, const CCliOptions& options) {
+    if (!options.bTrace)
+        return;
+    comm.SetTrace([](bool bSent, std::span<const std::uint8_t> bytes) {
+        std::cerr << (bSent ? "> " : "< ") << HexBytes(bytes) << '\n';
+    });
+}
+
+std::string HexBytes(std::span<const std::uint8_t> bytes) {
+    std::string text;
+    char pair[4];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(pair, sizeof pair, "%02X", b);
+        if (!text.empty())
+            text += ' ';
+        text += pair;
+    }
+    return text;
+}
