@@ -33,12 +33,12 @@ int Usage(const char* pszUsage) {
     return kExitUsage;
 }
 
-// After a failed connection (Connect leaves the current port at 0), say what may be in the way.
-void ReportConnectionTrouble(const CWR7310App& app) {
+// After a failed connection (Connect leaves the current port at 0), name the ports that exist
+// but could not be opened for lack of permission, and the group that would grant access.
+void ReportConnectionTrouble(const CWR7310App& app, const CRadioComm& comm) {
     if (app.m_nComPort != 0)
         return;
-    const std::string strHint = ConnectionHint(app.m_strIniFile, app.m_strPortDevice);
-    if (!strHint.empty())
+    for (const std::string& strHint : comm.PermissionHints())
         std::cerr << strHint << '\n';
 }
 
@@ -84,7 +84,7 @@ bool RunImageTransfer(CCliContext& ctx, TransferMode mode) {
         &start);
     progress.End();
     if (start == StartResult::NoRadio)
-        ReportConnectionTrouble(ctx.app);
+        ReportConnectionTrouble(ctx.app, transfer.m_comm);
     return bOk;
 }
 
@@ -176,7 +176,7 @@ void PrintTuneInfo(const CWR7310Doc& doc) {
 // range bytes, as it does after a whole-image read.
 bool ReadTune(CCliContext& ctx, CWR7310Doc& doc) {
     if (doc.ReadTuneInfo() != 1) {
-        ReportConnectionTrouble(ctx.app);
+        ReportConnectionTrouble(ctx.app, doc.m_comm);
         return false;
     }
     SetWorkingRangeFromImage(ctx.app, doc.Data());
@@ -216,7 +216,7 @@ int CmdTune(CCliContext& ctx, const std::vector<std::string>& args) {
     }
     if (strSub == "switch" && args.size() == 2 && (args[1] == "open" || args[1] == "close")) {
         if (doc.WriteTuneSwitch(args[1] == "open") != 1) {
-            ReportConnectionTrouble(ctx.app);
+            ReportConnectionTrouble(ctx.app, doc.m_comm);
             return kExitFailed;
         }
         ctx.app.ShowMessage(msg::kCompleteWriting, msg::kWriteCaption, MsgIcon::Information);
@@ -239,7 +239,7 @@ int CmdTune(CCliContext& ctx, const std::vector<std::string>& args) {
         field::SetBit(data, v.keyTuneSwitch, false);
         std::cerr << "Tune frequency: " << FormatFrequency(dValue) << " MHz\n";
         if (doc.WriteTuneFrequency() != 1) {
-            ReportConnectionTrouble(ctx.app);
+            ReportConnectionTrouble(ctx.app, doc.m_comm);
             return kExitFailed;
         }
         ctx.app.ShowMessage(msg::kCompleteWriting, msg::kWriteCaption, MsgIcon::Information);
@@ -261,7 +261,7 @@ int CmdEmbedded(CCliContext& ctx, const std::vector<std::string>& args) {
         if (!ParseOutputOption({args.begin() + 1, args.end()}, strOut))
             return Usage(pszUsage);
         if (doc.ReadEmbeddedInfo(progress) != 1) {
-            ReportConnectionTrouble(ctx.app);
+            ReportConnectionTrouble(ctx.app, doc.m_comm);
             return kExitFailed;
         }
         ctx.app.ShowMessage(msg::kCompleteReading, msg::kReadShortCaption, MsgIcon::Information);
@@ -297,7 +297,7 @@ int CmdEmbedded(CCliContext& ctx, const std::vector<std::string>& args) {
         }
         field::SetText(doc.Data(), area, strText);
         if (doc.WriteEmbeddedInfo(progress) != 1) {
-            ReportConnectionTrouble(ctx.app);
+            ReportConnectionTrouble(ctx.app, doc.m_comm);
             return kExitFailed;
         }
         ctx.app.ShowMessage(msg::kCompleteWriting, msg::kWriteShortCaption, MsgIcon::Information);
