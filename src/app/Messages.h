@@ -59,4 +59,12 @@ inline constexpr std::string_view kTuneAboveRange =
     "Frequency is out of extend maximum frequency value,\nthe value is mandatorily changed to "
     "the normal maximum frequency.";
 
+// Radio files (printf formats: the path, then the figures or the system's reason)
+inline constexpr const char* kFileTooShortFmt =
+    "Cannot open \"%s\": it holds %zu bytes, but a radio file holds %zu bytes. Nothing was "
+    "changed.";
+inline constexpr const char* kFileReadErrorFmt = "Cannot open \"%s\": %s. Nothing was changed.";
+inline constexpr const char* kFileSaveErrorFmt =
+    "Cannot save \"%s\": %s. Any earlier file of that name is unchanged.";
+
 } // namespace msg
