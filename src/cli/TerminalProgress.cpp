@@ -58,7 +58,7 @@ std::string CTerminalProgress::BarLine(std::string_view strTitle, int nPos, int 
     line += " [";
     line.append(static_cast<std::size_t>(nFilled), '#');
     line.append(static_cast<std::size_t>(kBarWidth - nFilled), ' ');
-    char tail[8];
+    char tail[24];
     std::snprintf(tail, sizeof tail, "] %3d%%", nPercent);
     return line + tail;
 }

@@ -1,6 +1,6 @@
 #include "transfer/Backup.h"
-#include "variants/Variant.h"
 #include "TempDir.h"
+#include "variants/Variant.h"
 
 #include <gtest/gtest.h>
 

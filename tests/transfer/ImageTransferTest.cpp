@@ -1,6 +1,6 @@
 // Whole-image read and write against the simulated radio over a pseudo-terminal.
-#include "TransferFixture.h"
 #include "transfer/ImageTransfer.h"
+#include "TransferFixture.h"
 
 #include <algorithm>
 #include <atomic>
@@ -11,7 +11,7 @@ namespace {
 using Msg = std::pair<TransferMsg, long>;
 
 // Runs the transfer to its end and returns every message in the order it arrived.
-std::vector<Msg> Run(CImageTransfer& transfer, bool& bOk, StartResult* pStart = nullptr) {
+std::vector<Msg> RunAll(CImageTransfer& transfer, bool& bOk, StartResult* pStart = nullptr) {
     std::vector<Msg> msgs;
     bOk = RunTransfer(
         transfer, [&](TransferMsg m, long l) { msgs.emplace_back(m, l); }, pStart);
@@ -27,8 +27,9 @@ std::vector<long> ProgressOf(const std::vector<Msg>& msgs, TransferMsg kind) {
 }
 
 bool InWritePlan(std::size_t a) {
-    return std::any_of(XtraVariant().writePlan.begin(), XtraVariant().writePlan.end(),
-                       [a](const CWriteBlock& b) { return a >= b.nAddr && a < b.nAddr + b.nLength; });
+    return std::any_of(
+        XtraVariant().writePlan.begin(), XtraVariant().writePlan.end(),
+        [a](const CWriteBlock& b) { return a >= b.nAddr && a < b.nAddr + b.nLength; });
 }
 
 // ---- read ----
@@ -40,7 +41,7 @@ TEST_F(TransferTest, FullReadGivesExactlyTheRadiosMemory) {
     StartRadio(o);
     CImageTransfer transfer(*m_pApp, TransferMode::Read);
     bool bOk = false;
-    const auto msgs = Run(transfer, bOk);
+    const auto msgs = RunAll(transfer, bOk);
     ASSERT_TRUE(bOk);
     const auto image = m_pApp->Image();
     EXPECT_TRUE(std::equal(image.begin(), image.end(), o.image.begin(), o.image.end()));
@@ -59,7 +60,7 @@ TEST_F(TransferTest, ReadReportsProgressAfterEveryBlockThenDone) {
     StartRadio();
     CImageTransfer transfer(*m_pApp, TransferMode::Read);
     bool bOk = false;
-    const auto msgs = Run(transfer, bOk);
+    const auto msgs = RunAll(transfer, bOk);
     ASSERT_TRUE(bOk);
     const auto progress = ProgressOf(msgs, TransferMsg::Reading);
     ASSERT_EQ(progress.size(), 256u);
@@ -103,7 +104,7 @@ TEST_F(TransferTest, FailedReadLeavesTheImageUntouched) {
     std::fill(m_pApp->Image().begin(), m_pApp->Image().end(), std::uint8_t{0x5A});
     CImageTransfer transfer(*m_pApp, TransferMode::Read);
     bool bOk = true;
-    const auto msgs = Run(transfer, bOk);
+    const auto msgs = RunAll(transfer, bOk);
     EXPECT_FALSE(bOk);
     const auto progress = ProgressOf(msgs, TransferMsg::Reading);
     ASSERT_EQ(progress.size(), 128u);
@@ -125,7 +126,7 @@ TEST_F(TransferTest, NoRadioMeansNoWorker) {
     CImageTransfer transfer(*m_pApp, TransferMode::Read);
     bool bOk = true;
     StartResult start = StartResult::Started;
-    const auto msgs = Run(transfer, bOk, &start);
+    const auto msgs = RunAll(transfer, bOk, &start);
     EXPECT_FALSE(bOk);
     EXPECT_EQ(start, StartResult::NoRadio);
     EXPECT_TRUE(msgs.empty());
@@ -142,7 +143,7 @@ TEST_F(TransferTest, VersionGateStopsBeforeAnyBlock) {
     CImageTransfer transfer(*m_pApp, TransferMode::Write);
     bool bOk = true;
     StartResult start = StartResult::Started;
-    Run(transfer, bOk, &start);
+    RunAll(transfer, bOk, &start);
     EXPECT_EQ(start, StartResult::VersionRejected);
     EXPECT_FALSE(transfer.m_comm.IsOpen());
     EXPECT_EQ(m_notes.Texts(), std::vector<std::string>{"Please use greater version PC software!"});
@@ -161,7 +162,7 @@ TEST_F(TransferTest, FullWriteChangesExactlyTheBytesOfThePlan) {
 
     CImageTransfer transfer(*m_pApp, TransferMode::Write);
     bool bOk = false;
-    const auto msgs = Run(transfer, bOk);
+    const auto msgs = RunAll(transfer, bOk);
     ASSERT_TRUE(bOk) << ::testing::PrintToString(m_notes.Texts());
     EXPECT_TRUE(m_notes.Texts().empty());
 
@@ -192,9 +193,9 @@ TEST_F(TransferTest, FullWriteChangesExactlyTheBytesOfThePlan) {
         ASSERT_EQ((f[1] << 8) | f[2], b.nAddr);
         ASSERT_EQ(f[3], b.nLength);
     }
-    EXPECT_EQ(frames[2 + 100], Bytes({0x57, 0x03, 0x20, 6, program[0x320], program[0x321],
-                                      program[0x322], program[0x323], program[0x324],
-                                      program[0x325]}));
+    EXPECT_EQ(frames[2 + 100],
+              Bytes({0x57, 0x03, 0x20, 6, program[0x320], program[0x321], program[0x322],
+                     program[0x323], program[0x324], program[0x325]}));
     EXPECT_EQ(frames.back(), EndFrame());
 }
 
@@ -205,7 +206,7 @@ TEST_F(TransferTest, WriteFailingAtTheShortBlockSendsNoEndByte) {
     StartRadio(o);
     CImageTransfer transfer(*m_pApp, TransferMode::Write);
     bool bOk = true;
-    const auto msgs = Run(transfer, bOk);
+    const auto msgs = RunAll(transfer, bOk);
     EXPECT_FALSE(bOk);
     ASSERT_EQ(msgs.back(), Msg(TransferMsg::WriteError, 0x320));
     EXPECT_EQ(CImageTransfer::MessageText(msgs.back().first, msgs.back().second),
@@ -214,8 +215,8 @@ TEST_F(TransferTest, WriteFailingAtTheShortBlockSendsNoEndByte) {
     const auto frames = m_pRadio->Frames();
     EXPECT_EQ(frames.back()[0], 0x57);
     EXPECT_EQ((frames.back()[1] << 8) | frames.back()[2], 0x320);
-    EXPECT_TRUE(std::none_of(frames.begin(), frames.end(),
-                             [](const auto& f) { return f == EndFrame(); }));
+    EXPECT_TRUE(
+        std::none_of(frames.begin(), frames.end(), [](const auto& f) { return f == EndFrame(); }));
 }
 
 // ---- range pre-check ----
@@ -223,8 +224,7 @@ TEST_F(TransferTest, WriteFailingAtTheShortBlockSendsNoEndByte) {
 class RangeCheckTest : public TransferTest {
 protected:
     // Runs a write with the given program limits against a radio of 400..470 MHz.
-    StartResult WriteWithRange(const char* pszMin, const char* pszMax,
-                               CRadioSimOptions o = {}) {
+    StartResult WriteWithRange(const char* pszMin, const char* pszMax, CRadioSimOptions o = {}) {
         MakeApp(0, pszMin, pszMax);
         o.image = RandomRadioMemory(4);
         StartRadio(o);
@@ -232,7 +232,7 @@ protected:
         CImageTransfer transfer(*m_pApp, TransferMode::Write);
         bool bOk = false;
         StartResult start = StartResult::Started;
-        m_msgs = Run(transfer, bOk, &start);
+        m_msgs = RunAll(transfer, bOk, &start);
         m_bPortOpenAfter = transfer.m_comm.IsOpen();
         return start;
     }

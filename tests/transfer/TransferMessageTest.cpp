@@ -1,7 +1,7 @@
 // Texts of the transfer messages and the terminal's progress bar.
+#include "TempDir.h"
 #include "cli/TerminalProgress.h"
 #include "transfer/ImageTransfer.h"
-#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST(TerminalProgress, BarFillsWithThePercentage) {
     EXPECT_EQ(CTerminalProgress::BarLine("Read", 50, 100),
               "Read [###############               ]  50%");
     EXPECT_EQ(CTerminalProgress::BarLine("Embedded", 120, 128),
-              "Embedded [############################  ]  93%");
+              "Embedded [###########################   ]  93%");
     // Beyond the range the bar stops at its end.
     EXPECT_EQ(CTerminalProgress::BarLine("X", 200, 128), "X [##############################] 100%");
 }
