@@ -1,0 +1,258 @@
+// The built command-line tool against the simulated radio on a pseudo-terminal.
+#include "TransferFixture.h"
+#include "image/FreqCodec.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CCliResult {
+    int nStatus = -1;
+    std::string strOut;
+    std::string strErr;
+};
+
+class CliTransferTest : public TransferTest {
+protected:
+    void SetUp() override {
+        // Backups go to this test's own folder.
+        setenv("XDG_DATA_HOME", m_dir.File("data").c_str(), 1);
+        m_strBackups = m_dir.File("data/wr7310/backups");
+    }
+
+    void StartRadioWith(std::vector<std::uint8_t> memory, CRadioSimOptions o = {}) {
+        o.image = std::move(memory);
+        m_memory = o.image;
+        StartRadio(o);
+        WriteTextFile(m_strIni, "[FreqRange]\nMinFreq=400\nMaxFreq=470\n");
+    }
+
+    CCliResult Cli(const std::string& strArgs) {
+        const std::string strOut = m_dir.File("stdout"), strErr = m_dir.File("stderr");
+        const std::string strCommand = std::string(WR7310_CLI_PATH) + " --ini '" + m_strIni +
+                                       "' --port '" + m_pRadio->DevicePath() + "' " + strArgs +
+                                       " >'" + strOut + "' 2>'" + strErr + "' </dev/null";
+        CCliResult r;
+        const int nRaw = std::system(strCommand.c_str());
+        r.nStatus = WIFEXITED(nRaw) ? WEXITSTATUS(nRaw) : -1;
+        r.strOut = ReadTextFile(strOut);
+        r.strErr = ReadTextFile(strErr);
+        return r;
+    }
+
+    std::vector<std::string> Backups() const {
+        std::vector<std::string> files;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(m_strBackups, ec))
+            files.push_back(e.path().string());
+        return files;
+    }
+
+    static std::vector<std::uint8_t> RadioFile(const std::vector<std::uint8_t>& image) {
+        std::vector<std::uint8_t> file(128, 0);
+        const std::string strSig = "This is PC Programe for WR7310SXtra. [070327]";
+        std::copy(strSig.begin(), strSig.end(), file.begin());
+        file.insert(file.end(), image.begin(), image.end());
+        return file;
+    }
+
+    std::vector<std::uint8_t> m_memory;
+    std::string m_strBackups;
+};
+
+TEST_F(CliTransferTest, ReadSavesTheRadioFileAndKeepsABackup) {
+    auto memory = RandomRadioMemory(11);
+    memory[0x324] |= 0x80; // the key tune switch is open in the radio
+    StartRadioWith(memory);
+    const std::string strFile = m_dir.File("radio.wr73");
+    const CCliResult r = Cli("read -o '" + strFile + "'");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_NE(r.strErr.find("Read successfully!"), std::string::npos) << r.strErr;
+    EXPECT_EQ(r.strErr.find('\r'), std::string::npos); // no progress bar off a terminal
+
+    // The saved file is what the desktop's Save writes: the tune switch bit cleared.
+    auto saved = memory;
+    saved[0x324] &= 0x7F;
+    EXPECT_EQ(ReadBinaryFile(strFile), RadioFile(saved));
+    // The backup is the radio's memory exactly as read.
+    const auto backups = Backups();
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(ReadBinaryFile(backups[0]), RadioFile(memory));
+    EXPECT_NE(r.strErr.find(backups[0]), std::string::npos);
+}
+
+TEST_F(CliTransferTest, NoBackupKeepsNone) {
+    StartRadioWith(RandomRadioMemory(12));
+    const CCliResult r = Cli("--no-backup read -o '" + m_dir.File("r.wr73") + "'");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_TRUE(Backups().empty());
+}
+
+TEST_F(CliTransferTest, FailedReadWritesNoFileAndNoBackup) {
+    CRadioSimOptions o;
+    o.stopAt = 0x400;
+    StartRadioWith(RandomRadioMemory(13), o);
+    const std::string strFile = m_dir.File("radio.wr73");
+    const CCliResult r = Cli("read -o '" + strFile + "'");
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_NE(r.strErr.find("Read error in address 400"), std::string::npos) << r.strErr;
+    EXPECT_FALSE(fs::exists(strFile));
+    EXPECT_TRUE(Backups().empty());
+}
+
+TEST_F(CliTransferTest, WriteSendsTheFileWithTheTuneSwitchClosed) {
+    StartRadioWith(RandomRadioMemory(14));
+    auto image = RandomRadioMemory(15); // range bytes 400..470, the radio's own
+    image[0x324] |= 0x80;
+    const std::string strFile = m_dir.File("prog.wr73");
+    WriteBinaryFile(strFile, RadioFile(image));
+    // The settings file's range is narrower; the file's range bytes decide.
+    WriteTextFile(m_strIni, "[FreqRange]\nMinFreq=450\nMaxFreq=451\n");
+    const CCliResult r = Cli("write '" + strFile + "'");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_NE(r.strErr.find("Write successfully!"), std::string::npos);
+    const auto after = m_pRadio->Memory();
+    for (const CWriteBlock& b : XtraVariant().writePlan)
+        for (int i = 0; i < b.nLength; ++i) {
+            const std::size_t a = b.nAddr + i;
+            ASSERT_EQ(after[a], a == 0x324 ? (image[a] & 0x7F) : image[a]) << std::hex << a;
+        }
+    EXPECT_TRUE(std::equal(after.begin() + 0x668, after.end(), m_memory.begin() + 0x668));
+}
+
+TEST_F(CliTransferTest, WriteOfAWiderRangeIsRefused) {
+    StartRadioWith(RandomRadioMemory(16));
+    auto image = RandomRadioMemory(17);
+    // Low limit 399.99375 MHz (count 63999), one step below the radio's.
+    image[0x348] = 0xFF;
+    image[0x349] = 0xF9;
+    image[0x34A] = 0x00;
+    const std::string strFile = m_dir.File("prog.wr73");
+    WriteBinaryFile(strFile, RadioFile(image));
+    const CCliResult r = Cli("write '" + strFile + "'");
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_NE(r.strErr.find("Frequency range isn't match."), std::string::npos) << r.strErr;
+    EXPECT_EQ(m_pRadio->Memory(), m_memory);
+}
+
+TEST_F(CliTransferTest, InfoShowsTheRadioInformationTexts) {
+    auto memory = RandomRadioMemory(18);
+    std::fill_n(memory.begin() + 0x328, 32, std::uint8_t{0});
+    const std::string strModel = "MT-7310-LONGMODELNAME", strSerial = "SN-0042";
+    std::copy_n(strModel.begin(), 16, memory.begin() + 0x328); // full: no terminator
+    std::copy(strSerial.begin(), strSerial.end(), memory.begin() + 0x338);
+    const std::string strVersion = "1.02.05-beta";
+    std::fill_n(memory.begin() + 0x668, 16, std::uint8_t{0});
+    std::copy(strVersion.begin(), strVersion.end(), memory.begin() + 0x668);
+    memory[0x34E] = 0x98; // 21400 kHz
+    memory[0x34F] = 0x53;
+    StartRadioWith(memory);
+    const CCliResult r = Cli("--no-backup info");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "Frequency Range:   400.00000 - 470.00000 MHz\n"
+                        "Model:             MT-7310-LONGMODE\n"
+                        "Serial:            SN-0042\n"
+                        "Verion:            1.02.05\n"
+                        "Local Oscillator:  21.40 MHz\n");
+}
+
+TEST_F(CliTransferTest, TuneFrequencyBelowTheRadiosRangeIsRaisedToItsLimit) {
+    StartRadioWith(RandomRadioMemory(19));
+    const CCliResult r = Cli("tune frequency 390");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_NE(r.strErr.find("Frequency is out of extend minimum frequency value,\nthe value is "
+                            "mandatorily changed to the normal minimum frequency."),
+              std::string::npos)
+        << r.strErr;
+    // 400 MHz on the 12.5 kHz raster: count 32000, code 2.
+    const auto after = m_pRadio->Memory();
+    EXPECT_EQ(std::vector<std::uint8_t>(after.begin() + 0x678, after.begin() + 0x67C),
+              Bytes({0x00, 0x7D, 0x00, 0x02}));
+    EXPECT_EQ(after[0x324], m_memory[0x324] & 0x7F);
+}
+
+TEST_F(CliTransferTest, TuneFrequencyAboveIsLoweredAndOffRasterIsSnapped) {
+    StartRadioWith(RandomRadioMemory(20));
+    CCliResult r = Cli("tune frequency 480");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_NE(r.strErr.find("Frequency is out of extend maximum frequency value"),
+              std::string::npos);
+    r = Cli("tune frequency 462.551");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strErr.find("Frequency is out of"), std::string::npos);
+    EXPECT_NE(r.strErr.find("462.55000"), std::string::npos);
+    const auto after = m_pRadio->Memory();
+    EXPECT_EQ(std::vector<std::uint8_t>(after.begin() + 0x678, after.begin() + 0x67C),
+              Bytes({0x8C, 0x90, 0x00, 0x02})); // count 37004
+}
+
+TEST_F(CliTransferTest, TuneSwitchAndTuneRead) {
+    auto memory = RandomRadioMemory(21);
+    memory[0x324] = 0x05;
+    StartRadioWith(memory);
+    ASSERT_EQ(Cli("tune switch open").nStatus, 0);
+    EXPECT_EQ(m_pRadio->Memory()[0x324], 0x85);
+    const CCliResult r = Cli("tune read");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_NE(r.strOut.find("Key Tune Switch:      Open\n"), std::string::npos) << r.strOut;
+    EXPECT_NE(r.strOut.find("Frequency range:      400.00000 - 470.00000MHz\n"), std::string::npos);
+    ASSERT_EQ(Cli("tune switch close").nStatus, 0);
+    EXPECT_EQ(m_pRadio->Memory()[0x324], 0x05);
+    EXPECT_EQ(Cli("tune switch half").nStatus, 2);
+}
+
+TEST_F(CliTransferTest, EmbeddedInformationRoundTrip) {
+    StartRadioWith(RandomRadioMemory(22));
+    const std::string strText = "Site 4 repeater\nowner: radio club\n";
+    const std::string strIn = m_dir.File("in.txt"), strOut = m_dir.File("out.txt");
+    WriteTextFile(strIn, strText);
+    ASSERT_EQ(Cli("embedded write '" + strIn + "'").nStatus, 0);
+    const auto after = m_pRadio->Memory();
+    EXPECT_EQ(std::string(after.begin() + 0x780, after.begin() + 0x780 + strText.size()), strText);
+    EXPECT_TRUE(std::all_of(after.begin() + 0x780 + static_cast<long>(strText.size()), after.end(),
+                            [](std::uint8_t b) { return b == 0; }));
+    ASSERT_EQ(Cli("embedded read -o '" + strOut + "'").nStatus, 0);
+    EXPECT_EQ(ReadTextFile(strOut), strText);
+    const CCliResult r = Cli("embedded read");
+    EXPECT_EQ(r.strOut, strText);
+}
+
+TEST_F(CliTransferTest, EmbeddedTextOver128BytesIsRefusedBeforeConnecting) {
+    StartRadioWith(RandomRadioMemory(23));
+    const std::string strIn = m_dir.File("in.txt");
+    WriteTextFile(strIn, std::string(128, 'a'));
+    EXPECT_EQ(Cli("embedded write '" + strIn + "'").nStatus, 0);
+    WriteTextFile(strIn, std::string(129, 'b'));
+    const CCliResult r = Cli("embedded write '" + strIn + "'");
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_NE(r.strErr.find("at most 128 bytes"), std::string::npos) << r.strErr;
+    const auto after = m_pRadio->Memory();
+    EXPECT_EQ(std::string(after.begin() + 0x780, after.end()), std::string(128, 'a'));
+}
+
+TEST_F(CliTransferTest, TraceShowsEveryFrame) {
+    StartRadioWith(RandomRadioMemory(24));
+    const CCliResult r = Cli("--trace tune switch open");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_NE(r.strErr.find("> 5A C3 17 8E\n< 99\n"), std::string::npos) << r.strErr;
+    EXPECT_NE(r.strErr.find("> 52 03 24 01\n"), std::string::npos);
+    EXPECT_NE(r.strErr.find("> 99\n< 99\n"), std::string::npos);
+}
+
+TEST_F(CliTransferTest, ConnectionErrorFailsTheCommand) {
+    StartRadioWith(RandomRadioMemory(25));
+    const std::string strFile = m_dir.File("r.wr73");
+    const std::string strCommand = std::string(WR7310_CLI_PATH) + " --ini '" + m_strIni +
+                                   "' --port '" + m_dir.File("absent") + "' read -o '" + strFile +
+                                   "' 2>'" + m_dir.File("err") + "'";
+    const int nRaw = std::system(strCommand.c_str());
+    EXPECT_EQ(WEXITSTATUS(nRaw), 1);
+    EXPECT_NE(ReadTextFile(m_dir.File("err")).find("Connection error."), std::string::npos);
+    EXPECT_FALSE(fs::exists(strFile));
+}
+
+} // namespace
