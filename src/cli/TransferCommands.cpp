@@ -59,8 +59,8 @@ void SetWorkingRangeFromImage(CWR7310App& app, std::span<const std::uint8_t> ima
     const CVariant& v = app.m_variant;
     if (!v.bRangeFromSettings)
         return;
-    app.m_dMinFreq = DecodeRangeLimit(image.data() + v.rangeBytes.nStart, true);
-    app.m_dMaxFreq = DecodeRangeLimit(image.data() + v.rangeBytes.nStart, false);
+    app.m_dMinFreq = field::GetRangeLimit(image, v, true);
+    app.m_dMaxFreq = field::GetRangeLimit(image, v, false);
 }
 
 // A whole-image transfer with a progress bar; the final message goes through the notifier.
@@ -158,14 +158,11 @@ int CmdInfo(CCliContext& ctx, const std::vector<std::string>& args) {
 void PrintTuneInfo(const CWR7310Doc& doc) {
     const CVariant& v = doc.m_variant;
     const auto data = doc.Data();
-    double dTune = 0.0;
-    const std::uint16_t t = v.tuneFrequency.nStart;
-    DecodeFrequency(dTune, data[t + 2], data[t + 1], data[t], data[t + 3] & 3);
-    const std::uint8_t* pRange = data.data() + v.rangeBytes.nStart;
+    const double dTune = field::GetTuneFrequency(data, v);
     const std::string strVersion = field::GetText(data, v.firmwareVersion, 16);
     std::printf("Model:                %s\n", field::GetText(data, v.modelName, 16).c_str());
-    std::printf("Frequency range:      %.5f - %.5fMHz\n", DecodeRangeLimit(pRange, true),
-                DecodeRangeLimit(pRange, false));
+    std::printf("Frequency range:      %.5f - %.5fMHz\n", field::GetRangeLimit(data, v, true),
+                field::GetRangeLimit(data, v, false));
     std::printf("Firmware version:     %s%s\n", strVersion.empty() ? "" : "V", strVersion.c_str());
     std::printf("Tune Frequency[MHz]:  %.5f\n", dTune);
     std::printf("Key Tune Switch:      %s\n",
@@ -186,9 +183,8 @@ bool ReadTune(CCliContext& ctx, CWR7310Doc& doc) {
 // The tune edit's rules: first the radio's range bytes (with their two messages), then the
 // working range and the raster through the encoder.
 double ApplyTuneRangeRules(CWR7310App& app, const CWR7310Doc& doc, double dValue) {
-    const std::uint8_t* pRange = doc.Data().data() + app.m_variant.rangeBytes.nStart;
-    const double dLow = DecodeRangeLimit(pRange, true);
-    const double dHigh = DecodeRangeLimit(pRange, false);
+    const double dLow = field::GetRangeLimit(doc.Data(), app.m_variant, true);
+    const double dHigh = field::GetRangeLimit(doc.Data(), app.m_variant, false);
     if (dValue < dLow) {
         app.ShowMessage(msg::kTuneBelowRange, {}, MsgIcon::Exclamation);
         dValue = dLow;
