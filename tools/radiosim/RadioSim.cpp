@@ -448,9 +448,10 @@ std::vector<std::uint8_t> CRadioSim::BuiltInImage(const CVariant& v) {
         const std::uint16_t a = ch.table.RecordAddr(n);
         std::fill_n(image.begin() + a, ch.table.nRecordSize, std::uint8_t{0});
         const bool bUsed = n <= nInUse;
-        image[a + ch.nFreqNumberOffset] =
-            bUsed ? static_cast<std::uint8_t>((n * 11 + 2) % ft.nCount + 1) : 1;
-        image[a + ch.nSignalCodeOffset] = bUsed ? static_cast<std::uint8_t>(n * 17 % 121 + 1) : 0;
+        const int nFreq = bUsed ? (n * 11 + 2) % ft.nCount + 1 : 1;
+        const int nSignal = bUsed ? n * 17 % 121 + 1 : 0;
+        image[a + ch.nFreqNumberOffset] = static_cast<std::uint8_t>(nFreq);
+        image[a + ch.nSignalCodeOffset] = static_cast<std::uint8_t>(nSignal);
         image[a + ch.nScanOffset] = bUsed && n % 2 ? 1 : 0;
     }
     image[v.nChannelCount] = static_cast<std::uint8_t>(nInUse);
