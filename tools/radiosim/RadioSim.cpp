@@ -193,6 +193,7 @@ bool CRadioSim::Run() {
             const ssize_t n = ::read(m_hMaster, buffer, sizeof buffer);
             if (n > 0) {
                 bPeerOpen = true;
+                DropStaleFrame(); // however late this thread woke
                 m_lastByte = Clock::now();
                 OnBytes(buffer, static_cast<std::size_t>(n));
                 continue;
@@ -212,14 +213,18 @@ bool CRadioSim::Run() {
             continue;
         }
         bPeerOpen = true;
-        if (!m_pending.empty() && Clock::now() - m_lastByte >= kFrameGap) {
-            LogIgnored(m_pending.size());
-            m_pending.clear();
-        }
+        DropStaleFrame();
     }
     if (m_options.strFinalImagePath.empty())
         return true;
     return SaveImageFile(m_options.strFinalImagePath, *m_options.pVariant, Memory());
+}
+
+void CRadioSim::DropStaleFrame() {
+    if (!m_pending.empty() && Clock::now() - m_lastByte >= kFrameGap) {
+        LogIgnored(m_pending.size());
+        m_pending.clear();
+    }
 }
 
 void CRadioSim::ResetSession() {
