@@ -26,5 +26,11 @@ CFileReadResult ReadFilePrefix(const std::string& strPath, std::size_t nSize,
 // (the target is then unchanged and no temporary file is left behind).
 int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t> bytes);
 
-// "%s"-style message text with the arguments filled in.
-std::string FormatText(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
+#if defined(__GNUC__)
+#define WR7310_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
+#else
+#define WR7310_PRINTF_FORMAT(f, a)
+#endif
+
+// printf-style message text with the arguments filled in.
+std::string FormatText(const char* pszFormat, ...) WR7310_PRINTF_FORMAT(1, 2);

@@ -193,6 +193,7 @@ bool CRadioSim::Run() {
             const ssize_t n = ::read(m_hMaster, buffer, sizeof buffer);
             if (n > 0) {
                 bPeerOpen = true;
+                DropStaleFrame(); // however late this thread woke
                 m_lastByte = Clock::now();
                 OnBytes(buffer, static_cast<std::size_t>(n));
                 continue;
@@ -212,14 +213,18 @@ bool CRadioSim::Run() {
             continue;
         }
         bPeerOpen = true;
-        if (!m_pending.empty() && Clock::now() - m_lastByte >= kFrameGap) {
-            LogIgnored(m_pending.size());
-            m_pending.clear();
-        }
+        DropStaleFrame();
     }
     if (m_options.strFinalImagePath.empty())
         return true;
     return SaveImageFile(m_options.strFinalImagePath, *m_options.pVariant, Memory());
+}
+
+void CRadioSim::DropStaleFrame() {
+    if (!m_pending.empty() && Clock::now() - m_lastByte >= kFrameGap) {
+        LogIgnored(m_pending.size());
+        m_pending.clear();
+    }
 }
 
 void CRadioSim::ResetSession() {
@@ -448,9 +453,10 @@ std::vector<std::uint8_t> CRadioSim::BuiltInImage(const CVariant& v) {
         const std::uint16_t a = ch.table.RecordAddr(n);
         std::fill_n(image.begin() + a, ch.table.nRecordSize, std::uint8_t{0});
         const bool bUsed = n <= nInUse;
-        image[a + ch.nFreqNumberOffset] =
-            bUsed ? static_cast<std::uint8_t>((n * 11 + 2) % ft.nCount + 1) : 1;
-        image[a + ch.nSignalCodeOffset] = bUsed ? static_cast<std::uint8_t>(n * 17 % 121 + 1) : 0;
+        const int nFreq = bUsed ? (n * 11 + 2) % ft.nCount + 1 : 1;
+        const int nSignal = bUsed ? n * 17 % 121 + 1 : 0;
+        image[a + ch.nFreqNumberOffset] = static_cast<std::uint8_t>(nFreq);
+        image[a + ch.nSignalCodeOffset] = static_cast<std::uint8_t>(nSignal);
         image[a + ch.nScanOffset] = bUsed && n % 2 ? 1 : 0;
     }
     image[v.nChannelCount] = static_cast<std::uint8_t>(nInUse);

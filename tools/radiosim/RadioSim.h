@@ -94,6 +94,8 @@ private:
     bool Covers(const std::optional<std::uint16_t>& addr, std::uint16_t nStart,
                 std::size_t nLength) const;
     void ResetSession();
+    // Drops a partial frame whose bytes stopped arriving a frame gap ago.
+    void DropStaleFrame();
 
     CRadioSimOptions m_options;
     std::string m_strError;

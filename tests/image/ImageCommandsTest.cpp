@@ -1,0 +1,209 @@
+// The image commands of the command-line tool, run as a user runs them: the built program in
+// a child process, its output and exit status checked.
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+struct CRun {
+    int nStatus = -1;
+    std::string strOut;
+    std::string strErr;
+};
+
+class ImageCli : public ::testing::Test {
+protected:
+    void SetUp() override { WriteTextFile(ini, "[FreqRange]\nMinFreq=400\nMaxFreq=470\n"); }
+
+    static std::string Quote(const std::string& s) {
+        std::string q = "'";
+        for (char c : s)
+            q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return q + "'";
+    }
+
+    CRun Run(const std::string& strArgs, const std::string& strModel = "xtra") {
+        const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
+        const std::string cmd = Quote(WR7310_CLI_PATH) + " --model " + strModel + " --ini " +
+                                Quote(ini) + " " + strArgs + " >" + Quote(out) + " 2>" + Quote(err);
+        const int nRaw = std::system(cmd.c_str());
+        CRun r;
+        r.nStatus = WIFEXITED(nRaw) ? WEXITSTATUS(nRaw) : -1;
+        r.strOut = ReadTextFile(out);
+        r.strErr = ReadTextFile(err);
+        return r;
+    }
+
+    std::string NewFile(const std::string& strName, const std::string& strModel = "xtra") {
+        const std::string path = dir.File(strName);
+        const CRun r = Run("new -o " + Quote(path), strModel);
+        EXPECT_EQ(r.nStatus, 0) << r.strErr;
+        return path;
+    }
+
+    static std::vector<std::string> Lines(const std::string& str) {
+        std::vector<std::string> lines;
+        std::istringstream in(str);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    CTempDir dir;
+    std::string ini = dir.File("settings.ini");
+};
+
+TEST_F(ImageCli, NewWritesARadioFileWithTheSettingsRange) {
+    const std::string path = NewFile("a.wr73");
+    const auto file = ReadBinaryFile(path);
+    ASSERT_EQ(file.size(), 2176u);
+    const std::uint8_t range[6] = {0x00, 0xFA, 0x00, 0xC0, 0x25, 0x01};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(file[128 + 0x348 + i], range[i]);
+    EXPECT_EQ(file[128 + 0x318], 8);
+    EXPECT_EQ(file[128 + 0x324], 0x4F); // the key-tune switch is never saved set
+
+    const std::string old = NewFile("a.w73", "old");
+    EXPECT_EQ(ReadBinaryFile(old).size(), 1152u);
+}
+
+TEST_F(ImageCli, NewWithoutOutputIsAUsageError) {
+    const CRun r = Run("new");
+    EXPECT_EQ(r.nStatus, 2);
+    EXPECT_NE(r.strErr.find("-o FILE"), std::string::npos) << r.strErr;
+}
+
+TEST_F(ImageCli, DumpPrintsTheMapSixteenBytesARow) {
+    const std::string path = NewFile("a.wr73");
+    const CRun r = Run("dump " + Quote(path));
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    const auto lines = Lines(r.strOut);
+    ASSERT_EQ(lines.size(), 129u);
+    EXPECT_EQ(lines[0], "Addr. __0 __1 __2 __3 __4 __5 __6 __7 __8 __9 __A __B __C __D __E __F");
+    EXPECT_EQ(lines[1], "000_  00 07 00 00 00 00 01 00 00 0F 00 00 00 00 01 00");
+    EXPECT_EQ(lines[0x32], "031_  00 01 00 00 00 00 00 00 08 01 C4 FF FF FF FF FF");
+    EXPECT_EQ(lines[0x33], "032_  00 01 02 E7 4F 01 28 3E 4D 54 2D 37 33 31 30 00");
+    EXPECT_EQ(lines[128].substr(0, 5), "07F_ ");
+
+    const std::string old = NewFile("a.w73", "old");
+    const CRun o = Run("dump " + Quote(old), "old");
+    ASSERT_EQ(o.nStatus, 0) << o.strErr;
+    const auto oldLines = Lines(o.strOut);
+    ASSERT_EQ(oldLines.size(), 65u);
+    EXPECT_EQ(oldLines[64].substr(0, 5), "03F_ ");
+}
+
+TEST_F(ImageCli, DiffListsEachDifferingByteAndSetsTheExitStatus) {
+    const std::string a = NewFile("a.wr73");
+    const std::string b = dir.File("b.wr73");
+    auto file = ReadBinaryFile(a);
+    WriteBinaryFile(b, file);
+    CRun r = Run("diff " + Quote(a) + " " + Quote(b));
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "");
+
+    file[128 + 0x7FF] = 0x5A;
+    file[128 + 0x010] = 0xFE;
+    file[5] = 'Z'; // the signature field is not part of the image
+    WriteBinaryFile(b, file);
+    r = Run("diff " + Quote(a) + " " + Quote(b));
+    EXPECT_EQ(r.nStatus, 1) << r.strErr;
+    EXPECT_EQ(r.strOut, "$0010:0x00 -> 0xFE\n$07FF:0x00 -> 0x5A\n");
+}
+
+TEST_F(ImageCli, DiffOfAnUnreadableFileIsAnError) {
+    const std::string a = NewFile("a.wr73");
+    const std::string shortFile = dir.File("short.wr73");
+    WriteBinaryFile(shortFile, std::vector<std::uint8_t>(100, 0));
+    const CRun r = Run("diff " + Quote(a) + " " + Quote(shortFile));
+    EXPECT_EQ(r.nStatus, 2);
+    EXPECT_EQ(r.strOut, "");
+    EXPECT_NE(r.strErr.find(shortFile), std::string::npos) << r.strErr;
+    EXPECT_NE(r.strErr.find("100 bytes"), std::string::npos) << r.strErr;
+    EXPECT_EQ(Run("diff " + Quote(a)).nStatus, 2);
+}
+
+TEST_F(ImageCli, ShowDecodesTheSettings) {
+    const std::string path = NewFile("a.wr73");
+    auto file = ReadBinaryFile(path);
+    // Entry 3 receives on 462.56 MHz (10 kHz step code 1): not its standard frequency.
+    const std::size_t e3 = 128 + 0x350 + 16;
+    file[e3] = 0xB0;
+    file[e3 + 1] = 0xB4;
+    file[e3 + 2] = 0x00;
+    file[e3 + 6] = (file[e3 + 6] & ~0x03) | 0x01;
+    file[128 + 0x320] = 9; // a VOX level the editor does not offer
+    WriteBinaryFile(path, file);
+
+    const CRun r = Run("show " + Quote(path));
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    const std::string& out = r.strOut;
+    for (const char* expected : {
+             "  Menu Enable                on\n",
+             "  Channel Number             off\n",
+             "  VOX:                       (0x09)\n",
+             "  TOT:                       1 Minute\n",
+             "  Squelch Level:             2\n",
+             "Channels in use: 8, selected channel: 1\n",
+             "  CH 1   7        OFF    Add\n",
+             "  CH 8   52       OFF    Add\n",
+             "    1  464.50000  464.50000\n",
+             "    3  462.56000  467.76250 *\n",
+             "   99  463.55000  463.55000\n",
+             "  Model name:        MT-7310\n",
+             "  Local oscillator:  21.25 MHz\n",
+             "Frequency range: 400.00000 - 470.00000 MHz\n",
+             "Tune frequency: 465.00000 MHz\n",
+         })
+        EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+    EXPECT_EQ(out.find("CH 9 "), std::string::npos);
+}
+
+TEST_F(ImageCli, ShowJsonCarriesTheSameValues) {
+    const std::string path = NewFile("a.wr73");
+    const CRun r = Run("show --json " + Quote(path));
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    const std::string& out = r.strOut;
+    for (const char* expected : {
+             "\"Menu Enable\": true",
+             "\"Channel Number\": false",
+             "\"TOT\": \"1 Minute\"",
+             "\"channelCount\": 8",
+             "\"selectedChannel\": 1",
+             "{\"channel\": 8, \"freqNumber\": 52, \"signal\": \"OFF\", \"scan\": \"Add\"}",
+             "{\"number\": 99, \"rx\": 463.55000, \"tx\": 463.55000, \"nonStandard\": false}",
+             "\"modelName\": \"MT-7310\"",
+             "\"range\": {\"low\": 400.00000, \"high\": 470.00000}",
+             "\"tuneFrequency\": 465.00000",
+         })
+        EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+    EXPECT_EQ(out.front(), '{');
+    EXPECT_EQ(out.substr(out.size() - 2), "}\n");
+}
+
+TEST_F(ImageCli, ShowOfTheOlderRadioHasNoChannelSetSwitch) {
+    const std::string path = NewFile("a.w73", "old");
+    const CRun r = Run("show " + Quote(path), "old");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut.find("Channel Set"), std::string::npos);
+    EXPECT_NE(r.strOut.find("Frequency range: 460.00000 - 470.00000 MHz"), std::string::npos);
+    EXPECT_NE(r.strOut.find("   56  469.56250"), std::string::npos) << r.strOut;
+    EXPECT_EQ(r.strOut.find("   57  "), std::string::npos);
+}
+
+TEST_F(ImageCli, EachCommandHasHelp) {
+    for (const char* cmd : {"new", "dump", "diff", "show"}) {
+        const CRun r = Run(std::string(cmd) + " --help");
+        EXPECT_EQ(r.nStatus, 0) << cmd;
+        EXPECT_EQ(r.strOut.rfind(std::string("usage: wr7310 [OPTIONS] ") + cmd, 0), 0u) << r.strOut;
+    }
+    const CRun all = Run("--help");
+    for (const char* usage : {"new -o FILE", "dump FILE", "diff A B", "show FILE [--json]"})
+        EXPECT_NE(all.strOut.find(usage), std::string::npos) << usage;
+}
+
+} // namespace
