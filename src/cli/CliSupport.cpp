@@ -25,3 +25,21 @@ std::string HexBytes(std::span<const std::uint8_t> bytes) {
     }
     return text;
 }
+
+void PrintPermissionHints(const CRadioComm& comm) {
+    for (const std::string& strHint : comm.PermissionHints())
+        std::cerr << strHint << '\n';
+}
+
+bool ConnectRadio(CRadioComm& comm, const CCliContext& ctx) {
+    AttachTrace(comm, ctx.options);
+    if (comm.Connect() == 0) {
+        PrintPermissionHints(comm);
+        return false;
+    }
+    if (!comm.CheckFirmwareVersion()) {
+        comm.Close();
+        return false;
+    }
+    return true;
+}

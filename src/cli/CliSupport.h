@@ -7,6 +7,7 @@
 
 class CRadioComm;
 struct CCliOptions;
+struct CCliContext;
 
 // With --trace, every frame the link sends and receives is printed in hexadecimal on
 // standard error ("> 52 00 00 08", "< 52 00 00 08 ...").
@@ -14,3 +15,12 @@ void AttachTrace(CRadioComm& comm, const CCliOptions& options);
 
 // "52 00 00 08": bytes as upper-case hexadecimal pairs separated by blanks.
 std::string HexBytes(std::span<const std::uint8_t> bytes);
+
+// After a Connect that found no radio: prints on standard error, one a line, what would grant
+// access to the ports that exist but were refused for lack of permission.
+void PrintPermissionHints(const CRadioComm& comm);
+
+// The start of every command that talks to the radio: trace attached, Connect (with the
+// permission hints when no radio answered), then the version gate. True: the port is open
+// and the radio in programming mode. False: the user has been told why and the port is closed.
+bool ConnectRadio(CRadioComm& comm, const CCliContext& ctx);

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <grp.h>
 #include <memory>
+#include <ostream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -184,6 +185,10 @@ struct VersionCase {
     std::string strVersion;
     std::string_view strMessage;
 };
+
+void PrintTo(const VersionCase& c, std::ostream* os) {
+    *os << '"' << c.strVersion << '"';
+}
 
 class VersionGate : public LinkFixture, public ::testing::WithParamInterface<VersionCase> {};
 

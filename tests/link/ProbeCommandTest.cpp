@@ -1,0 +1,163 @@
+// wr7310 probe, run as a program against a fake radio on a pseudo-terminal.
+#include "FakeRadio.h"
+#include "TempDir.h"
+#include "app/Messages.h"
+#include "app/ProfileFile.h"
+#include "variants/Variant.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <grp.h>
+#include <memory>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+
+struct ToolResult {
+    int nExit = -1;
+    std::string strOut;
+    std::string strErr;
+};
+
+// Runs the tool with its output in files of dir.
+ToolResult RunTool(const CTempDir& dir, std::vector<std::string> args) {
+    args.insert(args.begin(), WR7310_TOOL);
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string out = dir.File("stdout");
+    const std::string err = dir.File("stderr");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    ToolResult r;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        r.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    r.strOut = ReadTextFile(out);
+    r.strErr = ReadTextFile(err);
+    return r;
+}
+
+const Bytes kEntryFrame = {0x5A, 0xC3, 0x17, 0x8E};
+
+struct ProbeFixture : ::testing::Test {
+    ProbeFixture() : ini(dir.File("WR7310SXtra.ini")) {
+        for (int n = 1; n <= 16; ++n)
+            profile::WriteString("COM PORT", "Device" + std::to_string(n),
+                                 dir.File("missing" + std::to_string(n)), ini);
+    }
+    // The radio's peer thread starts here, so that tests which fork run without it.
+    CFakeRadio& StartRadio(const std::string& strVersion) {
+        pRadio = std::make_unique<CFakeRadio>();
+        pRadio->SetVersion(XtraVariant().firmwareVersion.nStart, strVersion);
+        return *pRadio;
+    }
+
+    CTempDir dir;
+    std::string ini;
+    std::unique_ptr<CFakeRadio> pRadio;
+};
+
+} // namespace
+
+TEST_F(ProbeFixture, ShowsThePortAndTheVersionAndEndsTheTransfer) {
+    CFakeRadio& radio = StartRadio("1.02.03");
+    profile::WriteString("COM PORT", "Device3", radio.Device(), ini);
+    const ToolResult r = RunTool(dir, {"--ini", ini, "--port", "3", "probe"});
+    EXPECT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_EQ(r.strOut,
+              "Radio found on COM3 (" + radio.Device() + ")\nFirmware version: 1.02.03\n");
+    EXPECT_EQ(r.strErr, "");
+    const std::uint16_t nVersion = XtraVariant().firmwareVersion.nStart;
+    const auto hi = static_cast<std::uint8_t>(nVersion >> 8);
+    const auto lo = static_cast<std::uint8_t>(nVersion & 0xFF);
+    EXPECT_EQ(radio.Frames(), (std::vector<Bytes>{kEntryFrame,
+                                                  {0x52, hi, lo, 8},
+                                                  {0x52, hi, static_cast<std::uint8_t>(lo + 8), 8},
+                                                  {0x99}}));
+}
+
+TEST_F(ProbeFixture, ScanStartsAtThePortInTheSettingsFile) {
+    CFakeRadio& radio = StartRadio("1.02");
+    profile::WriteString("COM PORT", "ComPort", "7", ini);
+    profile::WriteString("COM PORT", "Device7", radio.Device(), ini);
+    const ToolResult r = RunTool(dir, {"--ini", ini, "probe"});
+    EXPECT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "Radio found on COM7 (" + radio.Device() + ")\nFirmware version: 1.02\n");
+}
+
+TEST_F(ProbeFixture, NamedDeviceAndTrace) {
+    CFakeRadio& radio = StartRadio("1.02");
+    const ToolResult r = RunTool(dir, {"--ini", ini, "--port", radio.Device(), "--trace", "probe"});
+    EXPECT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "Radio found on " + radio.Device() + "\nFirmware version: 1.02\n");
+    EXPECT_NE(r.strErr.find("> 5A C3 17 8E\n< 99\n"), std::string::npos) << r.strErr;
+    char reply[64];
+    const std::uint16_t nVersion = XtraVariant().firmwareVersion.nStart;
+    std::snprintf(reply, sizeof reply, "< 52 %02X %02X 08 31 2E 30 32 00 00 00 00\n", nVersion >> 8,
+                  nVersion & 0xFF);
+    EXPECT_NE(r.strErr.find(reply), std::string::npos) << r.strErr;
+    EXPECT_NE(r.strErr.find("> 99\n< 99\n"), std::string::npos) << r.strErr;
+}
+
+TEST_F(ProbeFixture, LaterFirmwareFailsWithTheMessageAndNoEndByte) {
+    CFakeRadio& radio = StartRadio("1.03");
+    const ToolResult r = RunTool(dir, {"--ini", ini, "--port", radio.Device(), "probe"});
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_EQ(r.strOut, "");
+    EXPECT_EQ(r.strErr, std::string(msg::kVersionTooNew) + "\n");
+    EXPECT_EQ(radio.Frames().size(), 3u); // entry and the two version blocks
+}
+
+TEST_F(ProbeFixture, NoRadioFailsWithTheConnectionError) {
+    const ToolResult r = RunTool(dir, {"--ini", ini, "--port", dir.File("ttyUSB9"), "probe"});
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_EQ(r.strOut, "");
+    EXPECT_EQ(r.strErr, std::string(msg::kConnectionError) + "\n");
+}
+
+TEST_F(ProbeFixture, RefusedPortGetsAHintAfterTheConnectionError) {
+    CPty pty;
+    const group* dialout = ::getgrnam("dialout");
+    if (::geteuid() == 0 && dialout) {
+        ASSERT_EQ(::chown(pty.SlavePath().c_str(), 0, dialout->gr_gid), 0);
+    }
+    ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0060), 0);
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+    const std::string result = RunUnprivileged([&] {
+        const ToolResult r = RunTool(dir, {"--ini", ini, "--port", pty.SlavePath(), "probe"});
+        return std::to_string(r.nExit) + "|" + r.strOut + "|" + r.strErr;
+    });
+    const std::string prefix = "1||" + std::string(msg::kConnectionError) + "\n";
+    ASSERT_EQ(result.substr(0, prefix.size()), prefix) << result;
+    const std::string hint = result.substr(prefix.size());
+    EXPECT_NE(hint.find(pty.SlavePath()), std::string::npos) << hint;
+    EXPECT_EQ(std::count(hint.begin(), hint.end(), '\n'), 1) << hint;
+}
+
+TEST_F(ProbeFixture, HelpAndUsageErrors) {
+    CFakeRadio& radio = StartRadio("1.02");
+    ToolResult r = RunTool(dir, {"probe", "--help"});
+    EXPECT_EQ(r.nExit, 0);
+    EXPECT_EQ(r.strOut.rfind("usage: wr7310 [OPTIONS] probe\n", 0), 0u) << r.strOut;
+    r = RunTool(dir, {"--help"});
+    EXPECT_NE(r.strOut.find("probe"), std::string::npos);
+    r = RunTool(dir, {"--ini", ini, "probe", "extra"});
+    EXPECT_EQ(r.nExit, 2);
+    EXPECT_TRUE(radio.Frames().empty());
+}
