@@ -1,5 +1,6 @@
 // wr7310 probe, run as a program against a fake radio on a pseudo-terminal.
 #include "FakeRadio.h"
+#include "SimRadio.h"
 #include "TempDir.h"
 #include "app/Messages.h"
 #include "app/ProfileFile.h"
@@ -160,4 +161,19 @@ TEST_F(ProbeFixture, HelpAndUsageErrors) {
     r = RunTool(dir, {"--ini", ini, "probe", "extra"});
     EXPECT_EQ(r.nExit, 2);
     EXPECT_TRUE(radio.Frames().empty());
+}
+
+// The same through the simulated radio, paced at the radio's 9600 baud.
+TEST(ProbeSimulatedRadio, FindsTheRadioAndItsVersion) {
+    CTempDir dir;
+    CRadioSimOptions options;
+    options.firmwareVersion = "1.02-sim";
+    options.strLinkPath = dir.File("radio");
+    CSimRadio radio(options);
+    const ToolResult r =
+        RunTool(dir, {"--ini", dir.File("wr.ini"), "--port", dir.File("radio"), "probe"});
+    EXPECT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "Radio found on " + dir.File("radio") + "\nFirmware version: 1.02-sim\n");
+    EXPECT_EQ(r.strErr, "");
+    EXPECT_EQ(radio.Frames().back(), Bytes{0x99}); // the transfer was ended
 }
