@@ -2,6 +2,7 @@
 #include "app/ProfileFile.h"
 #include "app/WR7310App.h"
 #include "cli/Commands.h"
+#include "link/RadioComm.h"
 
 #include <cstdio>
 #include <iostream>
@@ -37,13 +38,21 @@ void PrintHelp() {
 
 // --port N starts the port scan at COMn; --port DEVICE uses that device only; without it the
 // scan starts at the port remembered in the settings file, as the desktop's does.
-void ApplyPortOption(CWR7310App& app, const std::string& strPort) {
-    if (strPort.empty())
+// A number that is no COM port is refused (false).
+bool ApplyPortOption(CWR7310App& app, const std::string& strPort) {
+    if (strPort.empty()) {
         app.m_nComPort = profile::GetInt("COM PORT", "ComPort", 1, app.m_strIniFile);
-    else if (strPort.find_first_not_of("0123456789") == std::string::npos)
+    } else if (strPort.find_first_not_of("0123456789") == std::string::npos) {
+        if (strPort.size() > 2 || std::stoi(strPort) > radio::kMaxComPort) {
+            std::cerr << "wr7310: --port " << strPort << ": COM ports are numbered 0 to "
+                      << radio::kMaxComPort << " (or name a device path)\n";
+            return false;
+        }
         app.m_nComPort = std::stoi(strPort);
-    else
+    } else {
         app.m_strPortDevice = strPort;
+    }
+    return true;
 }
 
 } // namespace
@@ -99,7 +108,8 @@ int main(int argc, char** argv) {
             return 0;
         }
         CWR7310App app(*pVariant, options.strIniFile);
-        ApplyPortOption(app, options.strPort);
+        if (!ApplyPortOption(app, options.strPort))
+            return 2;
         CCliContext ctx{app, options};
         return c->fn(ctx, commandArgs);
     }
