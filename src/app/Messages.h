@@ -13,6 +13,16 @@ inline constexpr std::string_view kConnectionError =
 inline constexpr std::string_view kVersionTooNew = "Please use greater version PC software!";
 inline constexpr std::string_view kVersionTooOld =
     "Please update your radio software to greater version!";
+// Printed after the connection error for a port that exists but may not be opened. The
+// arguments are the device and the group whose members may use it.
+inline constexpr const char* kPortGroupHintFmt =
+    "No permission to open %s. Members of the group \"%s\" may use it: run "
+    "'sudo usermod -aG %s $USER', then log out and in again.";
+inline constexpr const char* kPortGroupPendingFmt =
+    "No permission to open %s. You are a member of the group \"%s\" that may use it, but "
+    "this login session does not have it yet: log out and in again.";
+inline constexpr const char* kPortNoAccessFmt =
+    "No permission to open %s. Ask the administrator for read and write access to it.";
 
 // Whole-image transfer
 inline constexpr std::string_view kRangeMismatch = "Frequency range isn't match.";
@@ -48,5 +58,13 @@ inline constexpr std::string_view kTuneBelowRange =
 inline constexpr std::string_view kTuneAboveRange =
     "Frequency is out of extend maximum frequency value,\nthe value is mandatorily changed to "
     "the normal maximum frequency.";
+
+// Radio files (printf formats: the path, then the figures or the system's reason)
+inline constexpr const char* kFileTooShortFmt =
+    "Cannot open \"%s\": it holds %zu bytes, but a radio file holds %zu bytes. Nothing was "
+    "changed.";
+inline constexpr const char* kFileReadErrorFmt = "Cannot open \"%s\": %s. Nothing was changed.";
+inline constexpr const char* kFileSaveErrorFmt =
+    "Cannot save \"%s\": %s. Any earlier file of that name is unchanged.";
 
 } // namespace msg

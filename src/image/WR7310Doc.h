@@ -3,6 +3,7 @@
 // radio link of the service transfers.
 #pragma once
 
+#include "image/ImageFields.h"
 #include "link/RadioComm.h"
 #include "variants/Variant.h"
 
@@ -38,10 +39,18 @@ public:
     void SyncImageToDoc();
     void CommitViewEdits();
 
+    // Records of the working copy by number (from 1).
+    field::CChannelRecord GetChannel(int n) const;
+    void SetChannel(int n, const field::CChannelRecord& rec);
+    field::CFreqRecord GetFreqRecord(int n) const;
+    void SetFreqRecord(int n, const field::CFreqRecord& rec);
+
     // --- document life cycle ---
     bool OnNewDocument();
     bool OnOpenDocument(const std::string& strPath);
     bool OnSaveDocument(const std::string& strPath);
+    // The file last opened or saved; empty for a new document.
+    const std::string& GetPathName() const { return m_strPathName; }
 
     void AddView(IDocView* pView);
     void RemoveView(IDocView* pView);
@@ -64,7 +73,12 @@ public:
     CRadioComm m_comm;
 
 private:
+    // The radio file's bytes for the current image buffer and working copy.
+    std::vector<std::uint8_t> BuildFileImage() const;
+    void SetNewDocDefaults();
+
     std::vector<std::uint8_t> m_data;
+    std::string m_strPathName;
     std::vector<IDocView*> m_views;
     bool m_bModified = false;
 };

@@ -1,34 +1,51 @@
 #include "link/PortNames.h"
 
+#include "app/Messages.h"
 #include "app/ProfileFile.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Devices /dev/<prefix>N, ordered by N.
-std::vector<std::string> Numbered(const std::string& strPrefix, bool bNeedHardware) {
-    std::vector<std::pair<long, std::string>> found;
+// A built-in UART slot exists whether or not a port is fitted; the serial core reports the
+// UART type it found, 0 meaning none.
+bool HasUart(const fs::path& sysEntry) {
+    std::ifstream in(sysEntry / "type");
+    int nType = 0;
+    if (in >> nType)
+        return nType != 0;
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator("/sys/class/tty", ec)) {
+    return fs::exists(sysEntry / "device", ec); // no type: a port with hardware of its own
+}
+
+// Names "<prefix>N" in a folder, ordered by N.
+std::vector<std::string> Numbered(const fs::path& dir, const std::string& strPrefix, bool bNeedUart,
+                                  const fs::path& devDir) {
+    std::vector<std::pair<unsigned long, std::string>> found;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
         const std::string name = entry.path().filename().string();
-        if (!name.starts_with(strPrefix) || name.size() == strPrefix.size())
+        if (!name.starts_with(strPrefix) || name.size() == strPrefix.size() ||
+            name.size() > strPrefix.size() + 6)
             continue;
         const std::string digits = name.substr(strPrefix.size());
         if (digits.find_first_not_of("0123456789") != std::string::npos)
             continue;
-        // Built-in UART slots exist whether or not a port is fitted; a fitted one has a
-        // driver bound to a device other than the generic platform placeholder.
-        if (bNeedHardware) {
-            std::error_code ec2;
-            const fs::path driver = fs::read_symlink(entry.path() / "device" / "driver", ec2);
-            if (ec2 || driver.filename() == "serial8250")
-                continue;
-        }
-        found.emplace_back(std::stol(digits), "/dev/" + name);
+        std::error_code ec2;
+        if (!fs::exists(devDir / name, ec2))
+            continue; // listed by the kernel but without a node here (a container, say)
+        if (bNeedUart && !HasUart(entry.path()))
+            continue;
+        found.emplace_back(std::stoul(digits), (devDir / name).string());
     }
     std::sort(found.begin(), found.end());
     std::vector<std::string> devices;
@@ -37,13 +54,53 @@ std::vector<std::string> Numbered(const std::string& strPrefix, bool bNeedHardwa
     return devices;
 }
 
+// True when this process already holds group gid.
+bool InSessionGroup(gid_t gid) {
+    if (::getegid() == gid)
+        return true;
+    const int n = ::getgroups(0, nullptr);
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(n, 0)));
+    const int nGot = ::getgroups(n, groups.data());
+    return std::find(groups.begin(), groups.begin() + std::max(nGot, 0), gid) !=
+           groups.begin() + std::max(nGot, 0);
+}
+
+// True when the group database lists the user of this process in the group, whether or not
+// this login session has picked that membership up yet.
+bool ListedInGroup(const group& gr) {
+    if (const passwd* pw = ::getpwuid(::geteuid())) {
+        if (pw->pw_gid == gr.gr_gid)
+            return true;
+        for (char** pp = gr.gr_mem; pp && *pp; ++pp)
+            if (std::string_view(*pp) == pw->pw_name)
+                return true;
+    }
+    return false;
+}
+
+template <typename... Args> std::string Format(const char* pszFormat, const Args&... args) {
+    const int n = std::snprintf(nullptr, 0, pszFormat, args.c_str()...);
+    if (n <= 0)
+        return {};
+    std::string text(static_cast<std::size_t>(n) + 1, '\0');
+    std::snprintf(text.data(), text.size(), pszFormat, args.c_str()...);
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
 } // namespace
 
-std::vector<std::string> PresentSerialDevices() {
+std::vector<std::string> PresentSerialDevices(const std::string& strSysTtyDir,
+                                              const std::string& strDevDir) {
+    // The kernel's list of terminals says which built-in ports have hardware; without it
+    // (sysfs not mounted) the device folder itself is the list.
+    std::error_code ec;
+    const bool bSysfs = fs::is_directory(strSysTtyDir, ec);
+    const fs::path listDir = bSysfs ? fs::path(strSysTtyDir) : fs::path(strDevDir);
     std::vector<std::string> devices;
-    for (const auto& [prefix, bNeedHardware] :
-         {std::pair{"ttyUSB", false}, std::pair{"ttyACM", false}, std::pair{"ttyS", true}}) {
-        auto more = Numbered(prefix, bNeedHardware);
+    for (const auto& [prefix, bNeedUart] :
+         {std::pair{"ttyUSB", false}, std::pair{"ttyACM", false}, std::pair{"ttyS", bSysfs}}) {
+        auto more = Numbered(listDir, prefix, bNeedUart, strDevDir);
         devices.insert(devices.end(), more.begin(), more.end());
     }
     return devices;
@@ -58,4 +115,20 @@ std::string ComPortDevice(int nPort, const std::string& strIniFile) {
         return strDevice;
     const std::vector<std::string> present = PresentSerialDevices();
     return static_cast<std::size_t>(nPort) <= present.size() ? present[nPort - 1] : std::string{};
+}
+
+std::string PortPermissionHint(const std::string& strDevice) {
+    struct stat st {};
+    if (::stat(strDevice.c_str(), &st) != 0)
+        return {};
+    const group* gr = ::getgrgid(st.st_gid);
+    const bool bGroupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    if (!gr || !bGroupMayUse || st.st_gid == 0)
+        return Format(msg::kPortNoAccessFmt, strDevice);
+    const std::string strGroup = gr->gr_name;
+    if (InSessionGroup(st.st_gid))
+        return Format(msg::kPortNoAccessFmt, strDevice); // the group is not what is missing
+    if (ListedInGroup(*gr))
+        return Format(msg::kPortGroupPendingFmt, strDevice, strGroup);
+    return Format(msg::kPortGroupHintFmt, strDevice, strGroup, strGroup);
 }

@@ -6,9 +6,16 @@
 #include <string>
 #include <vector>
 
-// The serial devices present, in COM order: USB adapters (ttyUSB*, ttyACM*) by number, then
-// the machine's own serial ports that have hardware behind them.
-std::vector<std::string> PresentSerialDevices();
+// The serial devices present, in COM order: USB adapters (ttyUSB* by number, then ttyACM* by
+// number), then the machine's own serial ports that have a UART behind them. Only devices
+// with a node in strDevDir count. The folders can be moved for tests.
+std::vector<std::string> PresentSerialDevices(const std::string& strSysTtyDir = "/sys/class/tty",
+                                              const std::string& strDevDir = "/dev");
 
 // The device of COMn, or empty when there is none.
 std::string ComPortDevice(int nPort, const std::string& strIniFile);
+
+// What to tell a user who may not open strDevice: the device and the group whose members may
+// read and write it, with the command that adds the user to it. Empty when the device does not
+// exist.
+std::string PortPermissionHint(const std::string& strDevice);

@@ -5,6 +5,7 @@
 #include "link/PortNames.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -13,6 +14,10 @@ namespace {
 
 void SleepMs(int nMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(nMs));
+}
+
+bool ValidBlockLength(int nLength) {
+    return nLength >= 1 && nLength <= radio::kBlockLength;
 }
 
 } // namespace
@@ -45,11 +50,13 @@ bool CRadioComm::Handshake() {
 }
 
 bool CRadioComm::ReadBlock(std::uint16_t nAddr, int nLength, std::uint8_t* pDest) {
+    if (!ValidBlockLength(nLength))
+        return false;
     const std::uint8_t command[4] = {radio::kReadOpcode, static_cast<std::uint8_t>(nAddr >> 8),
                                      static_cast<std::uint8_t>(nAddr & 0xFF),
-                                     static_cast<std::uint8_t>(nLength & 0xFF)};
-    std::uint8_t reply[4 + 255] = {};
-    const auto nReply = static_cast<std::size_t>(4 + (nLength & 0xFF));
+                                     static_cast<std::uint8_t>(nLength)};
+    std::uint8_t reply[4 + radio::kBlockLength] = {};
+    const auto nReply = static_cast<std::size_t>(4 + nLength);
     if (!Exchange(command, sizeof command, reply, nReply))
         return false;
     // The first four bytes of the reply echo the command; the radio's echo is not examined.
@@ -58,10 +65,12 @@ bool CRadioComm::ReadBlock(std::uint16_t nAddr, int nLength, std::uint8_t* pDest
 }
 
 bool CRadioComm::WriteBlock(std::uint16_t nAddr, int nLength, const std::uint8_t* pSource) {
+    if (!ValidBlockLength(nLength))
+        return false;
     std::vector<std::uint8_t> command = {radio::kWriteOpcode, static_cast<std::uint8_t>(nAddr >> 8),
                                          static_cast<std::uint8_t>(nAddr & 0xFF),
-                                         static_cast<std::uint8_t>(nLength & 0xFF)};
-    command.insert(command.end(), pSource, pSource + (nLength & 0xFF));
+                                         static_cast<std::uint8_t>(nLength)};
+    command.insert(command.end(), pSource, pSource + nLength);
     std::uint8_t reply = 0;
     return Exchange(command.data(), command.size(), &reply, 1) && reply == radio::kAckByte;
 }
@@ -75,8 +84,13 @@ bool CRadioComm::EndTransfer() {
 bool CRadioComm::TryDevice(const std::string& strDevice, std::uint32_t nBaudRate,
                            std::uint8_t nDataBits, std::uint8_t nParity, std::uint8_t nStopBits,
                            std::uint32_t nDeadlineMs) {
-    if (strDevice.empty() || !Open(strDevice))
+    if (strDevice.empty())
         return false;
+    if (!Open(strDevice)) {
+        if (LastOpenError() == EACCES || LastOpenError() == EPERM)
+            m_deniedDevices.push_back(strDevice);
+        return false;
+    }
     SetCommParams(nBaudRate, nDataBits, nParity, nStopBits);
     SetReadTimeout(nDeadlineMs);
     ClearInput();
@@ -98,9 +112,12 @@ int CRadioComm::TryPort(int nPort, std::uint32_t nBaudRate, std::uint8_t nDataBi
 int CRadioComm::ScanPorts(std::uint32_t nBaudRate, std::uint8_t nDataBits, std::uint8_t nParity,
                           std::uint8_t nStopBits, std::uint32_t nDeadlineMs) {
     CWR7310App& app = App();
+    m_deniedDevices.clear();
     if (!app.m_strPortDevice.empty()) {
         // One device named by the user: that device only. It keeps the current port number,
         // or counts as COM1 when there is none.
+        if (m_fnPortTried)
+            m_fnPortTried(app.m_nComPort, app.m_strPortDevice);
         if (TryDevice(app.m_strPortDevice, nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs))
             return std::max(app.m_nComPort, 1);
     } else {
@@ -123,11 +140,13 @@ int CRadioComm::Connect() {
 
 int CRadioComm::ReadFirmwareVersion(std::string& strVersion, const std::string& strExpected) {
     strVersion.clear();
+    m_strFirmwareVersion.clear();
     std::uint8_t buffer[17] = {};
     const std::uint16_t nAddr = App().m_variant.firmwareVersion.nStart;
     if (ReadBlock(nAddr, 8, buffer))
         ReadBlock(static_cast<std::uint16_t>(nAddr + 8), 8, buffer + 8);
     strVersion = reinterpret_cast<const char*>(buffer); // up to the first zero, at most 16
+    m_strFirmwareVersion = strVersion;
     // The first four characters (all of them when shorter), compared byte-wise as unsigned.
     const int r = strVersion.substr(0, 4).compare(strExpected);
     return r < 0 ? -1 : r > 0 ? 1 : 0;
@@ -148,4 +167,16 @@ bool CRadioComm::CheckFirmwareVersion() {
         app.ShowMessage(msg::kVersionTooOld);
         return false;
     }
+}
+
+std::vector<std::string> CRadioComm::PermissionHints() const {
+    std::vector<std::string> hints;
+    for (auto it = m_deniedDevices.begin(); it != m_deniedDevices.end(); ++it) {
+        if (std::find(m_deniedDevices.begin(), it, *it) != it)
+            continue; // the current port is tried twice
+        std::string strHint = PortPermissionHint(*it);
+        if (!strHint.empty())
+            hints.push_back(std::move(strHint));
+    }
+    return hints;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 class CWR7310App;
 
@@ -39,6 +40,7 @@ public:
     bool Exchange(const std::uint8_t* pCommand, std::size_t nCommandLength, std::uint8_t* pReply,
                   std::size_t nReplyLength);
     bool Handshake();
+    // nLength 1..8; any other length is refused without sending anything.
     bool ReadBlock(std::uint16_t nAddr, int nLength, std::uint8_t* pDest);
     bool WriteBlock(std::uint16_t nAddr, int nLength, const std::uint8_t* pSource);
     bool EndTransfer();
@@ -52,6 +54,14 @@ public:
     // -1, 0 or +1: the version text's first 4 characters compared with strExpected.
     int ReadFirmwareVersion(std::string& strVersion, const std::string& strExpected);
     bool CheckFirmwareVersion();
+    // The version text the last ReadFirmwareVersion read (empty before, and at the factory
+    // level, where the gate reads nothing).
+    const std::string& FirmwareVersion() const { return m_strFirmwareVersion; }
+
+    // After a Connect that found no radio: one line for every port that exists but could not
+    // be opened for lack of permission, naming the device and the group that would grant
+    // access. Callers print them after the connection-error message.
+    std::vector<std::string> PermissionHints() const;
 
     // Opens one device and shakes hands, as TryPort does for COMn. True: open, in programming
     // mode.
@@ -70,4 +80,6 @@ private:
     CWR7310App* m_pApp;
     TraceFn m_fnTrace;
     std::function<void(int, const std::string&)> m_fnPortTried;
+    std::string m_strFirmwareVersion;
+    std::vector<std::string> m_deniedDevices; // refused for lack of permission, this scan
 };

@@ -15,6 +15,10 @@ namespace {
 
 speed_t BaudConstant(std::uint32_t nBaud) {
     switch (nBaud) {
+    case 300:
+        return B300;
+    case 600:
+        return B600;
     case 1200:
         return B1200;
     case 2400:
@@ -31,11 +35,14 @@ speed_t BaudConstant(std::uint32_t nBaud) {
         return B57600;
     case 115200:
         return B115200;
+    case 230400:
+        return B230400;
     default:
         return B0;
     }
 }
 
+// 0 for a data-bit count the line cannot carry.
 tcflag_t SizeFlag(std::uint8_t nDataBits) {
     switch (nDataBits) {
     case 5:
@@ -44,8 +51,10 @@ tcflag_t SizeFlag(std::uint8_t nDataBits) {
         return CS6;
     case 7:
         return CS7;
-    default:
+    case 8:
         return CS8;
+    default:
+        return 0;
     }
 }
 
@@ -62,15 +71,26 @@ CSerialPort::~CSerialPort() {
 }
 
 bool CSerialPort::Open(const std::string& strDevice) {
+    Close(); // never lose a descriptor to a second Open
     const int fd = ::open(strDevice.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        m_nOpenError = errno;
         return false;
-    // Exclusive: a lock every opener of ours honours, and TIOCEXCL for everyone else.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !::isatty(fd)) {
+    }
+    // Exclusive: a lock every opener of ours honours (root included), and TIOCEXCL for
+    // everyone else.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        m_nOpenError = EBUSY;
+        ::close(fd);
+        return false;
+    }
+    if (!::isatty(fd)) {
+        m_nOpenError = ENOTTY;
         ::close(fd);
         return false;
     }
     ::ioctl(fd, TIOCEXCL);
+    m_nOpenError = 0;
     m_hPort = fd;
     m_strPort = strDevice;
     const int dtr = TIOCM_DTR;
@@ -82,8 +102,13 @@ bool CSerialPort::Open(const std::string& strDevice) {
 bool CSerialPort::Close() {
     if (m_hPort < 0)
         return true;
-    if (::close(m_hPort) != 0 && errno != EINTR)
-        return false;
+    // Give up the exclusive claim first. The terminal outlives this descriptor when another
+    // process keeps it open (a simulated radio holds its pseudo-terminal), and the flag left
+    // behind would refuse every later open by an ordinary user.
+    ::ioctl(m_hPort, TIOCNXCL);
+    // The descriptor is released even when close reports an error, so it must not be kept:
+    // closing it again later could close a descriptor that has been handed out anew.
+    ::close(m_hPort);
     m_hPort = -1;
     m_strPort.clear();
     return true;
@@ -95,16 +120,29 @@ bool CSerialPort::SetCommParams(std::uint32_t nBaudRate, std::uint8_t nDataBits,
     if (m_hPort < 0 || ::tcgetattr(m_hPort, &tio) != 0)
         return false;
     const speed_t speed = BaudConstant(nBaudRate);
-    if (speed == B0)
+    const tcflag_t size = SizeFlag(nDataBits);
+    if (speed == B0 || size == 0 || nParity > 4 || (nStopBits != 0 && nStopBits != 2))
         return false;
     ::cfsetispeed(&tio, speed);
     ::cfsetospeed(&tio, speed);
-    tio.c_cflag = (tio.c_cflag & ~CSIZE) | SizeFlag(nDataBits) | CREAD | CLOCAL;
-    tio.c_cflag &= ~(PARENB | PARODD);
-    if (nParity == 1)
+    tio.c_cflag = (tio.c_cflag & ~CSIZE) | size | CREAD | CLOCAL;
+    tio.c_cflag &= ~(PARENB | PARODD | CMSPAR);
+    switch (nParity) {
+    case 1: // odd
         tio.c_cflag |= PARENB | PARODD;
-    else if (nParity == 2)
+        break;
+    case 2: // even
         tio.c_cflag |= PARENB;
+        break;
+    case 3: // mark
+        tio.c_cflag |= PARENB | CMSPAR | PARODD;
+        break;
+    case 4: // space
+        tio.c_cflag |= PARENB | CMSPAR;
+        break;
+    default:
+        break;
+    }
     if (nStopBits == 0)
         tio.c_cflag &= ~CSTOPB;
     else
@@ -112,8 +150,10 @@ bool CSerialPort::SetCommParams(std::uint32_t nBaudRate, std::uint8_t nDataBits,
     // Software flow control off in both directions.
     tio.c_iflag &= ~(IXON | IXOFF | IXANY);
     // The line carries binary frames: no line editing, echo, signals or character mapping.
-    // Hardware flow control (CRTSCTS) stays as the driver had it.
-    tio.c_iflag &= ~(IGNBRK | BRKINT | ISTRIP | INLCR | IGNCR | ICRNL | PARMRK);
+    // A byte received with a parity or framing error still arrives (and wakes a waiting
+    // Read, which then sees the driver's error counters). Hardware flow control (CRTSCTS)
+    // stays as the driver had it.
+    tio.c_iflag &= ~(IGNBRK | BRKINT | ISTRIP | INLCR | IGNCR | ICRNL | PARMRK | IGNPAR);
     if (nParity != 0)
         tio.c_iflag |= INPCK;
     tio.c_oflag &= ~OPOST;
@@ -142,12 +182,16 @@ int CSerialPort::ClearInput() {
 std::size_t CSerialPort::Write(const std::uint8_t* pData, std::size_t nLength) {
     if (m_hPort < 0)
         return 0;
+    // The descriptor does not block, so a full output buffer is waited out here; a line that
+    // stays stalled (hardware flow control held off) ends the write after a second.
     std::size_t nDone = 0;
     while (nDone < nLength) {
         const ssize_t n = ::write(m_hPort, pData + nDone, nLength - nDone);
         if (n > 0) {
             nDone += static_cast<std::size_t>(n);
-        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && errno == EAGAIN) {
             pollfd p{m_hPort, POLLOUT, 0};
             if (::poll(&p, 1, 1000) <= 0)
                 break;
@@ -155,7 +199,7 @@ std::size_t CSerialPort::Write(const std::uint8_t* pData, std::size_t nLength) {
             break;
         }
     }
-    return nDone == nLength ? nDone : 0;
+    return nDone;
 }
 
 std::size_t CSerialPort::QueuedBytes() const {
@@ -188,7 +232,7 @@ std::size_t CSerialPort::Read(std::uint8_t* pBuffer, std::size_t nWanted) {
         if (m_nReadTimeout != 0) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
             if (left.count() <= 0)
-                return nHave;
+                return LineErrorSeen() ? 0 : nHave;
             nWaitMs = static_cast<int>(left.count());
         }
         // Sleep until more bytes, an injected line error or the deadline.

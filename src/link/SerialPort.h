@@ -16,13 +16,19 @@ public:
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
-    // Opens the device exclusively for reading and writing and raises DTR.
+    // Opens the device exclusively for reading and writing and raises DTR. A port still open
+    // is closed first.
     bool Open(const std::string& strDevice);
+    // The system's error number of the last Open that failed (EACCES, EBUSY, ENOENT, ...);
+    // 0 after a successful one.
+    int LastOpenError() const { return m_nOpenError; }
     // True when the port is closed afterwards (or was never open).
     bool Close();
     bool IsOpen() const { return m_hPort >= 0; }
-    // Parity code 0 none, 1 odd, 2 even; stop-bits code 0 one, 2 two. Software flow control
-    // is switched off; every other setting keeps the value the driver had.
+    // Parity code 0 none, 1 odd, 2 even, 3 mark, 4 space; stop-bits code 0 one, 2 two (1, one
+    // and a half, does not exist here and is refused). Software flow control is switched off
+    // and the line carries raw bytes; hardware flow control and the modem lines keep the
+    // settings the driver had.
     bool SetCommParams(std::uint32_t nBaudRate, std::uint8_t nDataBits, std::uint8_t nParity,
                        std::uint8_t nStopBits);
     // Deadline of Read in milliseconds; 0 waits without limit.
@@ -53,6 +59,7 @@ private:
     bool LineErrorSeen();
 
     CWakeEvent m_errorEvent;
+    int m_nOpenError = 0;
     bool m_bHasCounters = false; // the driver keeps line-error counters
     std::uint64_t m_nErrorCount = 0;
 };

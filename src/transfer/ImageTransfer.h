@@ -5,8 +5,11 @@
 
 #include "link/RadioComm.h"
 
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 class CWR7310App;
 
@@ -21,6 +24,10 @@ enum class TransferMsg {
     ReadError = 1138,  // lParam: address of the failed block
     WriteError = 1139, // lParam: address of the failed block
 };
+
+// The done and error messages end a transfer; the worker sends nothing after them.
+bool IsFinalMessage(TransferMsg msg);
+bool IsSuccessMessage(TransferMsg msg);
 
 // Delivers one message to the receiver and returns once it has been handled. Called on the
 // worker thread; the desktop marshals it to the dialog's thread with a blocking call.
@@ -58,13 +65,20 @@ public:
 private:
     void ReadThreadProc(TransferSink sink);
     void WriteThreadProc(TransferSink sink);
+    // True when the program's working range lies inside the radio's range bytes (equal
+    // limits pass). A failed read of the radio's range counts as the range 0..0.
     bool RangeCheck();
 
     CWR7310App& m_app;
+    // Read: the blocks as they arrive, copied into the image after the last one. Write: the
+    // image as it was when the transfer started.
+    std::vector<std::uint8_t> m_buffer;
     std::thread m_worker;
 };
 
 // Runs a transfer to its end on the calling thread: the worker's messages are handled here,
 // one by one, by fnHandle (which may show them). Returns true on the done message, false on a
-// failure or when the transfer did not start. For the command-line tool and tests.
-bool RunTransfer(CImageTransfer& transfer, const std::function<void(TransferMsg, long)>& fnHandle);
+// failure or when the transfer did not start (pStart, when given, receives how Start ended).
+// For the command-line tool and tests.
+bool RunTransfer(CImageTransfer& transfer, const std::function<void(TransferMsg, long)>& fnHandle,
+                 StartResult* pStart = nullptr);

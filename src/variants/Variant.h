@@ -79,6 +79,16 @@ struct CFeatureSettings {
     std::uint16_t nSquelchLevel = 0;  // whole byte, 1..4 (list index + 1)
 };
 
+// Frequency records: where the parts of one record lie.
+struct CFreqRecordLayout {
+    std::uint8_t nRxCountOffset = 0; // 24-bit count, little-endian
+    std::uint8_t nTxCountOffset = 3; // 24-bit count, little-endian
+    std::uint8_t nCodeOffset = 6;    // the byte holding both step codes and the marker
+    std::uint8_t nRxCodeShift = 0;   // two bits
+    std::uint8_t nTxCodeShift = 2;   // two bits
+    std::uint8_t nNonStandardBit = 4;
+};
+
 // One block of the tune-information read: the block at nAddr is read whole and nCopyLength
 // of its bytes, from nCopyOffset on, go into the document at nAddr + nCopyOffset.
 struct CTuneReadBlock {
@@ -126,6 +136,7 @@ struct CVariant {
     CAddrRange rangeBytes;      // low limit (3 bytes) then high limit (3 bytes)
     CAddrRange localOscillator; // 16-bit kHz value
     CRecordTable freqTable;     // frequency records of 8 bytes
+    CFreqRecordLayout freqRecord;
     CAddrRange firmwareVersion;
     CAddrRange tuneFrequency; // 3-byte count and the step-code byte
     CAddrRange embeddedInfo;
@@ -145,6 +156,9 @@ struct CVariant {
     // --- radio file ---
     std::size_t nSignatureFieldSize = 128;
     std::vector<CAddrRange> fileZeroRanges; // written as zeros, skipped when a file is read
+    // Held by the document only: saved from and loaded into the document, never copied
+    // between the document and the image buffer.
+    std::vector<CAddrRange> fileDocRanges;
 
     // --- new document ---
     std::vector<CDefaultBytes>

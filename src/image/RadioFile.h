@@ -1,0 +1,30 @@
+// Whole-file reads and writes for radio files. A save never destroys the file it replaces:
+// the bytes go to a temporary file beside the target, which is then renamed over it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+struct CFileReadResult {
+    enum class Status { Ok, TooShort, Failed };
+    Status status = Status::Failed;
+    std::size_t nBytesRead = 0; // TooShort: the whole length of the file
+    int nErrno = 0;             // Failed: the system's reason
+};
+
+// Reads the first nSize bytes of a file into bytes (resized to nSize). Bytes after them are
+// not read. A file shorter than nSize gives TooShort.
+CFileReadResult ReadFilePrefix(const std::string& strPath, std::size_t nSize,
+                               std::vector<std::uint8_t>& bytes);
+
+// Writes bytes as the whole content of strPath through a temporary file in the same folder
+// and an atomic rename. An existing file keeps its permissions; a symbolic link keeps
+// pointing at the file it named, which is replaced. Returns 0, or the errno of the failure
+// (the target is then unchanged and no temporary file is left behind).
+int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t> bytes);
+
+// "%s"-style message text with the arguments filled in.
+std::string FormatText(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,181 @@
+#include "image/WR7310Doc.h"
+
+#include "app/Messages.h"
+#include "app/WR7310App.h"
+#include "image/FreqCodec.h"
+#include "image/RadioFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+bool InAnyRange(const std::vector<CAddrRange>& ranges, std::size_t nAddr) {
+    return std::any_of(ranges.begin(), ranges.end(),
+                       [nAddr](const CAddrRange& r) { return r.Contains(nAddr); });
+}
+
+} // namespace
+
+CWR7310Doc::CWR7310Doc(CWR7310App& app)
+    : m_app(app), m_variant(app.m_variant), m_comm(&app), m_data(app.m_variant.nImageSize, 0) {}
+
+void CWR7310Doc::SyncDocToImage() {
+    const auto image = m_app.Image();
+    for (const CAddrRange& r : m_variant.docSyncRanges)
+        std::copy_n(m_data.begin() + r.nStart, r.nLength, image.begin() + r.nStart);
+}
+
+void CWR7310Doc::SyncImageToDoc() {
+    const auto image = m_app.Image();
+    for (const CAddrRange& r : m_variant.docSyncRanges)
+        std::copy_n(image.begin() + r.nStart, r.nLength, m_data.begin() + r.nStart);
+}
+
+void CWR7310Doc::CommitViewEdits() {
+    for (IDocView* pView : m_views)
+        pView->EndCellEdit();
+}
+
+void CWR7310Doc::AddView(IDocView* pView) {
+    if (pView && std::find(m_views.begin(), m_views.end(), pView) == m_views.end())
+        m_views.push_back(pView);
+}
+
+void CWR7310Doc::RemoveView(IDocView* pView) {
+    std::erase(m_views, pView);
+}
+
+field::CChannelRecord CWR7310Doc::GetChannel(int n) const {
+    return field::GetChannel(m_data, m_variant, n);
+}
+
+void CWR7310Doc::SetChannel(int n, const field::CChannelRecord& rec) {
+    field::SetChannel(m_data, m_variant, n, rec);
+}
+
+field::CFreqRecord CWR7310Doc::GetFreqRecord(int n) const {
+    return field::GetFreqRecord(m_data, m_variant, n);
+}
+
+void CWR7310Doc::SetFreqRecord(int n, const field::CFreqRecord& rec) {
+    field::SetFreqRecord(m_data, m_variant, n, rec);
+}
+
+bool CWR7310Doc::OnNewDocument() {
+    m_strPathName.clear();
+    CommitViewEdits();
+    SetNewDocDefaults();
+    SyncDocToImage();
+    m_bModified = false;
+    return true;
+}
+
+void CWR7310Doc::SetNewDocDefaults() {
+    const CVariant& v = m_variant;
+    for (const CAddrRange& r : v.docSyncRanges)
+        field::Fill(m_data, r, 0);
+    for (const CAddrRange& r : v.fileDocRanges)
+        field::Fill(m_data, r, 0);
+
+    // The feature bytes, channel bytes, model text, oscillator and tune frequency.
+    for (const CDefaultBytes& d : v.newDocBytes)
+        std::copy(d.bytes.begin(), d.bytes.end(), m_data.begin() + d.nAddr);
+
+    // The working range is read afresh, so a changed settings file counts from here on.
+    m_app.ReadFreqRange();
+    if (v.bRangeFromSettings)
+        m_app.EncodeRange(m_app.m_dMinFreq, m_app.m_dMaxFreq,
+                          field::Bytes(std::span<std::uint8_t>(m_data), v.rangeBytes).data());
+
+    for (int n = 1; n <= v.channels.table.nCount; ++n) {
+        field::CChannelRecord rec;
+        rec.nFreqNumber = 1;
+        rec.nSignalCode = 0;
+        rec.bScanAdd = n <= v.nDefaultScanChannels;
+        SetChannel(n, rec);
+    }
+    for (std::size_t i = 0; i < v.defaultFreqNumbers.size() && i < v.channels.table.nCount; ++i) {
+        const int n = static_cast<int>(i) + 1;
+        field::CChannelRecord rec = GetChannel(n);
+        rec.nFreqNumber = v.defaultFreqNumbers[i];
+        SetChannel(n, rec);
+    }
+
+    // Standard frequency n for entry n, limited to the working range by the encoder.
+    for (int n = 1; n <= v.freqTable.nCount && n <= kStdFreqCount; ++n) {
+        double dRx = StdFreqTable[n];
+        double dTx = StdFreqTable[n];
+        SetFreqRecord(n, field::EncodeFreqRecord(dRx, dTx, false));
+    }
+}
+
+std::vector<std::uint8_t> CWR7310Doc::BuildFileImage() const {
+    const CVariant& v = m_variant;
+    std::vector<std::uint8_t> file(v.FileSize(), 0);
+    const std::size_t nSignature = std::min(v.strSignature.size(), v.nSignatureFieldSize - 1);
+    std::copy_n(v.strSignature.begin(), nSignature, file.begin());
+    const auto image = m_app.Image();
+    for (std::size_t a = 0; a < v.nImageSize; ++a) {
+        std::uint8_t b = image[a];
+        if (InAnyRange(v.fileZeroRanges, a))
+            b = 0;
+        else if (InAnyRange(v.fileDocRanges, a))
+            b = m_data[a];
+        file[v.nSignatureFieldSize + a] = b;
+    }
+    return file;
+}
+
+bool CWR7310Doc::OnSaveDocument(const std::string& strPath) {
+    CommitViewEdits();
+    if (!m_views.empty())
+        m_views.front()->StoreControls();
+    field::SetBit(m_data, m_variant.keyTuneSwitch, false);
+    SyncDocToImage();
+
+    const std::vector<std::uint8_t> file = BuildFileImage();
+    if (const int nErr = WriteFileReplacing(strPath, file); nErr != 0) {
+        m_app.ShowMessage(FormatText(msg::kFileSaveErrorFmt, strPath.c_str(), std::strerror(nErr)),
+                          {}, MsgIcon::Error);
+        return false;
+    }
+    m_strPathName = strPath;
+    m_bModified = false;
+    return true;
+}
+
+bool CWR7310Doc::OnOpenDocument(const std::string& strPath) {
+    CommitViewEdits();
+    const CVariant& v = m_variant;
+    std::vector<std::uint8_t> file;
+    const CFileReadResult result = ReadFilePrefix(strPath, v.FileSize(), file);
+    if (result.status == CFileReadResult::Status::TooShort) {
+        m_app.ShowMessage(
+            FormatText(msg::kFileTooShortFmt, strPath.c_str(), result.nBytesRead, v.FileSize()), {},
+            MsgIcon::Error);
+        return false;
+    }
+    if (result.status != CFileReadResult::Status::Ok) {
+        m_app.ShowMessage(
+            FormatText(msg::kFileReadErrorFmt, strPath.c_str(), std::strerror(result.nErrno)), {},
+            MsgIcon::Error);
+        return false;
+    }
+
+    // The whole file has been read: only now do the image and the document change.
+    const auto image = m_app.Image();
+    for (std::size_t a = 0; a < v.nImageSize; ++a) {
+        const std::uint8_t b = file[v.nSignatureFieldSize + a];
+        if (InAnyRange(v.fileZeroRanges, a))
+            continue;
+        if (InAnyRange(v.fileDocRanges, a))
+            m_data[a] = b;
+        else
+            image[a] = b;
+    }
+    SyncImageToDoc();
+    m_strPathName = strPath;
+    m_bModified = false;
+    return true;
+}

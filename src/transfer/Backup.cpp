@@ -1,0 +1,113 @@
+#include "transfer/Backup.h"
+
+#include "variants/Variant.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The radio file of an image: the signature field, then the image with the areas a radio
+// file never carries written as zeros.
+std::vector<std::uint8_t> RadioFileBytes(const CVariant& v, std::span<const std::uint8_t> image) {
+    std::vector<std::uint8_t> bytes(v.nSignatureFieldSize, 0);
+    std::copy_n(v.strSignature.begin(), std::min(v.strSignature.size(), bytes.size() - 1),
+                bytes.begin());
+    bytes.insert(bytes.end(), image.begin(), image.end());
+    for (const CAddrRange& r : v.fileZeroRanges)
+        std::fill_n(bytes.begin() + static_cast<long>(v.nSignatureFieldSize + r.nStart), r.nLength,
+                    std::uint8_t{0});
+    return bytes;
+}
+
+std::string Timestamp(std::chrono::system_clock::time_point when) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+    return text;
+}
+
+// Creates strPath (never replacing a file) and writes all bytes. Empty on success, else the
+// reason.
+std::string WriteNewFile(const std::string& strPath, const std::vector<std::uint8_t>& bytes) {
+    const int fd = ::open(strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return std::strerror(errno);
+    std::size_t nDone = 0;
+    while (nDone < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + nDone, bytes.size() - nDone);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const std::string strError = std::strerror(errno);
+            ::close(fd);
+            ::unlink(strPath.c_str());
+            return strError;
+        }
+        nDone += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        const std::string strError = std::strerror(errno);
+        ::unlink(strPath.c_str());
+        return strError;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string BackupDir() {
+    namespace fs = std::filesystem;
+    const char* pszData = std::getenv("XDG_DATA_HOME");
+    if (pszData && *pszData && fs::path(pszData).is_absolute())
+        return (fs::path(pszData) / "wr7310" / "backups").string();
+    const char* pszHome = std::getenv("HOME");
+    if (pszHome && *pszHome)
+        return (fs::path(pszHome) / ".local" / "share" / "wr7310" / "backups").string();
+    return {};
+}
+
+CBackupResult SaveBackup(const CVariant& variant, std::span<const std::uint8_t> image,
+                         const std::string& strDir, std::chrono::system_clock::time_point when) {
+    namespace fs = std::filesystem;
+    CBackupResult result;
+    const std::string strFolder = strDir.empty() ? BackupDir() : strDir;
+    if (strFolder.empty()) {
+        result.strError = "no folder for backups (neither XDG_DATA_HOME nor HOME is set)";
+        return result;
+    }
+    std::error_code ec;
+    fs::create_directories(strFolder, ec);
+    if (ec) {
+        result.strError = "cannot create " + strFolder + ": " + ec.message();
+        return result;
+    }
+    const std::vector<std::uint8_t> bytes = RadioFileBytes(variant, image);
+    const std::string strStem =
+        (fs::path(strFolder) / (std::string(variant.strModel) + "-" + Timestamp(when))).string();
+    const std::string strExt(variant.strFileExt);
+    for (int nCopy = 1; nCopy < 100; ++nCopy) {
+        const std::string strPath =
+            nCopy == 1 ? strStem + strExt : strStem + "-" + std::to_string(nCopy) + strExt;
+        const std::string strError = WriteNewFile(strPath, bytes);
+        if (strError.empty()) {
+            result.strPath = strPath;
+            return result;
+        }
+        if (!fs::exists(strPath)) {
+            result.strError = "cannot write " + strPath + ": " + strError;
+            return result;
+        }
+    }
+    result.strError = "too many backups named " + strStem + "*" + strExt;
+    return result;
+}

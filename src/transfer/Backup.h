@@ -1,0 +1,29 @@
+// Every image read from a radio is also kept as a timestamped radio file in the user's data
+// folder, so that a radio's configuration survives a later mistake (a wrong write, a file
+// saved over). The desktop and the command-line tool call the same function.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <span>
+#include <string>
+
+struct CVariant;
+
+// $XDG_DATA_HOME/wr7310/backups, or ~/.local/share/wr7310/backups when XDG_DATA_HOME is unset
+// or not absolute. Empty when neither that nor HOME is known.
+std::string BackupDir();
+
+struct CBackupResult {
+    std::string strPath;  // the file written, when it succeeded
+    std::string strError; // what went wrong, when it failed
+    bool Ok() const { return strError.empty(); }
+};
+
+// Writes the image as a radio file of the variant named "<model>-YYYYMMDD-HHMMSS<ext>" (local
+// time) in strDir (empty: BackupDir()), creating the folder as needed. An existing file is
+// never replaced: a second backup in the same second gets "-2", "-3", ... before the extension.
+CBackupResult
+SaveBackup(const CVariant& variant, std::span<const std::uint8_t> image,
+           const std::string& strDir = {},
+           std::chrono::system_clock::time_point when = std::chrono::system_clock::now());

@@ -1,0 +1,133 @@
+// The document's short service transfers: the embedded information text, the tune
+// information, the tune switch and the tune frequency. Each opens its own connection, moves a
+// few blocks between the radio and the document's working copy, and closes it again.
+#include "image/WR7310Doc.h"
+
+#include "app/Messages.h"
+#include "app/Progress.h"
+#include "app/WR7310App.h"
+
+#include <algorithm>
+
+namespace {
+
+// Connect and pass the version gate; false after the failure was reported (port closed).
+bool OpenServiceLink(CRadioComm& comm) {
+    if (comm.Connect() == 0)
+        return false;
+    if (!comm.CheckFirmwareVersion()) {
+        comm.Close();
+        return false;
+    }
+    return true;
+}
+
+int FinishServiceLink(CRadioComm& comm) {
+    comm.EndTransfer();
+    comm.Close();
+    return 1;
+}
+
+int EmbeddedBlockCount(const CVariant& v) {
+    return v.embeddedInfo.nLength / radio::kBlockLength;
+}
+
+} // namespace
+
+int CWR7310Doc::ReadEmbeddedInfo(IProgress& progress) {
+    if (!OpenServiceLink(m_comm))
+        return -1;
+    const CAddrRange area = m_variant.embeddedInfo;
+    progress.Begin(msg::kEmbeddedReadTitle, area.nLength);
+    progress.SetProgress(0);
+    for (int k = 0; k < EmbeddedBlockCount(m_variant); ++k) {
+        const auto nAddr = static_cast<std::uint16_t>(area.nStart + radio::kBlockLength * k);
+        if (!m_comm.ReadBlock(nAddr, radio::kBlockLength, m_data.data() + nAddr)) {
+            m_app.ShowMessage(msg::kEmbeddedReadError);
+            m_comm.Close();
+            progress.End();
+            return -1;
+        }
+        progress.SetProgress(radio::kBlockLength * k);
+    }
+    FinishServiceLink(m_comm);
+    progress.End();
+    return 1;
+}
+
+int CWR7310Doc::WriteEmbeddedInfo(IProgress& progress) {
+    if (!OpenServiceLink(m_comm))
+        return -1;
+    const CAddrRange area = m_variant.embeddedInfo;
+    progress.Begin(msg::kEmbeddedWriteTitle, area.nLength);
+    progress.SetProgress(0);
+    for (int k = 0; k < EmbeddedBlockCount(m_variant); ++k) {
+        const auto nAddr = static_cast<std::uint16_t>(area.nStart + radio::kBlockLength * k);
+        if (!m_comm.WriteBlock(nAddr, radio::kBlockLength, m_data.data() + nAddr)) {
+            m_app.ShowMessage(msg::kEmbeddedWriteError);
+            m_comm.Close();
+            progress.End();
+            return -1;
+        }
+        progress.SetProgress(radio::kBlockLength * k);
+    }
+    FinishServiceLink(m_comm);
+    progress.End();
+    return 1;
+}
+
+int CWR7310Doc::ReadTuneInfo() {
+    if (!OpenServiceLink(m_comm))
+        return -1;
+    // One buffer for every block, cleared once: a block keeps nothing of the one before it
+    // only because each read fills all eight bytes.
+    std::uint8_t block[radio::kBlockLength] = {};
+    for (const CTuneReadBlock& b : m_variant.tuneReadPlan) {
+        if (!m_comm.ReadBlock(b.nAddr, radio::kBlockLength, block)) {
+            m_app.ShowMessage(msg::kTuneReadError);
+            m_comm.Close();
+            return -1;
+        }
+        std::copy_n(block + b.nCopyOffset, b.nCopyLength, m_data.begin() + b.nAddr + b.nCopyOffset);
+    }
+    return FinishServiceLink(m_comm);
+}
+
+bool CWR7310Doc::SetTuneSwitchBit(bool bOpen) {
+    const CBitField bit = m_variant.keyTuneSwitch;
+    std::uint8_t value = 0;
+    if (!m_comm.ReadBlock(bit.nAddr, 1, &value))
+        return false;
+    const auto mask = static_cast<std::uint8_t>(1u << bit.nBit);
+    value = static_cast<std::uint8_t>(bOpen ? (value | mask) : (value & ~mask));
+    return m_comm.WriteBlock(bit.nAddr, 1, &value);
+}
+
+int CWR7310Doc::WriteTuneSwitch(bool bOpen) {
+    if (!OpenServiceLink(m_comm))
+        return -1;
+    if (!SetTuneSwitchBit(bOpen)) {
+        m_comm.Close();
+        m_app.ShowMessage(msg::kTuneSwitchError);
+        return -1;
+    }
+    return FinishServiceLink(m_comm);
+}
+
+int CWR7310Doc::WriteTuneFrequency() {
+    if (!OpenServiceLink(m_comm))
+        return -1;
+    const CAddrRange tune = m_variant.tuneFrequency;
+    if (!m_comm.WriteBlock(tune.nStart, tune.nLength, m_data.data() + tune.nStart)) {
+        m_comm.Close();
+        m_app.ShowMessage(msg::kTuneFreqError);
+        return -1;
+    }
+    // Writing a tune frequency always leaves the key tune switch closed.
+    if (!SetTuneSwitchBit(false)) {
+        m_comm.Close();
+        m_app.ShowMessage(msg::kTuneSwitchError);
+        return -1;
+    }
+    return FinishServiceLink(m_comm);
+}
