@@ -3,8 +3,10 @@
 #include "app/MainFrame.h"
 #include "app/MessageBoxNotifier.h"
 #include "app/WR7310App.h"
+#include "image/WR7310Doc.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QStringList>
 
@@ -44,8 +46,8 @@ int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(Qs(variant.strAppTitle));
     QApplication::setApplicationDisplayName(Qs(variant.strModel));
-    QApplication::setWindowIcon(QIcon::fromTheme(Qs(variant.strModel),
-                                                 QIcon(":/icons/" + Qs(variant.strModel) + ".svg")));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(Qs(variant.strModel), QIcon(":/icons/" + Qs(variant.strModel) + ".svg")));
 
     const auto line = ParseCommandLine(QApplication::arguments());
     if (!line) {

@@ -84,7 +84,9 @@ CMainFrame::SaveChoice AskSaveChanges(QWidget* pParent, const QString& strQuesti
 CMainFrame::CMainFrame(CWR7310App& app, QWidget* pParent)
     : QMainWindow(pParent), m_app(app), m_pDoc(std::make_unique<CWR7310Doc>(app)) {
     setObjectName("MainFrame");
-    m_fnSavePrompt = [this](const QString& strQuestion) { return AskSaveChanges(this, strQuestion); };
+    m_fnSavePrompt = [this](const QString& strQuestion) {
+        return AskSaveChanges(this, strQuestion);
+    };
     m_fnChooseFile = [this](bool bSave, const QString& strSuggested) {
         const QString strFilter = Qs(m_app.m_variant.strFileFilter) + ";;All Files (*)";
         return bSave ? QFileDialog::getSaveFileName(this, "Save As", strSuggested, strFilter)
@@ -134,8 +136,7 @@ QLabel* CMainFrame::Pane(int nId) const {
 }
 
 void CMainFrame::BuildMenus() {
-    auto add = [this](QMenu* pMenu, int nId, const char* text,
-                      QKeySequence key = QKeySequence()) {
+    auto add = [this](QMenu* pMenu, int nId, const char* text, QKeySequence key = QKeySequence()) {
         QAction* a = MakeAction(nId, QString::fromLatin1(text));
         if (!key.isEmpty())
             a->setShortcut(key);
@@ -284,11 +285,17 @@ void CMainFrame::SetPortPane(int nPort) {
     Pane(cmd::kPaneComPort)->setText(QString::asprintf(" COM%d ", nPort));
 }
 
-void CMainFrame::SetCaption(const QString& strText) { setWindowTitle(strText); }
+void CMainFrame::SetCaption(const QString& strText) {
+    setWindowTitle(strText);
+}
+
+QString CMainFrame::PathName() const {
+    return QFile::decodeName(m_pDoc->GetPathName().c_str());
+}
 
 QString CMainFrame::DocumentTitle() const {
-    return m_strPathName.isEmpty() ? QString::fromLatin1(kDefaultDocName)
-                                   : QFileInfo(m_strPathName).fileName();
+    return PathName().isEmpty() ? QString::fromLatin1(kDefaultDocName)
+                                : QFileInfo(PathName()).fileName();
 }
 
 void CMainFrame::UpdateTitle() {
@@ -306,7 +313,7 @@ void CMainFrame::SetModified(bool bModified) {
 bool CMainFrame::SaveModified() {
     if (!m_pDoc->IsModified())
         return true;
-    const QString strName = m_strPathName.isEmpty() ? DocumentTitle() : m_strPathName;
+    const QString strName = PathName().isEmpty() ? DocumentTitle() : PathName();
     switch (m_fnSavePrompt(QString("Save changes to %1?").arg(strName))) {
     case SaveChoice::Save:
         return OnFileSave();
@@ -321,7 +328,6 @@ bool CMainFrame::SaveModified() {
 bool CMainFrame::NewDocument() {
     if (!m_pDoc->OnNewDocument())
         return false;
-    m_strPathName.clear();
     m_pDoc->SetModifiedFlag(false);
     m_pView->OnInitialUpdate();
     UpdateTitle();
@@ -329,25 +335,25 @@ bool CMainFrame::NewDocument() {
 }
 
 bool CMainFrame::OpenDocumentFile(const QString& strPath) {
-    if (!m_pDoc->OnOpenDocument(QFile::encodeName(strPath).toStdString())) {
-        RemoveRecentFile(strPath);
+    const QString strFull = QFileInfo(strPath).absoluteFilePath();
+    if (!m_pDoc->OnOpenDocument(QFile::encodeName(strFull).toStdString())) {
+        RemoveRecentFile(strFull);
         return false;
     }
-    m_strPathName = QFileInfo(strPath).absoluteFilePath();
     m_pDoc->SetModifiedFlag(false);
     m_pView->OnInitialUpdate();
     UpdateTitle();
-    AddRecentFile(m_strPathName);
+    AddRecentFile(strFull);
     return true;
 }
 
 bool CMainFrame::DoSave(const QString& strPath) {
-    if (!m_pDoc->OnSaveDocument(QFile::encodeName(strPath).toStdString()))
+    const QString strFull = QFileInfo(strPath).absoluteFilePath();
+    if (!m_pDoc->OnSaveDocument(QFile::encodeName(strFull).toStdString()))
         return false;
-    m_strPathName = QFileInfo(strPath).absoluteFilePath();
     m_pDoc->SetModifiedFlag(false);
     UpdateTitle();
-    AddRecentFile(m_strPathName);
+    AddRecentFile(strFull);
     return true;
 }
 
@@ -365,14 +371,14 @@ void CMainFrame::OnFileOpen() {
 }
 
 bool CMainFrame::OnFileSave() {
-    if (m_strPathName.isEmpty())
+    if (PathName().isEmpty())
         return OnFileSaveAs();
-    return DoSave(m_strPathName);
+    return DoSave(PathName());
 }
 
 bool CMainFrame::OnFileSaveAs() {
     const QString strExt = Qs(m_app.m_variant.strFileExt);
-    QString strSuggested = m_strPathName.isEmpty() ? DocumentTitle() + strExt : m_strPathName;
+    QString strSuggested = PathName().isEmpty() ? DocumentTitle() + strExt : PathName();
     QString strPath = m_fnChooseFile(true, strSuggested);
     if (strPath.isEmpty())
         return false;
@@ -422,7 +428,8 @@ QStringList CMainFrame::RecentFiles() const {
     QSettings settings(Qs(m_app.m_variant.strRegistryKey), Qs(m_app.m_variant.strModel));
     QStringList files;
     for (int i = 1; i <= kMaxRecentFiles; ++i) {
-        const QString strFile = settings.value(QString("Recent File List/File%1").arg(i)).toString();
+        const QString strFile =
+            settings.value(QString("Recent File List/File%1").arg(i)).toString();
         if (!strFile.isEmpty())
             files << strFile;
     }
@@ -447,7 +454,7 @@ void CMainFrame::AddRecentFile(const QString& strPath) {
 
 void CMainFrame::RemoveRecentFile(const QString& strPath) {
     QStringList files = RecentFiles();
-    if (files.removeAll(QFileInfo(strPath).absoluteFilePath()) > 0)
+    if (files.removeAll(strPath) > 0)
         StoreRecentFiles(files);
 }
 

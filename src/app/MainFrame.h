@@ -45,7 +45,8 @@ public:
     bool SaveModified();
     void SetModified(bool bModified);
     QString DocumentTitle() const;
-    const QString& PathName() const { return m_strPathName; }
+    // The file last opened or saved; empty for a new document.
+    QString PathName() const;
     QStringList RecentFiles() const;
 
     // --- commands ---
@@ -97,7 +98,6 @@ private:
     QMenu* m_pProgramMenu = nullptr;
     QAction* m_pRecentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;
-    QString m_strPathName;
     SavePrompt m_fnSavePrompt;
     FileChooser m_fnChooseFile;
 };

@@ -31,7 +31,8 @@ CComPortDlg::CComPortDlg(int nPort, std::string strIniFile, QWidget* pParent)
     }
     // Tab order: down each column, as the numbers run.
     for (int i = 1; i < kPortCount; ++i)
-        setTabOrder(m_buttons[static_cast<std::size_t>(i - 1)], m_buttons[static_cast<std::size_t>(i)]);
+        setTabOrder(m_buttons[static_cast<std::size_t>(i - 1)],
+                    m_buttons[static_cast<std::size_t>(i)]);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);

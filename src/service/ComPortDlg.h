@@ -23,7 +23,9 @@ public:
     void ProbePorts();
     // Port number - 1 of the checked button, -1 when none is checked.
     int PortIndex() const { return m_nPortIndex; }
-    QRadioButton* PortButton(int nPort) const { return m_buttons[static_cast<std::size_t>(nPort - 1)]; }
+    QRadioButton* PortButton(int nPort) const {
+        return m_buttons[static_cast<std::size_t>(nPort - 1)];
+    }
 
     void accept() override;
 

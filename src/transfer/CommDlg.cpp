@@ -35,8 +35,8 @@ CCommDlg::CCommDlg(CWR7310App& app, TransferMode mode, QWidget* pParent)
     setWindowTitle(Qs(mode == TransferMode::Read ? msg::kReadCaption : msg::kWriteCaption));
 
     m_pMsg = new QLabel(Qs(mode == TransferMode::Read ? msg::kReadPrompt : msg::kWritePrompt));
-    m_pMsg->setMinimumWidth(m_pMsg->fontMetrics().horizontalAdvance(
-        QString::asprintf(msg::kReadingFmt, 100) + "    "));
+    m_pMsg->setMinimumWidth(
+        m_pMsg->fontMetrics().horizontalAdvance(QString::asprintf(msg::kReadingFmt, 100) + "    "));
     m_pProgress = new QProgressBar;
     m_pProgress->setRange(0, 100);
     m_pProgress->setValue(0);

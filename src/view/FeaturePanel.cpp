@@ -176,7 +176,9 @@ void StoreFeatures(const CFeatureValues& values, std::span<std::uint8_t> data,
     field::SetBit(data, variant.keyTuneSwitch, false);
 }
 
-int MaxChannels(const CVariant& variant) { return variant.channels.table.nCount; }
+int MaxChannels(const CVariant& variant) {
+    return variant.channels.table.nCount;
+}
 
 CChannelSelection ClampChannelSelection(std::span<std::uint8_t> data, const CVariant& variant) {
     std::uint8_t& nCount = data[variant.nChannelCount];

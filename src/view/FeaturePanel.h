@@ -74,9 +74,9 @@ inline constexpr std::array<CSwitchDef, 14> kSwitches = {{
 
 // How a list's selected index is kept in the image.
 enum class ListKind {
-    WholeByte,    // the byte is the index
-    Bit,          // one bit is the index
-    BytePlusOne,  // the byte is the index plus one
+    WholeByte,   // the byte is the index
+    Bit,         // one bit is the index
+    BytePlusOne, // the byte is the index plus one
 };
 
 // One "Feature Setting" drop-down list. nSwitch: the switch that enables it and gates its
@@ -93,7 +93,11 @@ struct CListDef {
 inline constexpr std::array<CListDef, 8> kLists = {{
     {kCboVox, "VOX:", {"OFF", "1", "2", "3", "4", "5"}, 6, ListKind::WholeByte, kVox},
     {kCboButtonBeep, "Button Beep:", {"OFF", "ON"}, 2, ListKind::Bit, kButtonBeep},
-    {kCboCallTone, "Call Tone:", {"OFF", "1", "2", "3", "4", "5"}, 6, ListKind::WholeByte,
+    {kCboCallTone,
+     "Call Tone:",
+     {"OFF", "1", "2", "3", "4", "5"},
+     6,
+     ListKind::WholeByte,
      kCallTone},
     {kCboRangeAlarm, "Comm Range Alarm:", {"OFF", "ON"}, 2, ListKind::Bit, kRangeAlarm},
     {kCboTxPower, "TX Power Set:", {"Low", "High"}, 2, ListKind::Bit, 0},
@@ -103,8 +107,8 @@ inline constexpr std::array<CListDef, 8> kLists = {{
 }};
 
 // Switches checked by the first set-up of the form, before any image is shown.
-inline constexpr std::array<int, 5> kInitiallyChecked = {kVox, kButtonBeep, kCallTone,
-                                                         kRangeAlarm, kManualTxPower};
+inline constexpr std::array<int, 5> kInitiallyChecked = {kVox, kButtonBeep, kCallTone, kRangeAlarm,
+                                                         kManualTxPower};
 
 const CSwitchDef* FindSwitch(int nId);
 const CListDef* FindList(int nId);

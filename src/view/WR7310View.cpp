@@ -4,6 +4,7 @@
 #include "app/ProfileFile.h"
 #include "app/WR7310App.h"
 #include "image/FreqCodec.h"
+#include "transfer/Backup.h"
 #include "transfer/CommDlg.h"
 #include "view/WheelComboBox.h"
 
@@ -27,9 +28,7 @@ class CDialogUnits {
 public:
     explicit CDialogUnits(const QFontMetrics& fm)
         : m_nCharWidth(
-              (fm.horizontalAdvance(
-                   "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") /
-                   26 +
+              (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 +
                1) /
               2),
           m_nCharHeight(fm.height()) {}
@@ -48,20 +47,22 @@ struct CPlace {
 
 // Check boxes of the newer radio's form: x, y, width in dialog units, height 9.
 constexpr CPlace kSwitchPlaces[] = {
-    {kMenuEnable, 17, 16, 59},   {kVox, 27, 29, 33},           {kButtonBeep, 27, 42, 57},
-    {kCallTone, 27, 55, 47},     {kManualTxPower, 107, 29, 87}, {kRangeAlarm, 107, 42, 81},
-    {kChannelSet, 210, 16, 55},  {kFrequencySet, 219, 29, 65}, {kSignalingSet, 219, 42, 59},
-    {kChannelNumber, 219, 55, 67}, {kDefaultSetMode, 317, 16, 81}, {kBatterySave, 317, 29, 60},
-    {kTailCut, 317, 42, 92},     {kKeypadLock, 317, 55, 60},
+    {kMenuEnable, 17, 16, 59},      {kVox, 27, 29, 33},
+    {kButtonBeep, 27, 42, 57},      {kCallTone, 27, 55, 47},
+    {kManualTxPower, 107, 29, 87},  {kRangeAlarm, 107, 42, 81},
+    {kChannelSet, 210, 16, 55},     {kFrequencySet, 219, 29, 65},
+    {kSignalingSet, 219, 42, 59},   {kChannelNumber, 219, 55, 67},
+    {kDefaultSetMode, 317, 16, 81}, {kBatterySave, 317, 29, 60},
+    {kTailCut, 317, 42, 92},        {kKeypadLock, 317, 55, 60},
 };
 
 // The older radio has neither "Channel Set" nor "Channel Number" and lays the rest out in
 // three columns.
 constexpr CPlace kCompactSwitchPlaces[] = {
-    {kMenuEnable, 17, 16, 59},     {kVox, 17, 16, 33},          {kButtonBeep, 17, 29, 57},
-    {kCallTone, 17, 42, 47},       {kRangeAlarm, 17, 55, 81},   {kManualTxPower, 143, 16, 87},
-    {kBatterySave, 143, 29, 60},   {kTailCut, 143, 42, 92},     {kKeypadLock, 143, 55, 60},
-    {kFrequencySet, 289, 16, 65},  {kSignalingSet, 289, 29, 59}, {kDefaultSetMode, 289, 42, 81},
+    {kMenuEnable, 17, 16, 59},    {kVox, 17, 16, 33},           {kButtonBeep, 17, 29, 57},
+    {kCallTone, 17, 42, 47},      {kRangeAlarm, 17, 55, 81},    {kManualTxPower, 143, 16, 87},
+    {kBatterySave, 143, 29, 60},  {kTailCut, 143, 42, 92},      {kKeypadLock, 143, 55, 60},
+    {kFrequencySet, 289, 16, 65}, {kSignalingSet, 289, 29, 59}, {kDefaultSetMode, 289, 42, 81},
 };
 
 QString Qs(std::string_view s) {
@@ -164,8 +165,8 @@ void CWR7310View::BuildForm() {
     place(m_cboSelected, 365, 93, 41, 12);
     labelSel->setBuddy(m_cboSelected);
     for (QLabel* label : {labelAvail, labelSel})
-        label->move(label->x(), m_cboAvailable->y() +
-                                    (m_cboAvailable->height() - label->height()) / 2);
+        label->move(label->x(),
+                    m_cboAvailable->y() + (m_cboAvailable->height() - label->height()) / 2);
     m_labels[kCboChAvailable] = labelAvail;
     m_labels[kCboChSelected] = labelSel;
     m_lists[kCboChAvailable] = m_cboAvailable;
@@ -230,8 +231,8 @@ void CWR7310View::InitComboBoxes() {
             list->addItem(Qs(def.items[static_cast<std::size_t>(i)]));
     }
     const int nMax = MaxChannels(m_variant);
-    for (QComboBox* list : {static_cast<QComboBox*>(m_cboAvailable),
-                            static_cast<QComboBox*>(m_cboSelected)}) {
+    for (QComboBox* list :
+         {static_cast<QComboBox*>(m_cboAvailable), static_cast<QComboBox*>(m_cboSelected)}) {
         list->clear();
         for (int i = 1; i <= nMax; ++i)
             list->addItem(QString::number(i));
@@ -257,12 +258,12 @@ void CWR7310View::LoadFromImage() {
     m_doc.m_nComPort = m_app.m_nComPort;
     emit portChanged(m_doc.m_nComPort);
 
-    const auto data = m_doc.Data();
-    const std::uint8_t* pRange = data.data() + m_variant.rangeBytes.nStart;
+    const auto image = m_doc.Data();
+    const std::uint8_t* pRange = image.data() + m_variant.rangeBytes.nStart;
     m_app.m_dMinFreq = DecodeRangeLimit(pRange, true);
     m_app.m_dMaxFreq = DecodeRangeLimit(pRange, false);
 
-    const CFeatureValues values = LoadFeatures(data, m_variant);
+    const CFeatureValues values = LoadFeatures(image, m_variant);
     for (const CListDef& def : kLists)
         List(def.nId)->setCurrentIndex(values.Index(def.nId));
     for (const CSwitchDef& def : kSwitches) {
@@ -338,6 +339,9 @@ bool CWR7310View::RunTransfer(int nMode) {
 bool CWR7310View::OnProgramRead() {
     if (!RunTransfer(0))
         return false;
+    // A copy of every radio read is kept, so a later mistake cannot lose its settings.
+    if (const CBackupResult backup = SaveBackup(m_variant, m_app.Image()); !backup.Ok())
+        m_app.ShowMessage(backup.strError, {}, MsgIcon::Exclamation);
     LoadFromImage();
     emit modified(); // the radio's data is not in any file yet
     emit captionChanged(QString::fromLatin1(msg::kReadCaption.data(),

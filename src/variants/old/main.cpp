@@ -2,4 +2,6 @@
 #include "app/DesktopMain.h"
 #include "variants/Variant.h"
 
-int main(int argc, char** argv) { return RunDesktopProgram(OldVariant(), argc, argv); }
+int main(int argc, char** argv) {
+    return RunDesktopProgram(OldVariant(), argc, argv);
+}

@@ -2,4 +2,6 @@
 #include "app/DesktopMain.h"
 #include "variants/Variant.h"
 
-int main(int argc, char** argv) { return RunDesktopProgram(XtraVariant(), argc, argv); }
+int main(int argc, char** argv) {
+    return RunDesktopProgram(XtraVariant(), argc, argv);
+}
