@@ -1,0 +1,56 @@
+#include "app/AboutDlg.h"
+
+#include "variants/Variant.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Qs(std::string_view s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+CAboutDlg::CAboutDlg(const CVariant& variant, QWidget* pParent) : QDialog(pParent) {
+    setObjectName("AboutDlg");
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    setWindowTitle(Qs(variant.strAboutCaption));
+
+    auto* icon = new QLabel;
+    const QIcon appIcon = QApplication::windowIcon().isNull()
+                              ? style()->standardIcon(QStyle::SP_ComputerIcon)
+                              : QApplication::windowIcon();
+    icon->setPixmap(appIcon.pixmap(32, 32));
+    auto* title = new QLabel(Qs(variant.strAppTitle));
+    auto* version = new QLabel(Qs(variant.strAboutVersion));
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    auto* notice = new QLabel("Free software for programming WR7310 radios over a serial cable.");
+    auto* close = new QPushButton("&Close");
+    close->setDefault(true);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
+    grid->addWidget(title, 0, 1);
+    grid->addWidget(version, 1, 1);
+    grid->setColumnStretch(1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(line);
+    layout->addWidget(notice);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}

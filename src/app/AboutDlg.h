@@ -1,0 +1,12 @@
+// The About box: program icon, title, version and the maker's notice.
+#pragma once
+
+#include <QDialog>
+
+struct CVariant;
+
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAboutDlg(const CVariant& variant, QWidget* pParent = nullptr);
+};

@@ -1,0 +1,91 @@
+#include "app/DesktopMain.h"
+
+#include "app/MainFrame.h"
+#include "app/MessageBoxNotifier.h"
+#include "app/WR7310App.h"
+#include "image/WR7310Doc.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QStringList>
+
+#include <clocale>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+QString Qs(std::string_view s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+struct CCommandLine {
+    QString strIniFile;
+    QString strPort; // a number 1..16 or a device path
+    QString strFile;
+};
+
+std::optional<CCommandLine> ParseCommandLine(const QStringList& args) {
+    CCommandLine line;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if ((a == "--ini" || a == "--port") && i + 1 < args.size())
+            (a == "--ini" ? line.strIniFile : line.strPort) = args[++i];
+        else if (a.startsWith("--") || !line.strFile.isEmpty())
+            return std::nullopt;
+        else
+            line.strFile = a;
+    }
+    return line;
+}
+
+} // namespace
+
+int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(Qs(variant.strAppTitle));
+    QApplication::setApplicationDisplayName(Qs(variant.strModel));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(Qs(variant.strModel), QIcon(":/icons/" + Qs(variant.strModel) + ".svg")));
+
+    const auto line = ParseCommandLine(QApplication::arguments());
+    if (!line) {
+        std::fprintf(stderr, "usage: %s [--ini FILE] [--port N|DEVICE] [FILE]\n",
+                     std::string(variant.strModel).c_str());
+        return 2;
+    }
+
+    CWR7310App app(variant, QFile::encodeName(line->strIniFile).toStdString());
+    if (!line->strPort.isEmpty()) {
+        bool bNumber = false;
+        const int nPort = line->strPort.toInt(&bNumber);
+        if (bNumber)
+            app.m_nComPort = nPort;
+        else
+            app.m_strPortDevice = QFile::encodeName(line->strPort).toStdString();
+    }
+    CMessageBoxNotifier notifier;
+    app.SetNotifier(&notifier);
+
+    CMainFrame frame(app);
+    notifier.SetParent(&frame);
+    const bool bStarted =
+        line->strFile.isEmpty() ? frame.NewDocument() : frame.OpenDocumentFile(line->strFile);
+    if (!bStarted)
+        return 1; // the failure has been reported where it happened
+    if (!line->strPort.isEmpty() && app.m_strPortDevice.empty()) {
+        // A port number on the command line overrides the one remembered in the settings.
+        frame.Document().m_nComPort = app.m_nComPort;
+        frame.SetPortPane(app.m_nComPort);
+    }
+
+    std::setlocale(LC_ALL, "");
+    if (const std::lconv* pConv = std::localeconv(); pConv && pConv->decimal_point)
+        app.m_nDecimalPoint = static_cast<signed char>(pConv->decimal_point[0]);
+
+    frame.PlaceOnScreen();
+    frame.show();
+    const int nResult = qapp.exec();
+    return nResult;
+}

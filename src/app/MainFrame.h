@@ -1,0 +1,103 @@
+// The program's main window: menu, toolbar, status bar and the form. It also runs the file
+// commands (New, Open, Save, Save As, recent files) for the one document, asks before unsaved
+// edits are thrown away, and carries the COM port command.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class CWR7310App;
+class CWR7310Doc;
+class CWR7310View;
+class QLabel;
+class QMenu;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 800;
+    static constexpr int kHeight = 600;
+    static constexpr int kMaxRecentFiles = 4;
+
+    enum class SaveChoice { Save, Discard, Cancel };
+    // Asks "Save changes to ...?"; tests answer without a message box.
+    using SavePrompt = std::function<SaveChoice(const QString& strQuestion)>;
+    // Picks a file to open (bSave false) or to save to; empty when the user cancelled.
+    using FileChooser = std::function<QString(bool bSave, const QString& strSuggested)>;
+
+    explicit CMainFrame(CWR7310App& app, QWidget* pParent = nullptr);
+    ~CMainFrame() override;
+
+    // --- the document ---
+    // A new document, without asking about the current one.
+    bool NewDocument();
+    // Opens a radio file, without asking about the current one. False when it failed (the
+    // failure was reported); the current document then stays.
+    bool OpenDocumentFile(const QString& strPath);
+    // Saves to strPath and makes it the document's file.
+    bool DoSave(const QString& strPath);
+    // Before the current document is replaced or the program ends: true to go on.
+    bool SaveModified();
+    void SetModified(bool bModified);
+    QString DocumentTitle() const;
+    // The file last opened or saved; empty for a new document.
+    QString PathName() const;
+    QStringList RecentFiles() const;
+
+    // --- commands ---
+    void OnFileNew();
+    void OnFileOpen();
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    void OnRecentFile(int nIndex);
+    void OnComPort();
+    void OnHelpFinder();
+    void OnAppAbout();
+
+    // --- frame ---
+    // 800 x 600, centred; at 0,0 on a smaller screen.
+    void PlaceOnScreen();
+    void SetPortPane(int nPort);
+    void SetCaption(const QString& strText);
+    // Removes the service entries the settings file's user level does not allow.
+    void TrimMenu();
+    void UpdateTitle();
+
+    CWR7310Doc& Document() { return *m_pDoc; }
+    CWR7310View& View() { return *m_pView; }
+    QAction* Action(int nId) const;
+    QMenu* ProgrammingMenu() const { return m_pProgramMenu; }
+    QLabel* Pane(int nId) const;
+    void SetSavePrompt(SavePrompt fn) { m_fnSavePrompt = std::move(fn); }
+    void SetFileChooser(FileChooser fn) { m_fnChooseFile = std::move(fn); }
+
+protected:
+    void closeEvent(QCloseEvent* pEvent) override;
+
+private:
+    QAction* MakeAction(int nId, const QString& strText);
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+    void AddRecentFile(const QString& strPath);
+    void RemoveRecentFile(const QString& strPath);
+    void StoreRecentFiles(const QStringList& files);
+    void RebuildRecentMenu();
+
+    CWR7310App& m_app;
+    std::unique_ptr<CWR7310Doc> m_pDoc;
+    CWR7310View* m_pView = nullptr;
+    std::map<int, QAction*> m_actions;
+    std::map<int, QLabel*> m_panes;
+    QMenu* m_pFileMenu = nullptr;
+    QMenu* m_pProgramMenu = nullptr;
+    QAction* m_pRecentSeparator = nullptr;
+    std::vector<QAction*> m_recentActions;
+    SavePrompt m_fnSavePrompt;
+    FileChooser m_fnChooseFile;
+};

@@ -1,0 +1,7 @@
+// WR7310S: the desktop programming software for the older radio (1 KiB image).
+#include "app/DesktopMain.h"
+#include "variants/Variant.h"
+
+int main(int argc, char** argv) {
+    return RunDesktopProgram(OldVariant(), argc, argv);
+}

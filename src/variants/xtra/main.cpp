@@ -1,0 +1,7 @@
+// WR7310SXtra: the desktop programming software for the newer radio (2 KiB image).
+#include "app/DesktopMain.h"
+#include "variants/Variant.h"
+
+int main(int argc, char** argv) {
+    return RunDesktopProgram(XtraVariant(), argc, argv);
+}

@@ -1,0 +1,361 @@
+#include "view/WR7310View.h"
+
+#include "app/Messages.h"
+#include "app/ProfileFile.h"
+#include "app/WR7310App.h"
+#include "image/FreqCodec.h"
+#include "transfer/Backup.h"
+#include "transfer/CommDlg.h"
+#include "view/WheelComboBox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using namespace feature;
+
+// Dialog units of the form's template: a quarter of the average character width across, an
+// eighth of the character height down.
+class CDialogUnits {
+public:
+    explicit CDialogUnits(const QFontMetrics& fm)
+        : m_nCharWidth(
+              (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 +
+               1) /
+              2),
+          m_nCharHeight(fm.height()) {}
+    int X(int n) const { return n * m_nCharWidth / 4; }
+    int Y(int n) const { return n * m_nCharHeight / 8; }
+
+private:
+    int m_nCharWidth;
+    int m_nCharHeight;
+};
+
+struct CPlace {
+    int nId;
+    int x, y, w;
+};
+
+// Check boxes of the newer radio's form: x, y, width in dialog units, height 9.
+constexpr CPlace kSwitchPlaces[] = {
+    {kMenuEnable, 17, 16, 59},      {kVox, 27, 29, 33},
+    {kButtonBeep, 27, 42, 57},      {kCallTone, 27, 55, 47},
+    {kManualTxPower, 107, 29, 87},  {kRangeAlarm, 107, 42, 81},
+    {kChannelSet, 210, 16, 55},     {kFrequencySet, 219, 29, 65},
+    {kSignalingSet, 219, 42, 59},   {kChannelNumber, 219, 55, 67},
+    {kDefaultSetMode, 317, 16, 81}, {kBatterySave, 317, 29, 60},
+    {kTailCut, 317, 42, 92},        {kKeypadLock, 317, 55, 60},
+};
+
+// The older radio has neither "Channel Set" nor "Channel Number" and lays the rest out in
+// three columns.
+constexpr CPlace kCompactSwitchPlaces[] = {
+    {kMenuEnable, 17, 16, 59},    {kVox, 17, 16, 33},           {kButtonBeep, 17, 29, 57},
+    {kCallTone, 17, 42, 47},      {kRangeAlarm, 17, 55, 81},    {kManualTxPower, 143, 16, 87},
+    {kBatterySave, 143, 29, 60},  {kTailCut, 143, 42, 92},      {kKeypadLock, 143, 55, 60},
+    {kFrequencySet, 289, 16, 65}, {kSignalingSet, 289, 29, 59}, {kDefaultSetMode, 289, 42, 81},
+};
+
+QString Qs(std::string_view s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+CWR7310View::CWR7310View(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent)
+    : QWidget(pParent), m_app(app), m_doc(doc), m_variant(app.m_variant) {
+    setObjectName("WR7310View");
+    BuildForm();
+    m_doc.AddView(this);
+}
+
+CWR7310View::~CWR7310View() {
+    m_doc.RemoveView(this);
+    profile::WriteString("COM PORT", "ComPort", std::to_string(m_doc.m_nComPort),
+                         m_app.m_strIniFile);
+    std::remove(kGridScratchFile); // a missing file is fine
+}
+
+void CWR7310View::BuildForm() {
+    const CDialogUnits du(fontMetrics());
+    const bool bCompact = !m_variant.switches.channelSet.has_value();
+    auto place = [&](QWidget* w, int x, int y, int cx, int cy) {
+        const QSize hint = w->sizeHint();
+        w->setGeometry(du.X(x), du.Y(y), std::max(du.X(cx), hint.width()),
+                       std::max(du.Y(cy), hint.height()));
+    };
+    auto group = [&](const char* text, int x, int y, int cx, int cy) {
+        auto* g = new QGroupBox(QString::fromLatin1(text), this);
+        g->setGeometry(du.X(x), du.Y(y), du.X(cx), du.Y(cy));
+        return g;
+    };
+    // Groups first so that the controls created after them lie above them.
+    m_groups[0] = group("Feature Switch", 7, 4, 408, 68);
+    m_groups[1] = group("Feature Setting", 7, 80, 167, 166);
+    m_groups[2] = group("Channel Setting", 189, 80, 226, 167);
+
+    // Feature Switch: created in the table's order, which is also the Tab order.
+    for (const CSwitchDef& def : kSwitches) {
+        auto* box = new QCheckBox(Qs(def.strText), this);
+        box->setObjectName(QString("switch%1").arg(def.nId));
+        m_switches[def.nId] = box;
+        const CPlace* pPlace = nullptr;
+        if (bCompact) {
+            for (const CPlace& p : kCompactSwitchPlaces)
+                if (p.nId == def.nId)
+                    pPlace = &p;
+        } else {
+            for (const CPlace& p : kSwitchPlaces)
+                if (p.nId == def.nId)
+                    pPlace = &p;
+        }
+        if (pPlace)
+            place(box, pPlace->x, pPlace->y, pPlace->w, 9);
+        // A switch the model lacks is not shown; "Menu Enable " of a model that never stores
+        // it is read but hidden.
+        const bool bShown = SwitchField(m_variant, def.nId).has_value() &&
+                            (def.nId != kMenuEnable || m_variant.switches.bMenuEnableStored);
+        box->setVisible(bShown);
+        const int nId = def.nId;
+        connect(box, &QCheckBox::clicked, this, [this, nId] {
+            OnSwitchClicked(nId);
+            emit modified();
+        });
+    }
+
+    // Feature Setting: a label and a list per row.
+    const int kRowY[] = {95, 113, 131, 149, 167, 185, 203, 221};
+    const int kLabelY[] = {98, 116, 134, 152, 169, 188, 206, 223};
+    for (std::size_t i = 0; i < kLists.size(); ++i) {
+        const CListDef& def = kLists[i];
+        auto* label = new QLabel(Qs(def.strLabel), this);
+        place(label, 15, kLabelY[i], 72, 9);
+        auto* list = new QComboBox(this);
+        list->setObjectName(QString("list%1").arg(def.nId));
+        list->setMaxVisibleItems(def.nId == kCboTxPower ? def.nItems : 10);
+        label->setBuddy(list);
+        place(list, 98, kRowY[i], 61, 12);
+        // Center the label on its list's line.
+        label->move(label->x(), list->y() + (list->height() - label->height()) / 2);
+        m_labels[def.nId] = label;
+        m_lists[def.nId] = list;
+        connect(list, &QComboBox::activated, this, [this] { emit modified(); });
+    }
+
+    // Channel Setting: the two channel lists; the grid comes later, its place stays empty.
+    auto* labelAvail = new QLabel("Available CHs:", this);
+    place(labelAvail, 198, 95, 47, 8);
+    m_cboAvailable = new CWheelComboBox(this);
+    m_cboAvailable->setObjectName("list2401");
+    place(m_cboAvailable, 251, 93, 41, 12);
+    labelAvail->setBuddy(m_cboAvailable);
+    auto* labelSel = new QLabel("Selected CH:", this);
+    place(labelSel, 314, 95, 42, 8);
+    m_cboSelected = new CDropDownComboBox(this);
+    m_cboSelected->setObjectName("list2403");
+    place(m_cboSelected, 365, 93, 41, 12);
+    labelSel->setBuddy(m_cboSelected);
+    for (QLabel* label : {labelAvail, labelSel})
+        label->move(label->x(),
+                    m_cboAvailable->y() + (m_cboAvailable->height() - label->height()) / 2);
+    m_labels[kCboChAvailable] = labelAvail;
+    m_labels[kCboChSelected] = labelSel;
+    m_lists[kCboChAvailable] = m_cboAvailable;
+    m_lists[kCboChSelected] = m_cboSelected;
+    connect(m_cboAvailable, &QComboBox::activated, this, &CWR7310View::OnAvailableChanged);
+    connect(m_cboSelected, &QComboBox::activated, this, &CWR7310View::OnSelectedChanged);
+    connect(m_cboSelected, &CDropDownComboBox::aboutToDropDown, this,
+            &CWR7310View::OnSelectedDropDown);
+
+    m_btnFreqList = new QPushButton("Frequency List", this);
+    m_btnFreqList->setObjectName("button1053");
+    place(m_btnFreqList, 199, 226, 66, 15);
+    m_btnFreqList->setEnabled(false); // the frequency table editor is not part of this build
+
+    setMinimumSize(du.X(423), du.Y(253));
+    resize(du.X(423), du.Y(253));
+}
+
+QCheckBox* CWR7310View::Switch(int nId) const {
+    const auto it = m_switches.find(nId);
+    return it == m_switches.end() ? nullptr : it->second;
+}
+
+QComboBox* CWR7310View::List(int nId) const {
+    const auto it = m_lists.find(nId);
+    return it == m_lists.end() ? nullptr : it->second;
+}
+
+QLabel* CWR7310View::Label(int nId) const {
+    const auto it = m_labels.find(nId);
+    return it == m_labels.end() ? nullptr : it->second;
+}
+
+void CWR7310View::OnSwitchClicked(int nId) {
+    const CSwitchDef* pDef = FindSwitch(nId);
+    if (!pDef)
+        return;
+    const bool bChecked = Switch(nId)->isChecked();
+    if (nId == kMenuEnable || nId == kChannelSet) {
+        for (const CSwitchDef& dep : kSwitches)
+            if (dep.nMaster == nId)
+                Switch(dep.nId)->setEnabled(bChecked);
+    } else if (pDef->nList != 0) {
+        // Switching a feature on or off starts its setting again from "OFF".
+        QComboBox* list = List(pDef->nList);
+        list->setEnabled(bChecked);
+        list->setCurrentIndex(0);
+    }
+}
+
+void CWR7310View::ApplyMasters() {
+    for (const CSwitchDef& dep : kSwitches)
+        if (dep.nMaster != 0 && SwitchField(m_variant, dep.nMaster))
+            Switch(dep.nId)->setEnabled(Switch(dep.nMaster)->isChecked());
+}
+
+void CWR7310View::InitComboBoxes() {
+    for (const CListDef& def : kLists) {
+        QComboBox* list = List(def.nId);
+        list->clear();
+        for (int i = 0; i < def.nItems; ++i)
+            list->addItem(Qs(def.items[static_cast<std::size_t>(i)]));
+    }
+    const int nMax = MaxChannels(m_variant);
+    for (QComboBox* list :
+         {static_cast<QComboBox*>(m_cboAvailable), static_cast<QComboBox*>(m_cboSelected)}) {
+        list->clear();
+        for (int i = 1; i <= nMax; ++i)
+            list->addItem(QString::number(i));
+    }
+    for (int nId : kInitiallyChecked)
+        Switch(nId)->setChecked(true);
+}
+
+void CWR7310View::OnInitialUpdate() {
+    if (m_bFirstUpdate) {
+        m_doc.m_nComPort = profile::GetInt("COM PORT", "ComPort", 1, m_app.m_strIniFile);
+        emit portChanged(m_doc.m_nComPort);
+        m_app.m_nComPort = m_doc.m_nComPort;
+        InitComboBoxes();
+        m_bFirstUpdate = false;
+    }
+    LoadFromImage();
+}
+
+void CWR7310View::LoadFromImage() {
+    setUpdatesEnabled(false); // one repaint for the whole refill
+    m_doc.SyncImageToDoc();
+    m_doc.m_nComPort = m_app.m_nComPort;
+    emit portChanged(m_doc.m_nComPort);
+
+    const auto image = m_doc.Data();
+    const std::uint8_t* pRange = image.data() + m_variant.rangeBytes.nStart;
+    m_app.m_dMinFreq = DecodeRangeLimit(pRange, true);
+    m_app.m_dMaxFreq = DecodeRangeLimit(pRange, false);
+
+    const CFeatureValues values = LoadFeatures(image, m_variant);
+    for (const CListDef& def : kLists)
+        List(def.nId)->setCurrentIndex(values.Index(def.nId));
+    for (const CSwitchDef& def : kSwitches) {
+        if (!SwitchField(m_variant, def.nId))
+            continue;
+        const bool bChecked = values.Checked(def.nId);
+        Switch(def.nId)->setChecked(bChecked);
+        if (def.nList != 0)
+            List(def.nList)->setEnabled(bChecked);
+    }
+    ApplyMasters();
+    LoadChannelLists();
+    setUpdatesEnabled(true);
+}
+
+feature::CFeatureValues CWR7310View::Values() const {
+    CFeatureValues values;
+    for (const CSwitchDef& def : kSwitches)
+        values.SetChecked(def.nId, Switch(def.nId)->isChecked());
+    for (const CListDef& def : kLists)
+        values.SetIndex(def.nId, List(def.nId)->currentIndex());
+    return values;
+}
+
+void CWR7310View::StoreControls() {
+    // An edit still open in some control is finished before the values are taken.
+    if (QWidget* w = window(); w && w != this)
+        w->setFocus();
+    EndCellEdit();
+    StoreFeatures(Values(), m_doc.Data(), m_variant);
+}
+
+void CWR7310View::FillSelectedList(int nCount) {
+    m_cboSelected->clear();
+    for (int i = 1; i <= nCount; ++i)
+        m_cboSelected->addItem(QString::number(i));
+}
+
+void CWR7310View::LoadChannelLists() {
+    const CChannelSelection sel = ClampChannelSelection(m_doc.Data(), m_variant);
+    m_cboAvailable->setCurrentIndex(sel.nCount - 1);
+    FillSelectedList(sel.nCount);
+    m_cboSelected->setCurrentIndex(sel.nCurrent - 1);
+}
+
+void CWR7310View::OnAvailableChanged(int nIndex) {
+    const int nKept = m_cboSelected->currentIndex();
+    const CChannelSelection sel = ChangeChannelCount(m_doc.Data(), m_variant, nIndex + 1, nKept);
+    FillSelectedList(sel.nCount);
+    m_cboSelected->setCurrentIndex(sel.nCurrent - 1);
+    emit modified();
+}
+
+void CWR7310View::OnSelectedChanged(int nIndex) {
+    SetCurrentChannel(m_doc.Data(), m_variant, nIndex + 1);
+    emit modified();
+}
+
+void CWR7310View::OnSelectedDropDown() {
+    const int nCount = m_cboAvailable->currentIndex() + 1;
+    const QString strShown = m_cboSelected->currentText();
+    FillSelectedList(nCount);
+    // An empty list stays empty: matching "" would select channel 1 behind the document's back.
+    m_cboSelected->setCurrentIndex(
+        strShown.isEmpty() ? -1 : m_cboSelected->findText(strShown, Qt::MatchStartsWith));
+}
+
+bool CWR7310View::RunTransfer(int nMode) {
+    CCommDlg dlg(m_app, nMode == 0 ? TransferMode::Read : TransferMode::Write, window());
+    return dlg.exec() == QDialog::Accepted;
+}
+
+bool CWR7310View::OnProgramRead() {
+    if (!RunTransfer(0))
+        return false;
+    // A copy of every radio read is kept, so a later mistake cannot lose its settings.
+    if (const CBackupResult backup = SaveBackup(m_variant, m_app.Image()); !backup.Ok())
+        m_app.ShowMessage(backup.strError, {}, MsgIcon::Exclamation);
+    LoadFromImage();
+    emit modified(); // the radio's data is not in any file yet
+    emit captionChanged(QString::fromLatin1(msg::kReadCaption.data(),
+                                            static_cast<qsizetype>(msg::kReadCaption.size())));
+    return true;
+}
+
+bool CWR7310View::OnProgramWrite() {
+    EndCellEdit();
+    StoreControls();
+    m_doc.SyncDocToImage();
+    if (!RunTransfer(1))
+        return false;
+    emit captionChanged(QString::fromLatin1(msg::kWriteCaption.data(),
+                                            static_cast<qsizetype>(msg::kWriteCaption.size())));
+    return true;
+}

@@ -1,0 +1,91 @@
+// The program's one editing form: the "Feature Switch" and "Feature Setting" groups, the
+// "Channel Setting" group, and the commands that arrive at the form (initial update, Read,
+// Write). The rules live in FeaturePanel.h; this class moves values between them, the
+// document and its controls.
+#pragma once
+
+#include "image/WR7310Doc.h"
+#include "view/FeaturePanel.h"
+
+#include <QWidget>
+
+#include <map>
+
+class CWR7310App;
+class CWheelComboBox;
+class CDropDownComboBox;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+// Scratch file of the EEPROM map (its previous image), relative to the current folder; the
+// view removes it when it goes.
+inline constexpr const char* kGridScratchFile = "TempSaveGridData.tmp";
+
+class CWR7310View : public QWidget, public IDocView {
+    Q_OBJECT
+public:
+    CWR7310View(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent = nullptr);
+    // Saves the document's COM port into the settings file and removes the EEPROM map's
+    // scratch file.
+    ~CWR7310View() override;
+
+    // Runs for the first document, every new document and every opened file. The first time
+    // it also takes the COM port from the settings file and fills the lists.
+    void OnInitialUpdate();
+    void InitComboBoxes();
+    // Image buffer -> document -> form.
+    void LoadFromImage();
+    // Form -> document (IDocView).
+    void StoreControls() override;
+    // No grid yet: nothing is ever open for editing.
+    void EndCellEdit() override {}
+
+    // Read and Write through the transfer dialog. True when the transfer succeeded.
+    bool OnProgramRead();
+    bool OnProgramWrite();
+
+    QCheckBox* Switch(int nId) const;
+    QComboBox* List(int nId) const;
+    QLabel* Label(int nId) const;
+    QGroupBox* Group(int nIndex) const { return m_groups[nIndex]; }
+    CWheelComboBox* AvailableList() const { return m_cboAvailable; }
+    CDropDownComboBox* SelectedList() const { return m_cboSelected; }
+    QPushButton* FrequencyListButton() const { return m_btnFreqList; }
+
+    // The form's values as the check boxes and lists hold them now.
+    feature::CFeatureValues Values() const;
+
+signals:
+    // The user changed something the document will save.
+    void modified();
+    // The port number to show in the status bar.
+    void portChanged(int nPort);
+    // A caption for the main window ("Read from Radio", "Write to Radio").
+    void captionChanged(const QString& strCaption);
+
+private:
+    void BuildForm();
+    void OnSwitchClicked(int nId);
+    void ApplyMasters();
+    void LoadChannelLists();
+    void FillSelectedList(int nCount);
+    void OnAvailableChanged(int nIndex);
+    void OnSelectedChanged(int nIndex);
+    void OnSelectedDropDown();
+    bool RunTransfer(int nMode);
+
+    CWR7310App& m_app;
+    CWR7310Doc& m_doc;
+    const CVariant& m_variant;
+    std::map<int, QCheckBox*> m_switches;
+    std::map<int, QComboBox*> m_lists;
+    std::map<int, QLabel*> m_labels;
+    QGroupBox* m_groups[3] = {};
+    CWheelComboBox* m_cboAvailable = nullptr;
+    CDropDownComboBox* m_cboSelected = nullptr;
+    QPushButton* m_btnFreqList = nullptr;
+    bool m_bFirstUpdate = true;
+};

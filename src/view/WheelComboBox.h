@@ -1,0 +1,39 @@
+// Drop-down lists of the channel panel with two behaviours a plain list lacks.
+#pragma once
+
+#include <QComboBox>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+// "Available CHs": a mouse wheel turns a long list too fast, so after one accepted wheel step
+// further steps within 300 ms are swallowed.
+class CWheelComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    static constexpr std::int64_t kWheelPauseMs = 300;
+    using Clock = std::function<std::int64_t()>; // milliseconds of a monotonic clock
+
+    explicit CWheelComboBox(QWidget* pParent = nullptr);
+    // Replaces the clock (tests); restarts the pause from now.
+    void SetClock(Clock fnClock);
+
+protected:
+    void wheelEvent(QWheelEvent* pEvent) override;
+
+private:
+    Clock m_fnClock;
+    std::int64_t m_nLastWheel;
+};
+
+// A list that tells its owner just before it drops down, so the owner can refill it.
+class CDropDownComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override;
+
+signals:
+    void aboutToDropDown();
+};

@@ -1,0 +1,185 @@
+// The main window: menus by user level, status panes, title, prompts, the save question and
+// the recent-file list.
+#include "GuiTestSupport.h"
+
+#include "app/CommandIds.h"
+#include "app/MainFrame.h"
+#include "image/WR7310Doc.h"
+#include "view/WR7310View.h"
+#include "view/WheelComboBox.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> MenuTexts(QMenu* pMenu) {
+    std::vector<std::string> texts;
+    for (QAction* a : pMenu->actions())
+        texts.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+    return texts;
+}
+
+std::string LevelIni(int nLevel) {
+    return "[FreqRange]\nMinFreq=400\nMaxFreq=470\n[User Mode]\nLevel=" + std::to_string(nLevel) +
+           "\n";
+}
+
+} // namespace
+
+TEST(MainFrameMenu, BasicLevelShowsReadAndWriteOnly) {
+    CGuiTestApp t; // no "User Mode" section
+    CMainFrame frame(t.App());
+    EXPECT_EQ(MenuTexts(frame.ProgrammingMenu()),
+              (std::vector<std::string>{"&Read\tCtrl+R", "-", "&Write\tCtrl+W"}));
+}
+
+TEST(MainFrameMenu, TuneLevelKeepsTune) {
+    CGuiTestApp t(LevelIni(kTuneLevel));
+    CMainFrame frame(t.App());
+    EXPECT_EQ(MenuTexts(frame.ProgrammingMenu()),
+              (std::vector<std::string>{"&Read\tCtrl+R", "-", "&Write\tCtrl+W", "-", "Tune..."}));
+}
+
+TEST(MainFrameMenu, FactoryLevelKeepsEverything) {
+    CGuiTestApp t(LevelIni(kFactoryLevel));
+    CMainFrame frame(t.App());
+    EXPECT_EQ(MenuTexts(frame.ProgrammingMenu()),
+              (std::vector<std::string>{"&Read\tCtrl+R", "-", "&Write\tCtrl+W", "-", "EEPROM",
+                                        "Tune..."}));
+}
+
+TEST(MainFrameMenu, AcceleratorsPromptsAndToolTips) {
+    CGuiTestApp t;
+    CMainFrame frame(t.App());
+    const std::pair<int, const char*> kKeys[] = {
+        {cmd::kFileNew, "Ctrl+N"},   {cmd::kFileOpen, "Ctrl+O"},    {cmd::kFileSave, "Ctrl+S"},
+        {cmd::kFilePrint, "Ctrl+P"}, {cmd::kProgramRead, "Ctrl+R"}, {cmd::kProgramWrite, "Ctrl+W"}};
+    for (const auto& [nId, key] : kKeys)
+        EXPECT_EQ(frame.Action(nId)->shortcut(), QKeySequence(key)) << nId;
+    EXPECT_EQ(frame.Action(cmd::kProgramRead)->statusTip(),
+              "Read From Radio visa Communication Port ");
+    EXPECT_EQ(frame.Action(cmd::kProgramRead)->toolTip(), "Read");
+    EXPECT_EQ(frame.Action(cmd::kComPort)->statusTip(), "Com Port Setting");
+    EXPECT_EQ(frame.Action(cmd::kComPort)->toolTip(), "Com Port");
+    EXPECT_EQ(frame.Action(cmd::kRadioInfo)->statusTip(), "Sestting Radio Serial");
+    EXPECT_EQ(frame.Action(cmd::kAppExit)->statusTip(),
+              "Quit the application; prompts to save documents");
+    EXPECT_TRUE(frame.Action(cmd::kReadEmbeddedInfo)->statusTip().isEmpty());
+}
+
+TEST(MainFrameStatus, PanesAndTitle) {
+    CGuiTestApp t("[COM PORT]\nComPort=7\n");
+    CMainFrame frame(t.App());
+    ASSERT_TRUE(frame.NewDocument());
+    EXPECT_EQ(frame.Pane(0)->text(), "WR7310SXtra Programming Software");
+    EXPECT_EQ(frame.Pane(cmd::kPaneComPort)->text(), " COM7 ");
+    EXPECT_EQ(frame.Pane(cmd::kPaneModel)->text(), "WR7310SXtra");
+    EXPECT_EQ(t.App().m_nComPort, 7);
+    EXPECT_EQ(frame.Document().m_nComPort, 7);
+    EXPECT_EQ(frame.windowTitle(), "RadioFile[*] - WR7310SXtra");
+    EXPECT_FALSE(frame.isWindowModified());
+    frame.SetPortPane(3);
+    EXPECT_EQ(frame.Pane(cmd::kPaneComPort)->text(), " COM3 ");
+    frame.PlaceOnScreen();
+    EXPECT_EQ(frame.size(), QSize(800, 600));
+}
+
+TEST(MainFrameStatus, PortIsSavedWhenTheFormGoes) {
+    CGuiTestApp t("[COM PORT]\nComPort=2\n");
+    {
+        CMainFrame frame(t.App());
+        ASSERT_TRUE(frame.NewDocument());
+        frame.Document().m_nComPort = 11;
+    }
+    EXPECT_NE(ReadTextFile(t.m_strIniFile).find("ComPort=11"), std::string::npos);
+}
+
+class SavePromptTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_frame.NewDocument());
+        m_frame.SetSavePrompt([this](const QString& strQuestion) {
+            m_questions.push_back(strQuestion.toStdString());
+            return m_answer;
+        });
+    }
+    void Edit() { m_frame.View().Switch(feature::kKeypadLock)->click(); }
+
+    CGuiTestApp m_t;
+    CMainFrame m_frame{m_t.App()};
+    std::vector<std::string> m_questions;
+    CMainFrame::SaveChoice m_answer = CMainFrame::SaveChoice::Discard;
+};
+
+TEST_F(SavePromptTest, NoQuestionWithoutAnEdit) {
+    m_frame.OnFileNew();
+    EXPECT_TRUE(m_frame.close());
+    EXPECT_TRUE(m_questions.empty());
+}
+
+TEST_F(SavePromptTest, AnEditMarksTheTitleAndIsAskedAbout) {
+    Edit();
+    EXPECT_TRUE(m_frame.isWindowModified());
+    EXPECT_TRUE(m_frame.Document().IsModified());
+    m_frame.OnFileNew();
+    ASSERT_EQ(m_questions.size(), 1u);
+    EXPECT_EQ(m_questions[0], "Save changes to RadioFile?");
+    EXPECT_FALSE(m_frame.Document().IsModified()); // discarded: a fresh document
+    EXPECT_FALSE(m_frame.isWindowModified());
+}
+
+TEST_F(SavePromptTest, ChannelListChangesCountAsEdits) {
+    QComboBox* pAvail = m_frame.View().AvailableList();
+    pAvail->setCurrentIndex(3);
+    emit pAvail->activated(3);
+    EXPECT_TRUE(m_frame.Document().IsModified());
+}
+
+TEST_F(SavePromptTest, CancelKeepsTheEditedDocument) {
+    Edit();
+    const bool bChecked = m_frame.View().Switch(feature::kKeypadLock)->isChecked();
+    m_answer = CMainFrame::SaveChoice::Cancel;
+    m_frame.OnFileNew();
+    EXPECT_FALSE(m_frame.close());
+    EXPECT_EQ(m_questions.size(), 2u);
+    EXPECT_TRUE(m_frame.Document().IsModified());
+    EXPECT_EQ(m_frame.View().Switch(feature::kKeypadLock)->isChecked(), bChecked);
+}
+
+TEST_F(SavePromptTest, SaveWritesTheEditsBeforeGoingOn) {
+    const std::string strPath = m_t.m_dir.File("radio.wr73");
+    ASSERT_TRUE(m_frame.DoSave(QString::fromStdString(strPath)));
+    EXPECT_EQ(m_frame.windowTitle(), "radio.wr73[*] - WR7310SXtra");
+    EXPECT_EQ(m_frame.RecentFiles().value(0).toStdString(), strPath);
+
+    Edit();
+    const bool bKeypad = m_frame.View().Switch(feature::kKeypadLock)->isChecked();
+    m_answer = CMainFrame::SaveChoice::Save;
+    m_frame.OnFileNew();
+    ASSERT_EQ(m_questions.size(), 1u);
+    EXPECT_EQ(m_questions[0], "Save changes to " + strPath + "?");
+    const auto file = ReadBinaryFile(strPath);
+    ASSERT_EQ(file.size(), 128u + 0x800u);
+    EXPECT_EQ((file[128 + 0x323] & 1) != 0, bKeypad);
+
+    // The saved file opens again and shows the edit.
+    ASSERT_TRUE(m_frame.OpenDocumentFile(QString::fromStdString(strPath)));
+    EXPECT_EQ(m_frame.View().Switch(feature::kKeypadLock)->isChecked(), bKeypad);
+    EXPECT_FALSE(m_frame.Document().IsModified());
+}
+
+TEST_F(SavePromptTest, FailedOpenKeepsTheDocumentAndForgetsTheFile) {
+    const std::string strPath = m_t.m_dir.File("short.wr73");
+    WriteBinaryFile(strPath, std::vector<std::uint8_t>(100, 0));
+    Edit();
+    EXPECT_FALSE(m_frame.OpenDocumentFile(QString::fromStdString(strPath)));
+    EXPECT_EQ(m_t.m_notifier.m_messages.size(), 1u);
+    EXPECT_TRUE(m_frame.Document().IsModified());
+    EXPECT_EQ(m_frame.windowTitle(), "RadioFile[*] - WR7310SXtra");
+}
