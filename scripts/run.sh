@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds, starts the simulated radio and lets the
-# command-line tool find it and check its firmware version.
+# The main job: installs what is missing, builds, starts the simulated radio and opens the
+# desktop program attached to it (press Ctrl+R to read the radio). On a machine without a
+# display it says so and runs the command-line flow instead: read the radio into a radio file
+# and show what it holds.
 # Usage: scripts/run.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake --preset default >/dev/null
-cmake --build --preset default --target wr7310 wr7310-radiosim
+cmake --build --preset default --target wr7310 wr7310-radiosim WR7310SXtra
 
 bin=build/default/bin
 work="$(mktemp -d)"
@@ -22,7 +24,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The simulated radio prints its device and places a link to it once it answers.
+# A settings file of the demo's own, so that the user's is left alone.
+ini="$work/WR7310SXtra.ini"
+printf '[FreqRange]\nMinFreq=400\nMaxFreq=470\n' >"$ini"
+
+# The simulated radio prints its device and places a link to it once it answers. It paces
+# its replies at the real cable's 9600 baud.
 "$bin/wr7310-radiosim" --link "$radio" >"$work/device" &
 sim_pid=$!
 for _ in $(seq 50); do
@@ -35,4 +42,15 @@ if [ ! -L "$radio" ]; then
 fi
 echo "Simulated radio on $(cat "$work/device") (linked as $radio)"
 
-"$bin/wr7310" --ini "$work/wr7310.ini" --port "$radio" probe
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "Starting WR7310SXtra; press Ctrl+R (Programming > Read) to read the simulated radio."
+    "$bin/WR7310SXtra" --ini "$ini" --port "$radio"
+    exit 0
+fi
+
+echo "No display here (DISPLAY and WAYLAND_DISPLAY are empty): running the command-line flow."
+mkdir -p out
+"$bin/wr7310" --ini "$ini" --port "$radio" probe
+"$bin/wr7310" --ini "$ini" --port "$radio" read -o out/radio.wr73
+echo "Saved the radio's image as out/radio.wr73:"
+"$bin/wr7310" --ini "$ini" show out/radio.wr73
