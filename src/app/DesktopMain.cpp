@@ -45,7 +45,6 @@ std::optional<CCommandLine> ParseCommandLine(const QStringList& args) {
 int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(Qs(variant.strAppTitle));
-    QApplication::setApplicationDisplayName(Qs(variant.strModel));
     QApplication::setWindowIcon(
         QIcon::fromTheme(Qs(variant.strModel), QIcon(":/icons/" + Qs(variant.strModel) + ".svg")));
 

@@ -70,7 +70,7 @@ void ApplyPrompt(QAction* pAction, int nId) {
 
 CMainFrame::SaveChoice AskSaveChanges(QWidget* pParent, const QString& strQuestion) {
     const auto answer = QMessageBox::question(
-        pParent, QGuiApplication::applicationDisplayName(), strQuestion,
+        pParent, QGuiApplication::applicationName(), strQuestion,
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     if (answer == QMessageBox::Save)
         return CMainFrame::SaveChoice::Save;
