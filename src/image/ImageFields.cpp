@@ -107,20 +107,21 @@ void SetChannel(std::span<std::uint8_t> image, const CVariant& v, int n,
     SetBit(image, {static_cast<std::uint16_t>(a + c.nScanOffset), 0}, rec.bScanAdd);
 }
 
-double CFreqRecord::RxMHz() const {
+// A 24-bit count with its step code, in MHz.
+static double CountToMHz(std::uint32_t nCount, int nStepCode) {
     double d = 0.0;
-    DecodeFrequency(d, static_cast<std::uint8_t>(nRxCount >> 16),
-                    static_cast<std::uint8_t>(nRxCount >> 8), static_cast<std::uint8_t>(nRxCount),
-                    nRxStepCode);
+    DecodeFrequency(d, static_cast<std::uint8_t>(nCount >> 16),
+                    static_cast<std::uint8_t>(nCount >> 8), static_cast<std::uint8_t>(nCount),
+                    nStepCode);
     return d;
 }
 
+double CFreqRecord::RxMHz() const {
+    return CountToMHz(nRxCount, nRxStepCode);
+}
+
 double CFreqRecord::TxMHz() const {
-    double d = 0.0;
-    DecodeFrequency(d, static_cast<std::uint8_t>(nTxCount >> 16),
-                    static_cast<std::uint8_t>(nTxCount >> 8), static_cast<std::uint8_t>(nTxCount),
-                    nTxStepCode);
-    return d;
+    return CountToMHz(nTxCount, nTxStepCode);
 }
 
 CFreqRecord GetFreqRecord(std::span<const std::uint8_t> image, const CVariant& v, int n) {

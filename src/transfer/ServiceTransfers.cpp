@@ -28,52 +28,45 @@ int FinishServiceLink(CRadioComm& comm) {
     return 1;
 }
 
-int EmbeddedBlockCount(const CVariant& v) {
-    return v.embeddedInfo.nLength / radio::kBlockLength;
+// Moves the embedded information in 8-byte blocks, one way or the other; fnBlock moves one
+// block between the radio and the document's copy.
+template <typename BlockFn>
+int MoveEmbeddedInfo(CWR7310Doc& doc, IProgress& progress, std::string_view strTitle,
+                     std::string_view strError, BlockFn fnBlock) {
+    if (!OpenServiceLink(doc.m_comm))
+        return -1;
+    const CAddrRange area = doc.m_variant.embeddedInfo;
+    progress.Begin(strTitle, area.nLength);
+    progress.SetProgress(0);
+    for (int k = 0; k < area.nLength / radio::kBlockLength; ++k) {
+        const auto nAddr = static_cast<std::uint16_t>(area.nStart + radio::kBlockLength * k);
+        if (!fnBlock(nAddr, doc.Data().data() + nAddr)) {
+            doc.m_app.ShowMessage(strError);
+            doc.m_comm.Close();
+            progress.End();
+            return -1;
+        }
+        progress.SetProgress(radio::kBlockLength * k);
+    }
+    FinishServiceLink(doc.m_comm);
+    progress.End();
+    return 1;
 }
 
 } // namespace
 
 int CWR7310Doc::ReadEmbeddedInfo(IProgress& progress) {
-    if (!OpenServiceLink(m_comm))
-        return -1;
-    const CAddrRange area = m_variant.embeddedInfo;
-    progress.Begin(msg::kEmbeddedReadTitle, area.nLength);
-    progress.SetProgress(0);
-    for (int k = 0; k < EmbeddedBlockCount(m_variant); ++k) {
-        const auto nAddr = static_cast<std::uint16_t>(area.nStart + radio::kBlockLength * k);
-        if (!m_comm.ReadBlock(nAddr, radio::kBlockLength, m_data.data() + nAddr)) {
-            m_app.ShowMessage(msg::kEmbeddedReadError);
-            m_comm.Close();
-            progress.End();
-            return -1;
-        }
-        progress.SetProgress(radio::kBlockLength * k);
-    }
-    FinishServiceLink(m_comm);
-    progress.End();
-    return 1;
+    return MoveEmbeddedInfo(*this, progress, msg::kEmbeddedReadTitle, msg::kEmbeddedReadError,
+                            [this](std::uint16_t nAddr, std::uint8_t* pData) {
+                                return m_comm.ReadBlock(nAddr, radio::kBlockLength, pData);
+                            });
 }
 
 int CWR7310Doc::WriteEmbeddedInfo(IProgress& progress) {
-    if (!OpenServiceLink(m_comm))
-        return -1;
-    const CAddrRange area = m_variant.embeddedInfo;
-    progress.Begin(msg::kEmbeddedWriteTitle, area.nLength);
-    progress.SetProgress(0);
-    for (int k = 0; k < EmbeddedBlockCount(m_variant); ++k) {
-        const auto nAddr = static_cast<std::uint16_t>(area.nStart + radio::kBlockLength * k);
-        if (!m_comm.WriteBlock(nAddr, radio::kBlockLength, m_data.data() + nAddr)) {
-            m_app.ShowMessage(msg::kEmbeddedWriteError);
-            m_comm.Close();
-            progress.End();
-            return -1;
-        }
-        progress.SetProgress(radio::kBlockLength * k);
-    }
-    FinishServiceLink(m_comm);
-    progress.End();
-    return 1;
+    return MoveEmbeddedInfo(*this, progress, msg::kEmbeddedWriteTitle, msg::kEmbeddedWriteError,
+                            [this](std::uint16_t nAddr, const std::uint8_t* pData) {
+                                return m_comm.WriteBlock(nAddr, radio::kBlockLength, pData);
+                            });
 }
 
 int CWR7310Doc::ReadTuneInfo() {
