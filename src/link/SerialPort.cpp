@@ -158,7 +158,10 @@ bool CSerialPort::SetCommParams(std::uint32_t nBaudRate, std::uint8_t nDataBits,
         tio.c_iflag |= INPCK;
     tio.c_oflag &= ~OPOST;
     tio.c_lflag &= ~(ICANON | ECHO | ECHOE | ECHONL | ISIG | IEXTEN);
-    return ::tcsetattr(m_hPort, TCSANOW, &tio) == 0;
+    if (::tcsetattr(m_hPort, TCSANOW, &tio) != 0)
+        return false;
+    m_nBaudRate = nBaudRate;
+    return true;
 }
 
 bool CSerialPort::SetReadTimeout(std::uint32_t nMilliseconds) {
@@ -235,6 +238,13 @@ std::size_t CSerialPort::Read(std::uint8_t* pBuffer, std::size_t nWanted) {
                 return LineErrorSeen() ? 0 : nHave;
             nWaitMs = static_cast<int>(left.count());
         }
+        if (nTake > 0) {
+            // A reply is coming in: the rest cannot arrive sooner than the line carries it, so
+            // sleep that long instead of waking for every byte.
+            WaitForLine(nWanted - nHave,
+                        m_nReadTimeout != 0 ? deadline - Clock::now() : Clock::duration::max());
+            continue;
+        }
         // Sleep until more bytes, an injected line error or the deadline.
         pollfd fds[2] = {{m_hPort, POLLIN, 0}, {m_errorEvent.ReadFd(), POLLIN, 0}};
         const int r = ::poll(fds, 2, nWaitMs);
@@ -254,6 +264,21 @@ std::size_t CSerialPort::Read(std::uint8_t* pBuffer, std::size_t nWanted) {
             }
         }
     }
+}
+
+void CSerialPort::WaitForLine(std::size_t nBytes, std::chrono::nanoseconds limit) {
+    if (m_nBaudRate == 0)
+        return;
+    // Start, 8 data bits, parity and stop: 11 bits a character on the radio's line.
+    const std::chrono::nanoseconds wire(static_cast<std::int64_t>(nBytes) * 11 * 1'000'000'000 /
+                                        m_nBaudRate);
+    const auto wait = std::min(wire, limit);
+    if (wait.count() <= 0)
+        return;
+    const timespec ts{static_cast<time_t>(wait.count() / 1'000'000'000),
+                      static_cast<long>(wait.count() % 1'000'000'000)};
+    pollfd e{m_errorEvent.ReadFd(), POLLIN, 0}; // an injected line error still ends the wait
+    ::ppoll(&e, 1, &ts, nullptr);
 }
 
 void CSerialPort::InjectLineError() {

@@ -3,6 +3,7 @@
 // bytes within a deadline.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -52,11 +53,14 @@ protected:
     int m_hPort = -1; // file descriptor; -1 while closed
     std::string m_strPort;
     std::uint32_t m_nReadTimeout = 0;
+    std::uint32_t m_nBaudRate = 0; // of the last accepted SetCommParams; 0 before
 
 private:
     std::size_t QueuedBytes() const;
     void ResetLineErrors();
     bool LineErrorSeen();
+    // Sleeps while nBytes cross the line at the current baud rate (at most limit).
+    void WaitForLine(std::size_t nBytes, std::chrono::nanoseconds limit);
 
     CWakeEvent m_errorEvent;
     int m_nOpenError = 0;

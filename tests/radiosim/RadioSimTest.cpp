@@ -312,16 +312,20 @@ TEST_F(SimLink, DelayBeyondTheDeadlineLosesTheRadio) {
     EXPECT_EQ(m_notes.Texts(), std::vector<std::string>{std::string(msg::kConnectionError)});
 }
 
-TEST_F(SimLink, PacingTakesTheWireTime) {
+TEST_F(SimLink, PacingTakesTheWireTimeBothWays) {
     CRadioSimOptions o = Fast();
     o.nBaudRate = 1200; // 11 bits a character: about 9.2 ms a byte
     StartConnected(o);
     std::uint8_t data[8] = {};
-    const auto t0 = Clock::now();
+    auto t0 = Clock::now();
     ASSERT_TRUE(m_pComm->ReadBlock(0, 8, data));
-    const auto elapsed = Clock::now() - t0;
-    // 12 reply bytes: 110 ms on the wire.
-    EXPECT_GE(elapsed, std::chrono::milliseconds(105));
+    // 4 command bytes reach the radio, then 12 reply bytes come back: 147 ms on the wire.
+    EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(140));
+
+    t0 = Clock::now();
+    ASSERT_TRUE(m_pComm->WriteBlock(0, 8, data));
+    // 12 command bytes, then the acknowledge: 119 ms.
+    EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(115));
 }
 
 // --- models and images ---

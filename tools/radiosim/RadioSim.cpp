@@ -236,7 +236,21 @@ void CRadioSim::ResetSession() {
 
 void CRadioSim::OnBytes(const std::uint8_t* pData, std::size_t nLength) {
     m_pending.insert(m_pending.end(), pData, pData + nLength);
+    if (m_options.nBaudRate) {
+        // The pseudo-terminal hands over a command at once; a real line carries it one
+        // character time a byte. Answer only once the last byte would have arrived.
+        const auto now = Clock::now();
+        m_rxLineFree = std::max(now, m_rxLineFree) + CharTime() * static_cast<long>(nLength);
+        if (WaitUntil(m_rxLineFree))
+            return;
+    }
     ProcessPending();
+}
+
+std::chrono::nanoseconds CRadioSim::CharTime() const {
+    return m_options.nBaudRate
+               ? std::chrono::nanoseconds(1000000000LL * kBitsPerChar / m_options.nBaudRate)
+               : std::chrono::nanoseconds(0);
 }
 
 void CRadioSim::ProcessPending() {
@@ -360,10 +374,7 @@ void CRadioSim::Reply(const std::vector<std::uint8_t>& bytes) {
         if (WaitUntil(t))
             return;
     }
-    const auto charTime =
-        m_options.nBaudRate
-            ? std::chrono::nanoseconds(1000000000LL * kBitsPerChar / m_options.nBaudRate)
-            : std::chrono::nanoseconds(0);
+    const auto charTime = CharTime();
     std::size_t nSent = 0;
     while (nSent < bytes.size()) {
         // Paced: one byte each character time, on a fixed schedule so that the reply takes

@@ -82,6 +82,8 @@ private:
 
     // Waits until the deadline or RequestStop; true when stopping.
     bool WaitUntil(Clock::time_point deadline) const;
+    // One character on the line at the paced baud rate (zero when not pacing).
+    std::chrono::nanoseconds CharTime() const;
     bool StopRequested() const;
     void OnBytes(const std::uint8_t* pData, std::size_t nLength);
     void ProcessPending();
@@ -116,6 +118,7 @@ private:
     bool m_bProgramming = false;
     std::vector<std::uint8_t> m_pending;
     Clock::time_point m_lastByte{};
+    Clock::time_point m_rxLineFree{}; // when the last byte received so far has crossed the line
 
     mutable std::mutex m_mutex; // guards m_memory and m_frames
     std::vector<std::uint8_t> m_memory;
