@@ -1,6 +1,7 @@
 #include "app/WR7310App.h"
 
 #include "app/ProfileFile.h"
+#include "image/FreqCodec.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -62,8 +63,8 @@ int CWR7310App::GetUserLevel() const {
 void CWR7310App::EncodeRange(double& dLow, double& dHigh, std::uint8_t* pRange6) const {
     double* limits[2] = {&dLow, &dHigh};
     for (int i = 0; i < 2; ++i) {
-        const double dUnits = *limits[i] * 100000.0 + 0.01;
-        const auto u = dUnits > 0 ? static_cast<std::uint32_t>(dUnits) : 0u;
+        // A settings file may hold any number; a huge one saturates instead of wrapping.
+        const std::uint32_t u = TenHertzUnits(*limits[i]);
         const std::uint32_t n = u / 625;
         *limits[i] = n * 625 * 0.00001;
         pRange6[3 * i + 0] = static_cast<std::uint8_t>(n & 0xFF);

@@ -26,6 +26,21 @@ std::string HexBytes(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
+std::string PrintableText(std::string_view str) {
+    std::string text;
+    char escape[8];
+    for (char c : str) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u < 0x7F && c != '\\') {
+            text += c;
+        } else {
+            std::snprintf(escape, sizeof escape, "\\x%02X", u);
+            text += escape;
+        }
+    }
+    return text;
+}
+
 void PrintPermissionHints(const CRadioComm& comm) {
     for (const std::string& strHint : comm.PermissionHints())
         std::cerr << strHint << '\n';

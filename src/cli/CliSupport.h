@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 class CRadioComm;
 struct CCliOptions;
@@ -15,6 +16,11 @@ void AttachTrace(CRadioComm& comm, const CCliOptions& options);
 
 // "52 00 00 08": bytes as upper-case hexadecimal pairs separated by blanks.
 std::string HexBytes(std::span<const std::uint8_t> bytes);
+
+// A text from a radio or a radio file as it may be printed on a terminal: printable ASCII
+// as it is, every other byte as "\xNN", so that no stored byte can move the cursor, recolour
+// or retitle the user's terminal.
+std::string PrintableText(std::string_view str);
 
 // After a Connect that found no radio: prints on standard error, one a line, what would grant
 // access to the ports that exist but were refused for lack of permission.

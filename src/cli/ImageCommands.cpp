@@ -1,5 +1,6 @@
 // Commands on radio files: create one, list its bytes, compare two, show their settings.
 #include "app/WR7310App.h"
+#include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "image/FreqCodec.h"
 #include "image/ImageFields.h"
@@ -269,9 +270,9 @@ void PrintText(const CSettingsListing& l) {
         out << sz;
     }
     out << "\nIdentity:\n"
-        << "  Model name:        " << l.strModelName << "\n"
-        << "  Serial number:     " << l.strSerial << "\n"
-        << "  Firmware version:  " << l.strFirmware << "\n"
+        << "  Model name:        " << PrintableText(l.strModelName) << "\n"
+        << "  Serial number:     " << PrintableText(l.strSerial) << "\n"
+        << "  Firmware version:  " << PrintableText(l.strFirmware) << "\n"
         << "  Local oscillator:  " << Fmt("%.2f MHz", l.dOscillatorMHz) << "\n"
         << "\nFrequency range: " << FormatFrequency(l.dRangeLow) << " - "
         << FormatFrequency(l.dRangeHigh) << " MHz\n"

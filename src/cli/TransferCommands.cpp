@@ -10,15 +10,18 @@
 #include "cli/TerminalProgress.h"
 #include "image/FreqCodec.h"
 #include "image/ImageFields.h"
+#include "image/RadioFile.h"
+#include "image/RadioInfo.h"
 #include "image/WR7310Doc.h"
 #include "transfer/Backup.h"
 #include "transfer/ImageTransfer.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 
@@ -111,10 +114,8 @@ int CmdRead(CCliContext& ctx, const std::vector<std::string>& args) {
         return kExitFailed;
     CWR7310Doc doc(ctx.app);
     doc.SyncImageToDoc();
-    if (!doc.OnSaveDocument(*strOut)) {
-        std::cerr << "wr7310: cannot save " << *strOut << '\n';
-        return kExitFailed;
-    }
+    if (!doc.OnSaveDocument(*strOut))
+        return kExitFailed; // the document has said why
     return kExitOk;
 }
 
@@ -122,10 +123,8 @@ int CmdWrite(CCliContext& ctx, const std::vector<std::string>& args) {
     if (args.size() != 1)
         return Usage("write FILE");
     CWR7310Doc doc(ctx.app);
-    if (!doc.OnOpenDocument(args[0])) {
-        std::cerr << "wr7310: cannot open " << args[0] << '\n';
-        return kExitFailed;
-    }
+    if (!doc.OnOpenDocument(args[0]))
+        return kExitFailed; // the document has said why
     SetWorkingRangeFromImage(ctx.app, ctx.app.Image());
     // The form clears the key tune switch whenever it stores its controls, so a whole-image
     // write never opens the radio's tune mode; the tune commands alone set it.
@@ -139,18 +138,12 @@ int CmdInfo(CCliContext& ctx, const std::vector<std::string>& args) {
         return Usage("info");
     if (!ReadImage(ctx))
         return kExitFailed;
-    const CVariant& v = ctx.app.m_variant;
-    const auto image = std::span<const std::uint8_t>(ctx.app.Image());
-    char range[64];
-    std::snprintf(range, sizeof range, "%.5f - %.5f MHz", ctx.app.m_dMinFreq, ctx.app.m_dMaxFreq);
-    char oscillator[32];
-    std::snprintf(oscillator, sizeof oscillator, "%.2f MHz",
-                  field::GetU16(image, v.localOscillator.nStart) * 0.001);
-    std::printf("Frequency Range:   %s\n", range);
-    std::printf("Model:             %s\n", field::GetText(image, v.modelName, 16).c_str());
-    std::printf("Serial:            %s\n", field::GetText(image, v.serialNumber, 16).c_str());
-    std::printf("Verion:            %s\n", field::GetText(image, v.firmwareVersion, 7).c_str());
-    std::printf("Local Oscillator:  %s\n", oscillator);
+    const CRadioInfoTexts t = RadioInfoTexts(ctx.app, ctx.app.Image());
+    std::printf("Frequency Range:   %s\n", t.strRange.c_str());
+    std::printf("Model:             %s\n", PrintableText(t.strModel).c_str());
+    std::printf("Serial:            %s\n", PrintableText(t.strSerial).c_str());
+    std::printf("Verion:            %s\n", PrintableText(t.strVersion).c_str());
+    std::printf("Local Oscillator:  %s\n", t.strOscillator.c_str());
     return kExitOk;
 }
 
@@ -159,8 +152,9 @@ void PrintTuneInfo(const CWR7310Doc& doc) {
     const CVariant& v = doc.m_variant;
     const auto data = doc.Data();
     const double dTune = field::GetTuneFrequency(data, v);
-    const std::string strVersion = field::GetText(data, v.firmwareVersion, 16);
-    std::printf("Model:                %s\n", field::GetText(data, v.modelName, 16).c_str());
+    const std::string strVersion = PrintableText(field::GetText(data, v.firmwareVersion, 16));
+    std::printf("Model:                %s\n",
+                PrintableText(field::GetText(data, v.modelName, 16)).c_str());
     std::printf("Frequency range:      %.5f - %.5fMHz\n", field::GetRangeLimit(data, v, true),
                 field::GetRangeLimit(data, v, false));
     std::printf("Firmware version:     %s%s\n", strVersion.empty() ? "" : "V", strVersion.c_str());
@@ -221,7 +215,8 @@ int CmdTune(CCliContext& ctx, const std::vector<std::string>& args) {
     if (strSub == "frequency" && args.size() == 2) {
         char* pEnd = nullptr;
         double dValue = std::strtod(args[1].c_str(), &pEnd);
-        if (pEnd == args[1].c_str() || *pEnd != '\0') {
+        // "nan", "inf" and numbers beyond a double are no frequency either.
+        if (pEnd == args[1].c_str() || *pEnd != '\0' || !std::isfinite(dValue)) {
             std::cerr << "wr7310: '" << args[1] << "' is not a frequency in MHz\n";
             return kExitUsage;
         }
@@ -278,19 +273,22 @@ int CmdEmbedded(CCliContext& ctx, const std::vector<std::string>& args) {
         return kExitOk;
     }
     if (args[0] == "write" && args.size() == 2) {
-        std::ifstream in(args[1], std::ios::binary);
-        if (!in) {
-            std::cerr << "wr7310: cannot open " << args[1] << '\n';
+        // One byte more than fits is enough to refuse a text, and a device or pipe that
+        // never ends is not read to its (missing) end.
+        std::vector<std::uint8_t> bytes;
+        const CFileReadResult read = ReadFilePrefix(args[1], area.nLength + 1u, bytes);
+        if (read.status == CFileReadResult::Status::Failed) {
+            std::cerr << "wr7310: cannot open " << args[1] << ": " << std::strerror(read.nErrno)
+                      << '\n';
             return kExitFailed;
         }
-        const std::string strText((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-        if (strText.size() > area.nLength) {
-            std::cerr << "wr7310: " << args[1] << " holds " << strText.size()
+        if (read.status == CFileReadResult::Status::Ok) {
+            std::cerr << "wr7310: " << args[1] << " holds more than " << area.nLength
                       << " bytes; the embedded information takes at most " << area.nLength
                       << " bytes. Nothing was written.\n";
             return kExitFailed;
         }
+        const std::string strText(bytes.begin(), bytes.end());
         field::SetText(doc.Data(), area, strText);
         if (doc.WriteEmbeddedInfo(progress) != 1) {
             ReportConnectionTrouble(ctx.app, doc.m_comm);

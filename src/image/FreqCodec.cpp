@@ -21,11 +21,6 @@ const double StdFreqTable[kStdFreqCount + 1] = {
     463.0375, 463.0500, 463.0625, 463.0750, 463.0875, 463.1000, 463.1125, 463.1250, 463.5500,
 };
 
-namespace {
-
-// MHz as a count of 10 Hz units. The added 0.01 keeps values such as 462.5625, which are a
-// hair below their exact product in binary, from truncating one unit low. Values below zero
-// or not a number count as 0; values beyond the 32-bit range saturate.
 std::uint32_t TenHertzUnits(double dMHz) {
     const double dUnits = dMHz * 100000.0 + 0.01;
     if (!(dUnits > 0.0))
@@ -34,6 +29,8 @@ std::uint32_t TenHertzUnits(double dMHz) {
         return std::numeric_limits<std::uint32_t>::max();
     return static_cast<std::uint32_t>(dUnits);
 }
+
+namespace {
 
 double StepMHz(int nStepCode) {
     switch (nStepCode & 3) {

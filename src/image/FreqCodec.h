@@ -23,5 +23,10 @@ double DecodeRangeLimit(const std::uint8_t* pRange6, bool bLow);
 // True when dFreq is within 1e-8 MHz of standard frequency number n.
 bool IsStandardFrequency(double dFreq, int n);
 
+// MHz as a count of 10 Hz units, as the encoders count: + 0.01 so that values such as
+// 462.5625 do not truncate one unit low; below zero or not a number gives 0, and values beyond
+// the 32-bit range saturate rather than wrap.
+std::uint32_t TenHertzUnits(double dMHz);
+
 // "%.5f" of a frequency, as every edit, grid cell and listing shows it.
 std::string FormatFrequency(double dValue);

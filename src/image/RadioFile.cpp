@@ -95,12 +95,9 @@ CFileReadResult ReadFilePrefix(const std::string& strPath, std::size_t nSize,
         nDone += static_cast<std::size_t>(n);
     }
     result.nBytesRead = nDone;
-    if (nDone < nSize) {
-        result.status = CFileReadResult::Status::TooShort;
-        return result;
-    }
+    buffer.resize(nDone);
     bytes = std::move(buffer);
-    result.status = CFileReadResult::Status::Ok;
+    result.status = nDone < nSize ? CFileReadResult::Status::TooShort : CFileReadResult::Status::Ok;
     return result;
 }
 

@@ -16,7 +16,8 @@ struct CFileReadResult {
 };
 
 // Reads the first nSize bytes of a file into bytes (resized to nSize). Bytes after them are
-// not read. A file shorter than nSize gives TooShort.
+// never read, so a device or pipe that never ends costs no more than nSize bytes. A file
+// shorter than nSize gives TooShort, with the whole file in bytes.
 CFileReadResult ReadFilePrefix(const std::string& strPath, std::size_t nSize,
                                std::vector<std::uint8_t>& bytes);
 

@@ -80,6 +80,10 @@ CVariant MakeXtra() {
     v.firmwareVersion = {0x668, 16};
     v.tuneFrequency = {0x678, 4};
     v.embeddedInfo = {0x780, 128};
+    v.info = {.bRangeFromRadio = false,
+              .strRangeFmt = "%.5f - %.5f MHz",
+              .bVersionMarked = false,
+              .strOscillatorFmt = "%.2f MHz"};
 
     // 0x31B..0x31F and 0x67C..0x77F live only in the image buffer.
     v.docSyncRanges = {{0x000, 0x31B}, {0x320, 0x35C}, {0x780, 0x80}};
@@ -157,6 +161,10 @@ CVariant MakeOld() {
     v.firmwareVersion = {0x360, 16};
     v.tuneFrequency = {0x370, 4};
     v.embeddedInfo = {0x380, 128};
+    v.info = {.bRangeFromRadio = true,
+              .strRangeFmt = "%.0f - %.0fMHz",
+              .bVersionMarked = true,
+              .strOscillatorFmt = "%.2fMHz"};
 
     v.docSyncRanges = {{0x000, 0x80},  {0x100, 0x03}, {0x108, 0x06},
                        {0x110, 0x1F0}, {0x360, 0x14}, {0x380, 0x80}};

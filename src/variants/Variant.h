@@ -109,6 +109,14 @@ struct CDefaultBytes {
     std::vector<std::uint8_t> bytes;
 };
 
+// How the Radio Information box shows the radio's range, version and local oscillator.
+struct CRadioInfoFormat {
+    bool bRangeFromRadio = false;      // the image's range bytes, not the working range
+    std::string_view strRangeFmt;      // printf of the low and high limit in MHz
+    bool bVersionMarked = false;       // "V" before a version text that is not empty
+    std::string_view strOscillatorFmt; // printf of the local oscillator in MHz
+};
+
 struct CVariant {
     // --- identity and texts ---
     std::string_view strModel;           // "WR7310SXtra": window title, status pane, file type
@@ -140,6 +148,7 @@ struct CVariant {
     CAddrRange firmwareVersion;
     CAddrRange tuneFrequency; // 3-byte count and the step-code byte
     CAddrRange embeddedInfo;
+    CRadioInfoFormat info;
 
     // --- what the document holds and what the transfers move ---
     std::vector<CAddrRange> docSyncRanges;       // copied by SyncDocToImage / SyncImageToDoc

@@ -68,6 +68,19 @@ TEST_F(AppSettings, EncodeRangeFloorsToWholeSteps) {
         EXPECT_EQ(range[i], expected[i]) << "byte " << i;
 }
 
+TEST_F(AppSettings, HugeRangeFromTheSettingsFileSaturatesInsteadOfWrapping) {
+    WriteTextFile(ini, "[FreqRange]\nMinFreq=400\nMaxFreq=1e38\n");
+    CWR7310App app(XtraVariant(), ini);
+    ASSERT_EQ(app.m_dMaxFreq, 1e38);
+    std::uint8_t range[6] = {};
+    app.EncodeRange(app.m_dMinFreq, app.m_dMaxFreq, range);
+    // The largest count the 10 Hz conversion holds: (2^32 - 1) / 625 steps of 6.25 kHz.
+    EXPECT_DOUBLE_EQ(app.m_dMaxFreq, 6871947 * 0.00625);
+    EXPECT_GT(app.m_dMaxFreq, app.m_dMinFreq);
+    const std::uint32_t nHigh = range[3] | (range[4] << 8) | (range[5] << 16);
+    EXPECT_EQ(nHigh, 6871947u);
+}
+
 TEST_F(AppSettings, NestedAppsRestoreThePreviousOne) {
     CWR7310App outer(XtraVariant(), ini);
     {

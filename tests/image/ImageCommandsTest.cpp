@@ -185,6 +185,31 @@ TEST_F(ImageCli, ShowJsonCarriesTheSameValues) {
     EXPECT_EQ(out.substr(out.size() - 2), "}\n");
 }
 
+TEST_F(ImageCli, ShowPrintsStoredControlBytesEscapedNotRaw) {
+    const std::string path = NewFile("a.wr73");
+    auto file = ReadBinaryFile(path);
+    // A model text that would recolour a terminal, a serial with a line break.
+    const std::string strModel = "\x1b[31mRED\x07\x9b", strSerial = "SN\n42";
+    std::copy(strModel.begin(), strModel.end(), file.begin() + 128 + 0x328);
+    std::copy(strSerial.begin(), strSerial.end(), file.begin() + 128 + 0x338);
+    WriteBinaryFile(path, file);
+
+    const CRun r = Run("show " + Quote(path));
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut.find('\x1b'), std::string::npos);
+    EXPECT_EQ(r.strOut.find('\x07'), std::string::npos);
+    EXPECT_NE(r.strOut.find("  Model name:        \\x1B[31mRED\\x07\\x9B\n"), std::string::npos)
+        << r.strOut;
+    EXPECT_NE(r.strOut.find("  Serial number:     SN\\x0A42\n"), std::string::npos) << r.strOut;
+
+    const CRun json = Run("show --json " + Quote(path));
+    ASSERT_EQ(json.nStatus, 0) << json.strErr;
+    EXPECT_NE(json.strOut.find("\"modelName\": \"\\u001B[31mRED\\u0007\\u009B\""),
+              std::string::npos)
+        << json.strOut;
+    EXPECT_NE(json.strOut.find("\"serialNumber\": \"SN\\u000A42\""), std::string::npos);
+}
+
 TEST_F(ImageCli, ShowOfTheOlderRadioHasNoChannelSetSwitch) {
     const std::string path = NewFile("a.w73", "old");
     const CRun r = Run("show " + Quote(path), "old");

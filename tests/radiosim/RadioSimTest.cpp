@@ -10,8 +10,11 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -379,6 +382,33 @@ TEST(RadioSimImage, FileOfAnotherSizeIsRefused) {
     EXPECT_TRUE(CRadioSim::LoadImageFile(dir.File("short.wr73"), OldVariant(), image, strError));
     EXPECT_EQ(image.size(), 1024u);
     EXPECT_FALSE(CRadioSim::LoadImageFile(dir.File("missing"), XtraVariant(), image, strError));
+}
+
+TEST(RadioSimImage, ImageFromAStreamThatNeverEndsIsRefusedAtOnce) {
+    CTempDir dir;
+    const std::string strFifo = dir.File("endless");
+    ASSERT_EQ(::mkfifo(strFifo.c_str(), 0600), 0);
+    std::promise<void> done;
+    auto finished = done.get_future();
+    std::thread writer([&] {
+        const int fd = ::open(strFifo.c_str(), O_WRONLY);
+        if (fd < 0)
+            return;
+        const Bytes more(3000, 0xAB); // more than a radio file, and then no end
+        [[maybe_unused]] const ssize_t n = ::write(fd, more.data(), more.size());
+        finished.wait_for(std::chrono::seconds(5));
+        ::close(fd);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    Bytes image;
+    std::string strError;
+    const bool bLoaded = CRadioSim::LoadImageFile(strFifo, XtraVariant(), image, strError);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    done.set_value();
+    writer.join();
+    EXPECT_FALSE(bLoaded);
+    EXPECT_NE(strError.find("more than 2176 bytes"), std::string::npos) << strError;
+    EXPECT_LT(elapsed, std::chrono::seconds(4));
 }
 
 TEST(RadioSimImage, BuiltInImageDiffersVisiblyFromANewDocument) {

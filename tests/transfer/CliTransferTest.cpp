@@ -3,8 +3,14 @@
 #include "image/FreqCodec.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <future>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -188,6 +194,69 @@ TEST_F(CliTransferTest, TuneFrequencyAboveIsLoweredAndOffRasterIsSnapped) {
     const auto after = m_pRadio->Memory();
     EXPECT_EQ(std::vector<std::uint8_t>(after.begin() + 0x678, after.begin() + 0x67C),
               Bytes({0x8C, 0x90, 0x00, 0x02})); // count 37004
+}
+
+TEST_F(CliTransferTest, TuneFrequencyThatIsNoFiniteNumberIsRefusedBeforeConnecting) {
+    StartRadioWith(RandomRadioMemory(26));
+    for (const char* pszValue : {"nan", "inf", "-inf", "1e999", "abc", "465x"}) {
+        const CCliResult r = Cli(std::string("tune frequency ") + pszValue);
+        EXPECT_EQ(r.nStatus, 2) << pszValue;
+        EXPECT_EQ(r.strErr, std::string("wr7310: '") + pszValue + "' is not a frequency in MHz\n");
+    }
+    EXPECT_TRUE(m_pRadio->Frames().empty());
+    EXPECT_EQ(m_pRadio->Memory(), m_memory);
+}
+
+TEST_F(CliTransferTest, RadioTextsArePrintedWithControlBytesEscaped) {
+    auto memory = RandomRadioMemory(27);
+    const std::string strModel = std::string("\x1b]0;pwned\x07", 10) + std::string(6, '\0');
+    std::copy(strModel.begin(), strModel.end(), memory.begin() + 0x328);
+    StartRadioWith(memory);
+    for (const char* pszCommand : {"--no-backup info", "tune read"}) {
+        const CCliResult r = Cli(pszCommand);
+        ASSERT_EQ(r.nStatus, 0) << r.strErr;
+        EXPECT_EQ(r.strOut.find('\x1b'), std::string::npos) << pszCommand;
+        EXPECT_NE(r.strOut.find("\\x1B]0;pwned\\x07\n"), std::string::npos) << r.strOut;
+    }
+}
+
+TEST_F(CliTransferTest, AFileThatCannotBeOpenedIsReportedOnceAndNothingIsSent) {
+    StartRadioWith(RandomRadioMemory(28));
+    const std::string strFile = m_dir.File("short.wr73");
+    WriteBinaryFile(strFile, std::vector<std::uint8_t>(100, 0));
+    const CCliResult r = Cli("write '" + strFile + "'");
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(r.strErr, "Cannot open \"" + strFile +
+                            "\": it holds 100 bytes, but a radio file holds 2176 bytes. Nothing "
+                            "was changed.\n");
+    EXPECT_TRUE(m_pRadio->Frames().empty());
+}
+
+TEST_F(CliTransferTest, EmbeddedWriteFromAStreamThatNeverEndsIsRefusedAtOnce) {
+    StartRadioWith(RandomRadioMemory(29));
+    const std::string strFifo = m_dir.File("endless");
+    ASSERT_EQ(::mkfifo(strFifo.c_str(), 0600), 0);
+    // The writer sends more than fits and then keeps the stream open: the text has no end.
+    std::promise<void> done;
+    auto finished = done.get_future();
+    std::thread writer([&] {
+        const int fd = ::open(strFifo.c_str(), O_WRONLY);
+        if (fd < 0)
+            return;
+        const std::string strText(200, 'x');
+        [[maybe_unused]] const ssize_t n = ::write(fd, strText.data(), strText.size());
+        finished.wait_for(std::chrono::seconds(5));
+        ::close(fd);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const CCliResult r = Cli("embedded write '" + strFifo + "'");
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    done.set_value();
+    writer.join();
+    EXPECT_EQ(r.nStatus, 1) << r.strErr;
+    EXPECT_NE(r.strErr.find("at most 128 bytes"), std::string::npos) << r.strErr;
+    EXPECT_LT(elapsed, std::chrono::seconds(4)); // did not wait for an end that never comes
+    EXPECT_TRUE(m_pRadio->Frames().empty());
 }
 
 TEST_F(CliTransferTest, TuneSwitchAndTuneRead) {

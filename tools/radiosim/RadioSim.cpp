@@ -1,5 +1,6 @@
 #include "RadioSim.h"
 
+#include "image/RadioFile.h"
 #include "link/RadioComm.h"
 
 #include <algorithm>
@@ -508,13 +509,21 @@ std::vector<std::uint8_t> CRadioSim::BuiltInImage(const CVariant& v) {
 
 bool CRadioSim::LoadImageFile(const std::string& strPath, const CVariant& v,
                               std::vector<std::uint8_t>& image, std::string& strError) {
-    std::ifstream in(strPath, std::ios::binary);
-    if (!in) {
-        strError = "cannot read " + strPath;
+    // One byte beyond the larger size is enough to refuse a file; a device or pipe that never
+    // ends is not read to its (missing) end.
+    std::vector<std::uint8_t> bytes;
+    const CFileReadResult read = ReadFilePrefix(strPath, v.FileSize() + 1, bytes);
+    if (read.status == CFileReadResult::Status::Failed) {
+        strError = "cannot read " + strPath + ": " + std::strerror(read.nErrno);
         return false;
     }
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                    std::istreambuf_iterator<char>()};
+    if (read.status == CFileReadResult::Status::Ok) {
+        strError = strPath + ": more than " + std::to_string(v.FileSize()) +
+                   " bytes is neither a " + std::string(v.strModel) + " image (" +
+                   std::to_string(v.nImageSize) + " bytes) nor a radio file (" +
+                   std::to_string(v.FileSize()) + " bytes)";
+        return false;
+    }
     if (bytes.size() == v.FileSize()) {
         bytes.erase(bytes.begin(),
                     bytes.begin() + static_cast<std::ptrdiff_t>(v.nSignatureFieldSize));

@@ -1,0 +1,37 @@
+#include "image/RadioInfo.h"
+
+#include "app/WR7310App.h"
+#include "image/ImageFields.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr std::size_t kIdentityChars = 16;
+constexpr std::size_t kVersionChars = 7;
+
+template <typename... Args> std::string Format(std::string_view strFormat, Args... args) {
+    char sz[96];
+    const std::string strFmt(strFormat);
+    std::snprintf(sz, sizeof sz, strFmt.c_str(), args...);
+    return sz;
+}
+
+} // namespace
+
+CRadioInfoTexts RadioInfoTexts(const CWR7310App& app, std::span<const std::uint8_t> image) {
+    const CVariant& v = app.m_variant;
+    CRadioInfoTexts t;
+    const bool bRadioRange = v.info.bRangeFromRadio;
+    const double dLow = bRadioRange ? field::GetRangeLimit(image, v, true) : app.m_dMinFreq;
+    const double dHigh = bRadioRange ? field::GetRangeLimit(image, v, false) : app.m_dMaxFreq;
+    t.strRange = Format(v.info.strRangeFmt, dLow, dHigh);
+    t.strModel = field::GetText(image, v.modelName, kIdentityChars);
+    t.strSerial = field::GetText(image, v.serialNumber, kIdentityChars);
+    t.strVersion = field::GetText(image, v.firmwareVersion, kVersionChars);
+    if (v.info.bVersionMarked && !t.strVersion.empty())
+        t.strVersion = "V" + t.strVersion;
+    t.strOscillator =
+        Format(v.info.strOscillatorFmt, field::GetU16(image, v.localOscillator.nStart) * 0.001);
+    return t;
+}

@@ -1,0 +1,21 @@
+// The five texts of the Radio Information box, as both programs show them. The newer program
+// shows its working range; the older one shows the radio's own range bytes in whole MHz and
+// marks the version with a "V".
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+class CWR7310App;
+
+struct CRadioInfoTexts {
+    std::string strRange;
+    std::string strModel;   // at most 16 characters
+    std::string strSerial;  // at most 16 characters
+    std::string strVersion; // at most 7 characters
+    std::string strOscillator;
+};
+
+// The texts for an image of the application's model (the image buffer after a read).
+CRadioInfoTexts RadioInfoTexts(const CWR7310App& app, std::span<const std::uint8_t> image);
