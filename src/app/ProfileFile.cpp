@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -143,9 +143,10 @@ int GetInt(std::string_view strSection, std::string_view strKey, int nDefault,
     if (!place.key)
         return nDefault;
     const std::string value(KeyValue(file.lines[*place.key])->second);
-    long n = 0;
-    std::sscanf(value.c_str(), "%ld", &n);
-    return static_cast<int>(std::clamp<long>(n, INT32_MIN, INT32_MAX));
+    // Like the old runtime: leading digits count, anything else ends the number, no digits
+    // read as 0; a number too large for an int is held at the int's limit.
+    const long long n = std::strtoll(value.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long long>(n, INT32_MIN, INT32_MAX));
 }
 
 bool WriteString(std::string_view strSection, std::string_view strKey, std::string_view strValue,
@@ -165,7 +166,15 @@ bool WriteString(std::string_view strSection, std::string_view strKey, std::stri
     // Write beside the file and rename over it, so a failed write never loses the old one.
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path path(strPath);
+    // A settings file reached through a link is updated where it lives.
+    fs::path path(strPath);
+    if (fs::is_symlink(path, ec)) {
+        fs::path target = fs::weakly_canonical(path, ec);
+        if (!ec)
+            path = std::move(target);
+    }
+    const auto perms = fs::status(path, ec).permissions();
+    const bool bExisted = fs::exists(path, ec);
     if (path.has_parent_path())
         fs::create_directories(path.parent_path(), ec);
     const fs::path temp = path.string() + ".tmp";
@@ -182,6 +191,8 @@ bool WriteString(std::string_view strSection, std::string_view strKey, std::stri
         if (!out.flush())
             return false;
     }
+    if (bExisted)
+        fs::permissions(temp, perms, ec);
     fs::rename(temp, path, ec);
     if (ec) {
         fs::remove(temp, ec);

@@ -154,7 +154,7 @@ struct CSettingsListing {
     double dOscillatorMHz = 0;
     double dRangeLow = 0;
     double dRangeHigh = 0;
-    double dTune = 0;
+    std::optional<double> dTune; // empty: radio files of this model do not carry it
 };
 
 CSettingsListing Decode(const CWR7310Doc& doc) {
@@ -222,7 +222,11 @@ CSettingsListing Decode(const CWR7310Doc& doc) {
     l.dOscillatorMHz = field::GetU16(d, v.localOscillator.nStart) * 0.001;
     l.dRangeLow = field::GetRangeLimit(d, v, true);
     l.dRangeHigh = field::GetRangeLimit(d, v, false);
-    l.dTune = field::GetTuneFrequency(d, v);
+    const bool bTuneInFile =
+        std::none_of(v.fileZeroRanges.begin(), v.fileZeroRanges.end(),
+                     [&v](const CAddrRange& r) { return r.Contains(v.tuneFrequency.nStart); });
+    if (bTuneInFile)
+        l.dTune = field::GetTuneFrequency(d, v);
     return l;
 }
 
@@ -276,7 +280,10 @@ void PrintText(const CSettingsListing& l) {
         << "  Local oscillator:  " << Fmt("%.2f MHz", l.dOscillatorMHz) << "\n"
         << "\nFrequency range: " << FormatFrequency(l.dRangeLow) << " - "
         << FormatFrequency(l.dRangeHigh) << " MHz\n"
-        << "Tune frequency: " << FormatFrequency(l.dTune) << " MHz\n";
+        << "Tune frequency: "
+        << (l.dTune ? FormatFrequency(*l.dTune) + " MHz"
+                    : "not stored in radio files of this model")
+        << "\n";
     std::cout << out.str();
 }
 
@@ -336,7 +343,7 @@ void PrintJson(const CSettingsListing& l) {
         << ",\n    \"localOscillatorMHz\": " << Fmt("%.3f", l.dOscillatorMHz)
         << "\n  },\n  \"range\": {\"low\": " << FormatFrequency(l.dRangeLow)
         << ", \"high\": " << FormatFrequency(l.dRangeHigh)
-        << "},\n  \"tuneFrequency\": " << FormatFrequency(l.dTune) << "\n}\n";
+        << "},\n  \"tuneFrequency\": " << (l.dTune ? FormatFrequency(*l.dTune) : "null") << "\n}\n";
     std::cout << out.str();
 }
 

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <filesystem>
+
 namespace {
 
 class ProfileFile : public ::testing::Test {
@@ -66,6 +69,26 @@ TEST_F(ProfileFile, IntegersReadLikeTheOldRuntime) {
     EXPECT_EQ(profile::GetInt("A", "x", 9, path), 12);
     EXPECT_EQ(profile::GetInt("A", "y", 9, path), 0);
     EXPECT_EQ(profile::GetInt("A", "z", 9, path), -3);
+}
+
+TEST_F(ProfileFile, HugeIntegersStopAtTheLimit) {
+    WriteTextFile(path, "[A]\nbig=99999999999999999999\nsmall=-99999999999\n");
+    EXPECT_EQ(profile::GetInt("A", "big", 9, path), INT32_MAX);
+    EXPECT_EQ(profile::GetInt("A", "small", 9, path), INT32_MIN);
+}
+
+TEST_F(ProfileFile, WritingThroughALinkKeepsTheLinkAndThePermissions) {
+    namespace fs = std::filesystem;
+    const std::string real = dir.File("real.ini");
+    WriteTextFile(real, "[COM PORT]\nComPort=1\n");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(real, path);
+
+    ASSERT_TRUE(profile::WriteString("COM PORT", "ComPort", "3", path));
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(ReadTextFile(real), "[COM PORT]\nComPort=3\n");
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 TEST_F(ProfileFile, UnwritableTargetReportsFailure) {

@@ -218,6 +218,11 @@ TEST_F(ImageCli, ShowOfTheOlderRadioHasNoChannelSetSwitch) {
     EXPECT_NE(r.strOut.find("Frequency range: 460.00000 - 470.00000 MHz"), std::string::npos);
     EXPECT_NE(r.strOut.find("   56  469.56250"), std::string::npos) << r.strOut;
     EXPECT_EQ(r.strOut.find("   57  "), std::string::npos);
+    // Its radio files do not carry the tune frequency: nothing made up is shown.
+    EXPECT_NE(r.strOut.find("Tune frequency: not stored in radio files of this model"),
+              std::string::npos);
+    EXPECT_NE(Run("show --json " + Quote(path), "old").strOut.find("\"tuneFrequency\": null"),
+              std::string::npos);
 }
 
 TEST_F(ImageCli, EachCommandHasHelp) {
