@@ -5,6 +5,7 @@
 #include "link/RadioComm.h"
 
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -31,8 +32,13 @@ void PrintHelp() {
               << "  --trace           print every frame sent and received on standard error\n"
               << "  --no-backup       do not keep a timestamped copy of images read\n"
               << "\nCommands:\n";
-    for (const CCliCommand* c : AllCommands())
-        std::printf("  %-28s %s\n", c->pszUsage, c->pszSummary);
+    for (const CCliCommand* c : AllCommands()) {
+        // A usage too long for its column puts the summary on a line of its own.
+        if (std::strlen(c->pszUsage) > 28)
+            std::printf("  %s\n  %-28s %s\n", c->pszUsage, "", c->pszSummary);
+        else
+            std::printf("  %-28s %s\n", c->pszUsage, c->pszSummary);
+    }
     std::cout << "\n'wr7310 COMMAND --help' describes one command.\n";
 }
 
