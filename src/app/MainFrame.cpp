@@ -260,7 +260,7 @@ void CMainFrame::BuildStatusBar() {
         pLabel->setFrameShape(QFrame::Panel);
         pLabel->setFrameShadow(QFrame::Sunken);
         pLabel->setAlignment(Qt::AlignCenter);
-        pLabel->setMinimumWidth(pLabel->fontMetrics().horizontalAdvance(strWidthText) + 8);
+        pLabel->setMinimumWidth(pLabel->fontMetrics().horizontalAdvance(strWidthText) + 16);
         pBar->addPermanentWidget(pLabel);
         m_panes[nId] = pLabel;
     };

@@ -12,8 +12,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 
@@ -125,6 +128,38 @@ TEST(MainFrameStatus, OpensAt800x600AndShrinksToTheForm) {
     EXPECT_EQ(frame.size(), fitted);
     EXPECT_EQ(frame.pos(), QPoint(std::max(0, (screen.width() - fitted.width()) / 2),
                                   std::max(0, (screen.height() - fitted.height()) / 2)));
+}
+
+TEST(MainFrameStatus, AboutBoxShowsTitleVersionAndIcon) {
+    CGuiTestApp t;
+    CMainFrame frame(t.App());
+    // A program icon Qt cannot draw (an SVG without the SVG plugin): the box still shows one.
+    const QIcon oldIcon = QApplication::windowIcon();
+    QApplication::setWindowIcon(QIcon(QString::fromStdString(t.m_dir.File("icon.svg"))));
+    QString strTitle;
+    QStringList texts;
+    bool bIcon = false;
+    bool bCloseIsDefault = false;
+    CModalDriver driver([&](QDialog& d) {
+        strTitle = d.windowTitle();
+        for (QLabel* pLabel : d.findChildren<QLabel*>()) {
+            texts << pLabel->text();
+            bIcon = bIcon || !pLabel->pixmap().isNull();
+        }
+        for (QPushButton* pButton : d.findChildren<QPushButton*>())
+            if (pButton->text() == "&Close")
+                bCloseIsDefault = pButton->isDefault();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(&d, &enter); // the default button closes it
+    });
+    frame.Action(cmd::kAppAbout)->trigger();
+    QApplication::setWindowIcon(oldIcon);
+    EXPECT_EQ(strTitle, "About WR7310SXtra");
+    EXPECT_TRUE(texts.contains("WR7310SXtra Programming Software"));
+    EXPECT_TRUE(texts.contains("Version 1.02.03"));
+    EXPECT_TRUE(bIcon);
+    EXPECT_TRUE(bCloseIsDefault);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(MainFrameStatus, HelpTopicsOpensTheHelpFileByPath) {
