@@ -25,10 +25,10 @@ CAboutDlg::CAboutDlg(const CVariant& variant, QWidget* pParent) : QDialog(pParen
     setWindowTitle(Qs(variant.strAboutCaption));
 
     auto* icon = new QLabel;
-    const QIcon appIcon = QApplication::windowIcon().isNull()
-                              ? style()->standardIcon(QStyle::SP_ComputerIcon)
-                              : QApplication::windowIcon();
-    icon->setPixmap(appIcon.pixmap(32, 32));
+    QPixmap pixmap = QApplication::windowIcon().pixmap(32, 32);
+    if (pixmap.isNull())
+        pixmap = style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32);
+    icon->setPixmap(pixmap);
     auto* title = new QLabel(Qs(variant.strAppTitle));
     auto* version = new QLabel(Qs(variant.strAboutVersion));
     auto* line = new QFrame;

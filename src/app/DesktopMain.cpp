@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QImageReader>
 #include <QStringList>
 
 #include <clocale>
@@ -25,6 +26,18 @@ struct CCommandLine {
     QString strPort; // a number 1..16 or a device path
     QString strFile;
 };
+
+// The program's icon: the desktop theme's when it has one, else the scalable drawing where Qt can
+// read it, and the bitmaps always (a system without the SVG plugin still shows an icon).
+QIcon ProgramIcon(const QString& strModel) {
+    const QString strBase = ":/icons/" + strModel;
+    QIcon icon;
+    if (QImageReader::supportedImageFormats().contains("svg"))
+        icon.addFile(strBase + ".svg");
+    icon.addFile(strBase + "-32.png", QSize(32, 32));
+    icon.addFile(strBase + "-48.png", QSize(48, 48));
+    return QIcon::fromTheme(strModel, icon);
+}
 
 std::optional<CCommandLine> ParseCommandLine(const QStringList& args) {
     CCommandLine line;
@@ -45,8 +58,7 @@ std::optional<CCommandLine> ParseCommandLine(const QStringList& args) {
 int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(Qs(variant.strAppTitle));
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(Qs(variant.strModel), QIcon(":/icons/" + Qs(variant.strModel) + ".svg")));
+    QApplication::setWindowIcon(ProgramIcon(Qs(variant.strModel)));
 
     const auto line = ParseCommandLine(QApplication::arguments());
     if (!line) {

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -87,26 +88,35 @@ CMainFrame::CMainFrame(CWR7310App& app, QWidget* pParent)
     m_fnSavePrompt = [this](const QString& strQuestion) {
         return AskSaveChanges(this, strQuestion);
     };
+    m_fnHelp = [](const QString& strPath) {
+        // Help that cannot be shown is ignored.
+        std::error_code ec;
+        if (std::filesystem::exists(QFile::encodeName(strPath).toStdString(), ec))
+            QDesktopServices::openUrl(QUrl::fromLocalFile(strPath));
+    };
     m_fnChooseFile = [this](bool bSave, const QString& strSuggested) {
         const QString strFilter = Qs(m_app.m_variant.strFileFilter) + ";;All Files (*)";
         return bSave ? QFileDialog::getSaveFileName(this, "Save As", strSuggested, strFilter)
                      : QFileDialog::getOpenFileName(this, "Open", QString(), strFilter);
     };
 
-    auto* scroll = new QScrollArea;
-    scroll->setFrameShape(QFrame::NoFrame);
+    m_pScroll = new QScrollArea;
+    m_pScroll->setFrameShape(QFrame::NoFrame);
+    // The form's controls are the Tab stops; the area around them is not one.
+    m_pScroll->setFocusPolicy(Qt::NoFocus);
     m_pView = new CWR7310View(m_app, *m_pDoc);
-    scroll->setWidget(m_pView);
-    setCentralWidget(scroll);
+    m_pScroll->setWidget(m_pView);
+    setCentralWidget(m_pScroll);
     connect(m_pView, &CWR7310View::modified, this, [this] { SetModified(true); });
     connect(m_pView, &CWR7310View::portChanged, this, &CMainFrame::SetPortPane);
     connect(m_pView, &CWR7310View::captionChanged, this, &CMainFrame::SetCaption);
+    connect(m_pView, &CWR7310View::fitFrameRequested, this, &CMainFrame::FitToForm);
 
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
     TrimMenu();
-    resize(kWidth, kHeight);
+    PlaceAtStart();
     UpdateTitle();
 }
 
@@ -250,7 +260,7 @@ void CMainFrame::BuildStatusBar() {
         pLabel->setFrameShape(QFrame::Panel);
         pLabel->setFrameShadow(QFrame::Sunken);
         pLabel->setAlignment(Qt::AlignCenter);
-        pLabel->setMinimumWidth(pLabel->fontMetrics().horizontalAdvance(strWidthText) + 8);
+        pLabel->setMinimumWidth(pLabel->fontMetrics().horizontalAdvance(strWidthText) + 16);
         pBar->addPermanentWidget(pLabel);
         m_panes[nId] = pLabel;
     };
@@ -273,12 +283,40 @@ void CMainFrame::TrimMenu() {
     }
 }
 
-void CMainFrame::PlaceOnScreen() {
+namespace {
+
+QRect ScreenRect(const QWidget* pWidget) {
+    const QScreen* pScreen =
+        pWidget->screen() ? pWidget->screen() : QGuiApplication::primaryScreen();
+    return pScreen ? pScreen->geometry() : QRect(0, 0, CMainFrame::kWidth, CMainFrame::kHeight);
+}
+
+} // namespace
+
+void CMainFrame::PlaceAtStart() {
+    const QRect r = ScreenRect(this);
     resize(kWidth, kHeight);
-    const QScreen* pScreen = screen() ? screen() : QGuiApplication::primaryScreen();
-    const QRect r = pScreen ? pScreen->geometry() : QRect(0, 0, kWidth, kHeight);
     move(r.x() + std::max(0, (r.width() - kWidth) / 2),
          r.y() + std::max(0, (r.height() - kHeight) / 2));
+}
+
+void CMainFrame::PlaceOnScreen() {
+    const QRect r = ScreenRect(this);
+    move(r.x() + std::max(0, (r.width() - width()) / 2),
+         r.y() + std::max(0, (r.height() - height()) / 2));
+}
+
+void CMainFrame::FitToForm() {
+    // The layout is brought up to the present size first: before the frame is shown, Qt does
+    // not redo it on its own after a resize.
+    layout()->invalidate();
+    layout()->activate();
+    const QSize room = m_pScroll->maximumViewportSize();
+    const QSize form = m_pView->size();
+    const int nShrinkX = std::max(0, room.width() - form.width());
+    const int nShrinkY = std::max(0, room.height() - form.height());
+    if (nShrinkX > 0 || nShrinkY > 0)
+        resize(width() - nShrinkX, height() - nShrinkY);
 }
 
 void CMainFrame::SetPortPane(int nPort) {
@@ -396,6 +434,7 @@ void CMainFrame::OnRecentFile(int nIndex) {
 
 void CMainFrame::OnComPort() {
     CComPortDlg dlg(m_pDoc->m_nComPort, m_app.m_strIniFile, this);
+    dlg.SetHelp([this] { OnHelpFinder(); });
     if (dlg.exec() != QDialog::Accepted)
         return;
     m_pDoc->m_nComPort = dlg.PortIndex() + 1;
@@ -404,10 +443,7 @@ void CMainFrame::OnComPort() {
 }
 
 void CMainFrame::OnHelpFinder() {
-    // Help that cannot be shown is ignored.
-    std::error_code ec;
-    if (std::filesystem::exists(m_app.m_strHelpFile, ec))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(m_app.m_strHelpFile)));
+    m_fnHelp(QFile::decodeName(m_app.m_strHelpFile.c_str()));
 }
 
 void CMainFrame::OnAppAbout() {

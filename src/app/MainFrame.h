@@ -16,6 +16,7 @@ class CWR7310Doc;
 class CWR7310View;
 class QLabel;
 class QMenu;
+class QScrollArea;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -29,6 +30,8 @@ public:
     using SavePrompt = std::function<SaveChoice(const QString& strQuestion)>;
     // Picks a file to open (bSave false) or to save to; empty when the user cancelled.
     using FileChooser = std::function<QString(bool bSave, const QString& strSuggested)>;
+    // Shows the help file by path; tests look without starting a viewer.
+    using HelpViewer = std::function<void(const QString& strPath)>;
 
     explicit CMainFrame(CWR7310App& app, QWidget* pParent = nullptr);
     ~CMainFrame() override;
@@ -60,8 +63,12 @@ public:
     void OnAppAbout();
 
     // --- frame ---
-    // 800 x 600, centred; at 0,0 on a smaller screen.
+    // 800 x 600, centred; at 0,0 on a smaller screen. Done once, when the frame is made.
+    void PlaceAtStart();
+    // Centres the frame at its present size, keeping it on the screen.
     void PlaceOnScreen();
+    // Shrinks the frame so that the form fits it without blank margins; never grows it.
+    void FitToForm();
     void SetPortPane(int nPort);
     void SetCaption(const QString& strText);
     // Removes the service entries the settings file's user level does not allow.
@@ -75,6 +82,7 @@ public:
     QLabel* Pane(int nId) const;
     void SetSavePrompt(SavePrompt fn) { m_fnSavePrompt = std::move(fn); }
     void SetFileChooser(FileChooser fn) { m_fnChooseFile = std::move(fn); }
+    void SetHelpViewer(HelpViewer fn) { m_fnHelp = std::move(fn); }
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
@@ -92,6 +100,7 @@ private:
     CWR7310App& m_app;
     std::unique_ptr<CWR7310Doc> m_pDoc;
     CWR7310View* m_pView = nullptr;
+    QScrollArea* m_pScroll = nullptr;
     std::map<int, QAction*> m_actions;
     std::map<int, QLabel*> m_panes;
     QMenu* m_pFileMenu = nullptr;
@@ -100,4 +109,5 @@ private:
     std::vector<QAction*> m_recentActions;
     SavePrompt m_fnSavePrompt;
     FileChooser m_fnChooseFile;
+    HelpViewer m_fnHelp;
 };

@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -36,6 +37,7 @@ CComPortDlg::CComPortDlg(int nPort, std::string strIniFile, QWidget* pParent)
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    buttons->setCenterButtons(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &CComPortDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CComPortDlg::reject);
 
@@ -73,4 +75,14 @@ void CComPortDlg::SetButtonsFromIndex() {
 void CComPortDlg::accept() {
     m_nPortIndex = m_pGroup->checkedId();
     QDialog::accept();
+}
+
+void CComPortDlg::keyPressEvent(QKeyEvent* pEvent) {
+    if (pEvent->key() == Qt::Key_F1 && pEvent->modifiers() == Qt::NoModifier) {
+        if (m_fnHelp)
+            m_fnHelp();
+        pEvent->accept();
+        return;
+    }
+    QDialog::keyPressEvent(pEvent);
 }

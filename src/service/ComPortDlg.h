@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include <array>
+#include <functional>
 #include <string>
 
 class QButtonGroup;
@@ -27,7 +28,13 @@ public:
         return m_buttons[static_cast<std::size_t>(nPort - 1)];
     }
 
+    // What F1 opens: the program's help.
+    void SetHelp(std::function<void()> fnHelp) { m_fnHelp = std::move(fnHelp); }
+
     void accept() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
     void SetButtonsFromIndex();
@@ -36,4 +43,5 @@ private:
     std::string m_strIniFile;
     QButtonGroup* m_pGroup = nullptr;
     std::array<QRadioButton*, kPortCount> m_buttons{};
+    std::function<void()> m_fnHelp;
 };

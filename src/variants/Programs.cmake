@@ -10,4 +10,6 @@ foreach(prog IN ITEMS "xtra;WR7310SXtra" "old;WR7310S")
     install(FILES ${folder}/${name}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${folder}/${name}.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    install(FILES ${folder}/${name}-48.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps
+            RENAME ${name}.png)
 endforeach()

@@ -69,6 +69,21 @@ QString Qs(std::string_view s) {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
+// Busy cursor over the main window while a transfer runs, arrow again on every way out. The
+// transfer dialog keeps its own cursor, so its buttons do not look busy before OK.
+class CFrameWaitCursor {
+public:
+    explicit CFrameWaitCursor(QWidget* pFrame) : m_pFrame(pFrame) {
+        m_pFrame->setCursor(Qt::WaitCursor);
+    }
+    ~CFrameWaitCursor() { m_pFrame->unsetCursor(); }
+    CFrameWaitCursor(const CFrameWaitCursor&) = delete;
+    CFrameWaitCursor& operator=(const CFrameWaitCursor&) = delete;
+
+private:
+    QWidget* m_pFrame;
+};
+
 } // namespace
 
 CWR7310View::CWR7310View(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent)
@@ -80,8 +95,11 @@ CWR7310View::CWR7310View(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent)
 
 CWR7310View::~CWR7310View() {
     m_doc.RemoveView(this);
-    profile::WriteString("COM PORT", "ComPort", std::to_string(m_doc.m_nComPort),
-                         m_app.m_strIniFile);
+    // A form that never started (its file failed to open) has not read the port, and must not
+    // overwrite the remembered one.
+    if (!m_bFirstUpdate)
+        profile::WriteString("COM PORT", "ComPort", std::to_string(m_doc.m_nComPort),
+                             m_app.m_strIniFile);
     std::remove(kGridScratchFile); // a missing file is fine
 }
 
@@ -242,6 +260,7 @@ void CWR7310View::InitComboBoxes() {
 }
 
 void CWR7310View::OnInitialUpdate() {
+    emit fitFrameRequested();
     if (m_bFirstUpdate) {
         m_doc.m_nComPort = profile::GetInt("COM PORT", "ComPort", 1, m_app.m_strIniFile);
         emit portChanged(m_doc.m_nComPort);
@@ -337,6 +356,7 @@ bool CWR7310View::RunTransfer(int nMode) {
 }
 
 bool CWR7310View::OnProgramRead() {
+    const CFrameWaitCursor wait(window());
     if (!RunTransfer(0))
         return false;
     // A copy of every radio read is kept, so a later mistake cannot lose its settings.
@@ -350,6 +370,7 @@ bool CWR7310View::OnProgramRead() {
 }
 
 bool CWR7310View::OnProgramWrite() {
+    const CFrameWaitCursor wait(window());
     EndCellEdit();
     StoreControls();
     m_doc.SyncDocToImage();

@@ -28,8 +28,8 @@ class CWR7310View : public QWidget, public IDocView {
     Q_OBJECT
 public:
     CWR7310View(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent = nullptr);
-    // Saves the document's COM port into the settings file and removes the EEPROM map's
-    // scratch file.
+    // Saves the document's COM port into the settings file (once the form has taken it from
+    // there) and removes the EEPROM map's scratch file.
     ~CWR7310View() override;
 
     // Runs for the first document, every new document and every opened file. The first time
@@ -65,6 +65,8 @@ signals:
     void portChanged(int nPort);
     // A caption for the main window ("Read from Radio", "Write to Radio").
     void captionChanged(const QString& strCaption);
+    // The frame should shrink to the form (never grow).
+    void fitFrameRequested();
 
 private:
     void BuildForm();

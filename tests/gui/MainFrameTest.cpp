@@ -9,10 +9,16 @@
 #include "view/WheelComboBox.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 
 #include <gtest/gtest.h>
 
@@ -86,8 +92,84 @@ TEST(MainFrameStatus, PanesAndTitle) {
     EXPECT_FALSE(frame.isWindowModified());
     frame.SetPortPane(3);
     EXPECT_EQ(frame.Pane(cmd::kPaneComPort)->text(), " COM3 ");
-    frame.PlaceOnScreen();
+}
+
+TEST(MainFrameStatus, OpensAt800x600AndShrinksToTheForm) {
+    CGuiTestApp t;
+    CMainFrame frame(t.App());
     EXPECT_EQ(frame.size(), QSize(800, 600));
+    const QRect screen = frame.screen()->geometry();
+    EXPECT_EQ(frame.pos(), QPoint(std::max(0, (screen.width() - 800) / 2),
+                                  std::max(0, (screen.height() - 600) / 2)));
+
+    ASSERT_TRUE(frame.NewDocument());
+    auto* pScroll = qobject_cast<QScrollArea*>(frame.centralWidget());
+    ASSERT_NE(pScroll, nullptr);
+    const QSize fitted = frame.size();
+    // The form is smaller than 800 x 600: the frame now holds it without blank margins.
+    EXPECT_LT(fitted.width(), 800);
+    EXPECT_LT(fitted.height(), 600);
+    frame.show();
+    QApplication::processEvents();
+    EXPECT_EQ(pScroll->viewport()->size(), frame.View().size());
+    frame.hide();
+
+    // Shrinking only: a frame smaller than the form stays as it is.
+    frame.resize(400, 300);
+    ASSERT_TRUE(frame.NewDocument());
+    EXPECT_EQ(frame.size(), QSize(400, 300));
+    // A larger one shrinks back to the form.
+    frame.resize(1000, 900);
+    ASSERT_TRUE(frame.NewDocument());
+    EXPECT_EQ(frame.size(), fitted);
+
+    // Centring keeps the fitted size.
+    frame.PlaceOnScreen();
+    EXPECT_EQ(frame.size(), fitted);
+    EXPECT_EQ(frame.pos(), QPoint(std::max(0, (screen.width() - fitted.width()) / 2),
+                                  std::max(0, (screen.height() - fitted.height()) / 2)));
+}
+
+TEST(MainFrameStatus, AboutBoxShowsTitleVersionAndIcon) {
+    CGuiTestApp t;
+    CMainFrame frame(t.App());
+    // A program icon Qt cannot draw (an SVG without the SVG plugin): the box still shows one.
+    const QIcon oldIcon = QApplication::windowIcon();
+    QApplication::setWindowIcon(QIcon(QString::fromStdString(t.m_dir.File("icon.svg"))));
+    QString strTitle;
+    QStringList texts;
+    bool bIcon = false;
+    bool bCloseIsDefault = false;
+    CModalDriver driver([&](QDialog& d) {
+        strTitle = d.windowTitle();
+        for (QLabel* pLabel : d.findChildren<QLabel*>()) {
+            texts << pLabel->text();
+            bIcon = bIcon || !pLabel->pixmap().isNull();
+        }
+        for (QPushButton* pButton : d.findChildren<QPushButton*>())
+            if (pButton->text() == "&Close")
+                bCloseIsDefault = pButton->isDefault();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(&d, &enter); // the default button closes it
+    });
+    frame.Action(cmd::kAppAbout)->trigger();
+    QApplication::setWindowIcon(oldIcon);
+    EXPECT_EQ(strTitle, "About WR7310SXtra");
+    EXPECT_TRUE(texts.contains("WR7310SXtra Programming Software"));
+    EXPECT_TRUE(texts.contains("Version 1.02.03"));
+    EXPECT_TRUE(bIcon);
+    EXPECT_TRUE(bCloseIsDefault);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(MainFrameStatus, HelpTopicsOpensTheHelpFileByPath) {
+    CGuiTestApp t;
+    CMainFrame frame(t.App());
+    QStringList opened;
+    frame.SetHelpViewer([&](const QString& strPath) { opened << strPath; });
+    frame.Action(cmd::kHelpFinder)->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(opened[0].endsWith("/WR7310S.chm")) << opened[0].toStdString();
 }
 
 TEST(MainFrameStatus, PortIsSavedWhenTheFormGoes) {
@@ -98,6 +180,20 @@ TEST(MainFrameStatus, PortIsSavedWhenTheFormGoes) {
         frame.Document().m_nComPort = 11;
     }
     EXPECT_NE(ReadTextFile(t.m_strIniFile).find("ComPort=11"), std::string::npos);
+}
+
+TEST(MainFrameStatus, FailedStartKeepsTheRememberedPort) {
+    // The program was started with a file that cannot be opened: it ends at once, and the
+    // port in the settings file must survive that.
+    CGuiTestApp t("[COM PORT]\nComPort=9\n");
+    const std::string strBad = t.m_dir.File("short.wr73");
+    WriteBinaryFile(strBad, std::vector<std::uint8_t>(10, 0));
+    {
+        CMainFrame frame(t.App());
+        ASSERT_FALSE(frame.OpenDocumentFile(QString::fromStdString(strBad)));
+    }
+    EXPECT_NE(ReadTextFile(t.m_strIniFile).find("ComPort=9"), std::string::npos);
+    EXPECT_EQ(ReadTextFile(t.m_strIniFile).find("ComPort=1\n"), std::string::npos);
 }
 
 class SavePromptTest : public ::testing::Test {

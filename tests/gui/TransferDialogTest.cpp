@@ -13,8 +13,10 @@
 #include "view/WR7310View.h"
 #include "view/WheelComboBox.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -39,6 +41,11 @@ std::string IniWithRadioOn5(const std::string& strDevice) {
     return "[FreqRange]\nMinFreq=400\nMaxFreq=470\n[COM PORT]\nComPort=1\nDevice1=/nonexistent/a\n"
            "Device2=/nonexistent/b\nDevice3=/nonexistent/c\nDevice4=/nonexistent/d\nDevice5=" +
            strDevice + "\n";
+}
+
+void Press(QDialog& dlg, Qt::Key key) {
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&dlg, &event);
 }
 
 bool SameValues(const CFeatureValues& a, const CFeatureValues& b) {
@@ -164,6 +171,69 @@ TEST(ComPortDialog, ProbeDisablesPortsThatCannotBeOpened) {
 
     CComPortDlg dlg1(1, strIni);
     EXPECT_TRUE(dlg1.PortButton(1)->isChecked());
+}
+
+TEST_F(TransferTest, MainWindowShowsTheWaitCursorWhileATransferRuns) {
+    m_frame.show();
+    auto check = [this](bool bReadOk, auto fnCommand) {
+        std::vector<Qt::CursorShape> frameShapes, dialogShapes;
+        bool bPressed = false;
+        {
+            CModalDriver driver([&](QDialog& d) {
+                auto* p = qobject_cast<CCommDlg*>(&d);
+                if (!p)
+                    return;
+                frameShapes.push_back(m_frame.cursor().shape());
+                dialogShapes.push_back(p->cursor().shape());
+                if (!bPressed) {
+                    bPressed = true;
+                    p->StartButton()->click();
+                } else if (!p->IsTransferring()) {
+                    p->CancelButton()->click();
+                }
+            });
+            EXPECT_EQ(fnCommand(), bReadOk);
+        }
+        ASSERT_FALSE(frameShapes.empty());
+        for (Qt::CursorShape shape : frameShapes)
+            EXPECT_EQ(shape, Qt::WaitCursor);
+        // The idle dialog itself does not look busy.
+        EXPECT_EQ(dialogShapes.front(), Qt::ArrowCursor);
+        EXPECT_EQ(m_frame.cursor().shape(), Qt::ArrowCursor); // restored afterwards
+    };
+    check(true, [this] { return m_frame.View().OnProgramRead(); });
+    check(true, [this] { return m_frame.View().OnProgramWrite(); });
+    m_t.App().m_strPortDevice = m_t.m_dir.File("no-radio-here");
+    check(false, [this] { return m_frame.View().OnProgramRead(); }); // restored on failure too
+    m_frame.hide();
+}
+
+TEST(ComPortDialog, KeysF1HelpEnterOkEscapeCancel) {
+    CTempDir dir;
+    const std::string strIni = dir.File("p.ini");
+    WriteTextFile(strIni, "[COM PORT]\nDevice1=/nonexistent/port\n");
+    {
+        CComPortDlg dlg(3, strIni);
+        int nHelp = 0;
+        dlg.SetHelp([&] { ++nHelp; });
+        CModalDriver driver([&](QDialog& d) {
+            Press(d, Qt::Key_F1);
+            EXPECT_TRUE(d.isVisible()); // help leaves the dialog open
+            Press(d, Qt::Key_Escape);
+        });
+        EXPECT_EQ(dlg.exec(), QDialog::Rejected);
+        EXPECT_EQ(nHelp, 1);
+    }
+    {
+        CComPortDlg dlg(3, strIni);
+        CModalDriver driver([](QDialog& d) {
+            auto* p = qobject_cast<CComPortDlg*>(&d);
+            p->PortButton(2)->setChecked(true);
+            Press(d, Qt::Key_Return); // OK is the default button
+        });
+        EXPECT_EQ(dlg.exec(), QDialog::Accepted);
+        EXPECT_EQ(dlg.PortIndex(), 1);
+    }
 }
 
 TEST_F(TransferTest, ComPortCommandUpdatesPortAndPane) {

@@ -300,3 +300,24 @@ TEST_F(ViewTest, EveryControlIsReachedByTab) {
     EXPECT_EQ(Sw(kMenuEnable)->nextInFocusChain(), Sw(kVox));
     m_frame.hide();
 }
+
+TEST_F(ViewTest, TabStopsAreTheFormsControlsOnly) {
+    m_frame.show();
+    Sw(kMenuEnable)->setFocus();
+    // Tab from the first switch all the way round: every stop on the way is a control of the
+    // form, none an invisible part of the window around it.
+    QWidget* w = Sw(kMenuEnable);
+    std::vector<QWidget*> stops;
+    for (int i = 0; i < 200; ++i) {
+        w = w->nextInFocusChain();
+        if (w == Sw(kMenuEnable))
+            break;
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(&m_frame))
+            stops.push_back(w);
+    }
+    ASSERT_FALSE(stops.empty());
+    for (QWidget* pStop : stops)
+        EXPECT_TRUE(View().isAncestorOf(pStop)) << pStop->metaObject()->className();
+    EXPECT_EQ(stops.back(), View().SelectedList());
+    m_frame.hide();
+}
