@@ -1,5 +1,6 @@
 // The simulated radio, driven through the same serial port and protocol code a real cable
 // uses.
+#include "EndlessFifo.h"
 #include "SimRadio.h"
 #include "TempDir.h"
 #include "app/Messages.h"
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <future>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -386,26 +388,14 @@ TEST(RadioSimImage, FileOfAnotherSizeIsRefused) {
 
 TEST(RadioSimImage, ImageFromAStreamThatNeverEndsIsRefusedAtOnce) {
     CTempDir dir;
-    const std::string strFifo = dir.File("endless");
-    ASSERT_EQ(::mkfifo(strFifo.c_str(), 0600), 0);
-    std::promise<void> done;
-    auto finished = done.get_future();
-    std::thread writer([&] {
-        const int fd = ::open(strFifo.c_str(), O_WRONLY);
-        if (fd < 0)
-            return;
-        const Bytes more(3000, 0xAB); // more than a radio file, and then no end
-        [[maybe_unused]] const ssize_t n = ::write(fd, more.data(), more.size());
-        finished.wait_for(std::chrono::seconds(5));
-        ::close(fd);
-    });
+    std::optional<CEndlessFifo> fifo; // more than a radio file, and then no end
+    fifo.emplace(dir.File("endless"), std::vector<unsigned char>(3000, 0xAB));
     const auto start = std::chrono::steady_clock::now();
     Bytes image;
     std::string strError;
-    const bool bLoaded = CRadioSim::LoadImageFile(strFifo, XtraVariant(), image, strError);
+    const bool bLoaded = CRadioSim::LoadImageFile(fifo->Path(), XtraVariant(), image, strError);
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    done.set_value();
-    writer.join();
+    fifo.reset();
     EXPECT_FALSE(bLoaded);
     EXPECT_NE(strError.find("more than 2176 bytes"), std::string::npos) << strError;
     EXPECT_LT(elapsed, std::chrono::seconds(4));

@@ -1,4 +1,5 @@
 // The built command-line tool against the simulated radio on a pseudo-terminal.
+#include "EndlessFifo.h"
 #include "TransferFixture.h"
 #include "image/FreqCodec.h"
 
@@ -8,6 +9,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <future>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -234,25 +236,13 @@ TEST_F(CliTransferTest, AFileThatCannotBeOpenedIsReportedOnceAndNothingIsSent) {
 
 TEST_F(CliTransferTest, EmbeddedWriteFromAStreamThatNeverEndsIsRefusedAtOnce) {
     StartRadioWith(RandomRadioMemory(29));
-    const std::string strFifo = m_dir.File("endless");
-    ASSERT_EQ(::mkfifo(strFifo.c_str(), 0600), 0);
     // The writer sends more than fits and then keeps the stream open: the text has no end.
-    std::promise<void> done;
-    auto finished = done.get_future();
-    std::thread writer([&] {
-        const int fd = ::open(strFifo.c_str(), O_WRONLY);
-        if (fd < 0)
-            return;
-        const std::string strText(200, 'x');
-        [[maybe_unused]] const ssize_t n = ::write(fd, strText.data(), strText.size());
-        finished.wait_for(std::chrono::seconds(5));
-        ::close(fd);
-    });
+    std::optional<CEndlessFifo> fifo;
+    fifo.emplace(m_dir.File("endless"), std::vector<unsigned char>(200, 'x'));
     const auto start = std::chrono::steady_clock::now();
-    const CCliResult r = Cli("embedded write '" + strFifo + "'");
+    const CCliResult r = Cli("embedded write '" + fifo->Path() + "'");
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    done.set_value();
-    writer.join();
+    fifo.reset();
     EXPECT_EQ(r.nStatus, 1) << r.strErr;
     EXPECT_NE(r.strErr.find("at most 128 bytes"), std::string::npos) << r.strErr;
     EXPECT_LT(elapsed, std::chrono::seconds(4)); // did not wait for an end that never comes
