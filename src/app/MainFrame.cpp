@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/CommandIds.h"
+#include "app/FindOrNull.h"
 #include "app/WR7310App.h"
 #include "image/WR7310Doc.h"
 #include "service/ComPortDlg.h"
@@ -136,13 +137,11 @@ QAction* CMainFrame::MakeAction(int nId, const QString& strText) {
 }
 
 QAction* CMainFrame::Action(int nId) const {
-    const auto it = m_actions.find(nId);
-    return it == m_actions.end() ? nullptr : it->second;
+    return FindOrNull(m_actions, nId);
 }
 
 QLabel* CMainFrame::Pane(int nId) const {
-    const auto it = m_panes.find(nId);
-    return it == m_panes.end() ? nullptr : it->second;
+    return FindOrNull(m_panes, nId);
 }
 
 void CMainFrame::BuildMenus() {

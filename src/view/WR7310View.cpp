@@ -1,5 +1,6 @@
 #include "view/WR7310View.h"
 
+#include "app/FindOrNull.h"
 #include "app/Messages.h"
 #include "app/ProfileFile.h"
 #include "app/WR7310App.h"
@@ -204,18 +205,15 @@ void CWR7310View::BuildForm() {
 }
 
 QCheckBox* CWR7310View::Switch(int nId) const {
-    const auto it = m_switches.find(nId);
-    return it == m_switches.end() ? nullptr : it->second;
+    return FindOrNull(m_switches, nId);
 }
 
 QComboBox* CWR7310View::List(int nId) const {
-    const auto it = m_lists.find(nId);
-    return it == m_lists.end() ? nullptr : it->second;
+    return FindOrNull(m_lists, nId);
 }
 
 QLabel* CWR7310View::Label(int nId) const {
-    const auto it = m_labels.find(nId);
-    return it == m_labels.end() ? nullptr : it->second;
+    return FindOrNull(m_labels, nId);
 }
 
 void CWR7310View::OnSwitchClicked(int nId) {
