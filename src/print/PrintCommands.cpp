@@ -57,9 +57,9 @@ int CPrintCommands::RunDialog(QDialog& dlg) {
 CPrintForm CPrintCommands::FormTexts(const CWR7310View& view, const CVariant& v) {
     CPrintForm form;
     for (const feature::CSwitchDef& def : feature::kSwitches) {
-        if (!feature::SwitchField(v, def.nId))
-            continue; // the model has no such switch: the form does not show it
         const QCheckBox* pBox = view.Switch(def.nId);
+        if (!pBox || !feature::SwitchField(v, def.nId) || pBox->isHidden())
+            continue; // a switch the form does not show is not printed
         form.switches.push_back({Latin1(pBox->text()), pBox->isChecked()});
     }
     for (const feature::CListDef& def : feature::kLists)

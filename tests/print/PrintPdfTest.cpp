@@ -90,13 +90,19 @@ protected:
     // Prints the radio file; the PDF's text, or empty when the program failed.
     std::string PrintedText(const std::string& strPdf) {
         const std::string err = dir.File("stderr.txt");
-        const int nStatus =
-            RunShell(Quote(WR7310_XTRA_PATH) + " --ini " + Quote(ini) + " --print-pdf " +
-                     Quote(strPdf) + " " + Quote(radio) + " 2>" + Quote(err));
+        const int nStatus = RunShell(Program() + " --ini " + Quote(ini) + " --print-pdf " +
+                                     Quote(strPdf) + " " + Quote(radio) + " 2>" + Quote(err));
         EXPECT_EQ(nStatus, 0) << ReadTextFile(err);
         const std::string txt = dir.File("out.txt");
         EXPECT_EQ(RunShell("pdftotext -layout " + Quote(strPdf) + " " + Quote(txt)), 0);
         return ReadTextFile(txt);
+    }
+
+    // The desktop program, its recent-file list and other user settings kept in the test's
+    // folder.
+    std::string Program() const {
+        return "XDG_CONFIG_HOME=" + Quote(dir.File("config")) +
+               " XDG_DATA_HOME=" + Quote(dir.File("data")) + " " + Quote(WR7310_XTRA_PATH);
     }
 
     CTempDir dir;
@@ -194,8 +200,8 @@ TEST_F(PrintPdf, UnreadableFileOrOutputFailsWithAMessage) {
          "Cannot print to"},
     };
     for (const auto& c : kCases) {
-        const int nStatus = RunShell(Quote(WR7310_XTRA_PATH) + " --ini " + Quote(ini) + " " +
-                                     c.strArgs + " 2>" + Quote(err));
+        const int nStatus =
+            RunShell(Program() + " --ini " + Quote(ini) + " " + c.strArgs + " 2>" + Quote(err));
         EXPECT_EQ(nStatus, 1) << c.strArgs;
         EXPECT_NE(ReadTextFile(err).find(c.strMessagePart), std::string::npos) << ReadTextFile(err);
     }
