@@ -114,6 +114,7 @@ CMainFrame::CMainFrame(CWR7310App& app, QWidget* pParent)
     connect(m_pView, &CWR7310View::captionChanged, this, &CMainFrame::SetCaption);
     connect(m_pView, &CWR7310View::fitFrameRequested, this, &CMainFrame::FitToForm);
     m_pPrint = new CPrintCommands(m_app, *m_pDoc, *m_pView, this);
+    connect(m_pView, &CWR7310View::helpRequested, this, &CMainFrame::OnHelpFinder);
 
     BuildMenus();
     BuildToolBar();
@@ -351,6 +352,8 @@ void CMainFrame::SetModified(bool bModified) {
 }
 
 bool CMainFrame::SaveModified() {
+    // An open cell edit counts as a change the prompt must see.
+    m_pView->CommitViewEdits();
     if (!m_pDoc->IsModified())
         return true;
     const QString strName = PathName().isEmpty() ? DocumentTitle() : PathName();
