@@ -180,9 +180,10 @@ void CMainFrame::BuildMenus() {
     connect(add(m_pProgramMenu, cmd::kProgramWrite, "&Write\tCtrl+W", QKeySequence("Ctrl+W")),
             &QAction::triggered, m_pView, &CWR7310View::OnProgramWrite);
     m_pProgramMenu->addSeparator();
-    // The map and tune screens arrive with the grid and the typed edit.
-    add(m_pProgramMenu, cmd::kProgramEeprom, "EEPROM")->setEnabled(false);
-    add(m_pProgramMenu, cmd::kProgramTune, "Tune...")->setEnabled(false);
+    connect(add(m_pProgramMenu, cmd::kProgramEeprom, "EEPROM"), &QAction::triggered, m_pView,
+            &CWR7310View::OnProgramEeprom);
+    connect(add(m_pProgramMenu, cmd::kProgramTune, "Tune..."), &QAction::triggered, m_pView,
+            &CWR7310View::OnProgramTune);
 
     QMenu* pInfo = menuBar()->addMenu("&Information");
     connect(add(pInfo, cmd::kRadioInfo, "Ra&dio Information"), &QAction::triggered, m_pView,

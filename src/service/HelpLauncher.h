@@ -10,7 +10,7 @@
 class CWR7310App;
 class QWidget;
 
-// Opens a URL with the desktop's viewer; true when it could. Tests replace it.
+// Opens a URL; true when it could. Empty (the default): the desktop's viewer. Tests replace it.
 using HelpOpener = std::function<bool(const QUrl& url)>;
 void SetHelpOpener(HelpOpener fnOpen);
 

@@ -15,6 +15,16 @@ namespace tune {
 
 // Longest text the tune frequency edit takes.
 inline constexpr int kMaxInputChars = 9;
+// The screen's two notes (UTF-8), each with an English line for readers of English.
+inline constexpr const char* kFreqNote =
+    "无论下面的按键进入调测模式开关选择什么，在写入调测频率时一律写“关”模式。";
+inline constexpr const char* kFreqNoteEnglish =
+    "Writing the tune frequency always writes the switch below as \"Close\".";
+inline constexpr const char* kSwitchNote =
+    "按键进入调测模式开关必须单独写入，建议先写调测频率，否则开关可能不是期望状态。";
+inline constexpr const char* kSwitchNoteEnglish =
+    "Write the switch on its own, after the tune frequency; otherwise it may not stay as set.";
+
 // Longest firmware version text shown.
 inline constexpr std::size_t kVersionChars = 16;
 

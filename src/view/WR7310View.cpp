@@ -7,10 +7,12 @@
 #include "image/FreqCodec.h"
 #include "image/RadioInfo.h"
 #include "service/ContextHelp.h"
+#include "service/EepromDlg.h"
 #include "service/EepromMap.h"
 #include "service/HelpLauncher.h"
 #include "service/InfoTexts.h"
 #include "service/TransferRunner.h"
+#include "service/TuneDlg.h"
 #include "service/XEmbedInfoDlg.h"
 #include "service/XRadioInfoDlg.h"
 #include "service/XScheduleDlg.h"
@@ -392,6 +394,20 @@ bool CWR7310View::OnProgramWrite() {
 }
 
 // --- service commands ---
+
+void CWR7310View::OnProgramEeprom() {
+    // The map shows the image as the form has it now.
+    EndCellEdit();
+    StoreControls();
+    m_doc.SyncDocToImage();
+    CEepromDlg dlg(m_app, window());
+    dlg.exec();
+}
+
+void CWR7310View::OnProgramTune() {
+    CTuneDlg dlg(m_app, m_doc, window());
+    dlg.exec();
+}
 
 void CWR7310View::OnRadioInfo() {
     CXRadioInfoDlg dlg(m_app, RadioInfoTexts(m_app, m_doc.Data()), window());

@@ -46,6 +46,8 @@ public:
     bool OnProgramWrite();
 
     // Service commands.
+    void OnProgramEeprom();
+    void OnProgramTune();
     void OnRadioInfo();
     // The embedded information editor on the document's text; true after OK.
     bool OnEmbeddedInfo();
