@@ -184,17 +184,22 @@ void CMainFrame::BuildMenus() {
     connect(add(m_pProgramMenu, cmd::kProgramWrite, "&Write\tCtrl+W", QKeySequence("Ctrl+W")),
             &QAction::triggered, m_pView, &CWR7310View::OnProgramWrite);
     m_pProgramMenu->addSeparator();
-    // The service screens arrive later; their entries are in place already.
-    add(m_pProgramMenu, cmd::kProgramEeprom, "EEPROM")->setEnabled(false);
-    add(m_pProgramMenu, cmd::kProgramTune, "Tune...")->setEnabled(false);
+    connect(add(m_pProgramMenu, cmd::kProgramEeprom, "EEPROM"), &QAction::triggered, m_pView,
+            &CWR7310View::OnProgramEeprom);
+    connect(add(m_pProgramMenu, cmd::kProgramTune, "Tune..."), &QAction::triggered, m_pView,
+            &CWR7310View::OnProgramTune);
 
     QMenu* pInfo = menuBar()->addMenu("&Information");
-    add(pInfo, cmd::kRadioInfo, "Ra&dio Information")->setEnabled(false);
+    connect(add(pInfo, cmd::kRadioInfo, "Ra&dio Information"), &QAction::triggered, m_pView,
+            &CWR7310View::OnRadioInfo);
     pInfo->addSeparator();
-    add(pInfo, cmd::kEmbeddedInfo, "&Embedded Information")->setEnabled(false);
+    connect(add(pInfo, cmd::kEmbeddedInfo, "&Embedded Information"), &QAction::triggered, m_pView,
+            &CWR7310View::OnEmbeddedInfo);
     pInfo->addSeparator();
-    add(pInfo, cmd::kReadEmbeddedInfo, "&Read Embedded Information")->setEnabled(false);
-    add(pInfo, cmd::kWriteEmbeddedInfo, "&Write Embedded Information")->setEnabled(false);
+    connect(add(pInfo, cmd::kReadEmbeddedInfo, "&Read Embedded Information"), &QAction::triggered,
+            m_pView, &CWR7310View::OnReadEmbeddedInfo);
+    connect(add(pInfo, cmd::kWriteEmbeddedInfo, "&Write Embedded Information"), &QAction::triggered,
+            m_pView, &CWR7310View::OnWriteEmbeddedInfo);
 
     QMenu* pView = menuBar()->addMenu("&View");
     QAction* pToolbar = add(pView, cmd::kViewToolbar, "&Toolbar");

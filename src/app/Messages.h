@@ -59,6 +59,12 @@ inline constexpr std::string_view kTuneAboveRange =
     "Frequency is out of extend maximum frequency value,\nthe value is mandatorily changed to "
     "the normal maximum frequency.";
 
+// Service screens
+// printf of the image's last address
+inline constexpr const char* kAddressRangeFmt = "Address is out of range: 0000 ~ %04X";
+inline constexpr std::string_view kNoHelpPage =
+    "No help is available: the help page was not found.";
+
 // Radio files (printf formats: the path, then the figures or the system's reason)
 inline constexpr const char* kFileTooShortFmt =
     "Cannot open \"%s\": it holds %zu bytes, but a radio file holds %zu bytes. Nothing was "

@@ -13,6 +13,8 @@
 #include "image/RadioFile.h"
 #include "image/RadioInfo.h"
 #include "image/WR7310Doc.h"
+#include "service/InfoTexts.h"
+#include "service/TuneRules.h"
 #include "transfer/Backup.h"
 #include "transfer/ImageTransfer.h"
 
@@ -174,22 +176,6 @@ bool ReadTune(CCliContext& ctx, CWR7310Doc& doc) {
     return true;
 }
 
-// The tune edit's rules: first the radio's range bytes (with their two messages), then the
-// working range and the raster through the encoder.
-double ApplyTuneRangeRules(CWR7310App& app, const CWR7310Doc& doc, double dValue) {
-    const double dLow = field::GetRangeLimit(doc.Data(), app.m_variant, true);
-    const double dHigh = field::GetRangeLimit(doc.Data(), app.m_variant, false);
-    if (dValue < dLow) {
-        app.ShowMessage(msg::kTuneBelowRange, {}, MsgIcon::Exclamation);
-        dValue = dLow;
-    }
-    if (dValue > dHigh) {
-        app.ShowMessage(msg::kTuneAboveRange, {}, MsgIcon::Exclamation);
-        dValue = dHigh;
-    }
-    return dValue;
-}
-
 int CmdTune(CCliContext& ctx, const std::vector<std::string>& args) {
     const char* const pszUsage = "tune read | tune switch open|close | tune frequency MHZ";
     if (args.empty())
@@ -222,12 +208,10 @@ int CmdTune(CCliContext& ctx, const std::vector<std::string>& args) {
         }
         if (!ReadTune(ctx, doc))
             return kExitFailed;
-        dValue = ApplyTuneRangeRules(ctx.app, doc, dValue);
-        const CVariant& v = ctx.app.m_variant;
-        auto data = doc.Data();
-        const std::uint16_t t = v.tuneFrequency.nStart;
-        EncodeFrequency(dValue, data[t + 2], data[t + 1], data[t], data[t + 3]);
-        field::SetBit(data, v.keyTuneSwitch, false);
+        // The tune screen's rules: the radio's range with its messages, then the working
+        // range and the raster.
+        dValue = tune::ApplyRangeRules(ctx.app, doc.Data(), dValue);
+        dValue = tune::StoreTuneFrequency(ctx.app, doc.Data(), dValue);
         std::cerr << "Tune frequency: " << FormatFrequency(dValue) << " MHz\n";
         if (doc.WriteTuneFrequency() != 1) {
             ReportConnectionTrouble(ctx.app, doc.m_comm);
@@ -239,14 +223,37 @@ int CmdTune(CCliContext& ctx, const std::vector<std::string>& args) {
     return Usage(pszUsage);
 }
 
+// The embedded information on the terminal as its editor shows it, control bytes escaped.
+void PrintEmbeddedText(const std::string& strText) {
+    std::string strLine;
+    for (char c : strText) {
+        if (c == '\n') {
+            std::cout << PrintableText(strLine) << '\n';
+            strLine.clear();
+        } else {
+            strLine.push_back(c);
+        }
+    }
+    if (!strLine.empty())
+        std::cout << PrintableText(strLine) << '\n';
+}
+
 int CmdEmbedded(CCliContext& ctx, const std::vector<std::string>& args) {
-    const char* const pszUsage = "embedded read [-o TEXTFILE] | embedded write TEXTFILE";
+    const char* const pszUsage =
+        "embedded read [-o TEXTFILE] | embedded write TEXTFILE | embedded show FILE";
     if (args.empty())
         return Usage(pszUsage);
     CWR7310Doc doc(ctx.app);
     AttachTrace(doc.m_comm, ctx.options);
     const CAddrRange area = ctx.app.m_variant.embeddedInfo;
     CTerminalProgress progress;
+    if (args[0] == "show" && args.size() == 2) {
+        if (!doc.OnOpenDocument(args[1]))
+            return kExitFailed; // the document has said why
+        const std::span<const std::uint8_t> image = ctx.app.Image();
+        PrintEmbeddedText(info::EmbeddedEditText(field::Bytes(image, area)));
+        return kExitOk;
+    }
     if (args[0] == "read") {
         std::optional<std::string> strOut;
         if (!ParseOutputOption({args.begin() + 1, args.end()}, strOut))
@@ -322,10 +329,12 @@ const CCliCommand kCommands[] = {
      "tune frequency MHZ     write the tune frequency; a value outside the radio's range is\n"
      "                       raised or lowered to its limit, and the key tune switch is closed\n",
      CmdTune},
-    {"embedded", "embedded read [-o TEXTFILE]|write TEXTFILE", "the embedded information text",
+    {"embedded", "embedded read [-o TEXTFILE]|write TEXTFILE|show FILE",
+     "the embedded information text",
      "embedded read [-o TEXTFILE]  print the radio's embedded information (or save it)\n"
      "embedded write TEXTFILE      write the file's bytes, exactly, as the embedded\n"
-     "                             information (at most 128 bytes)\n",
+     "                             information (at most 128 bytes)\n"
+     "embedded show FILE           print the embedded information kept in a radio file\n",
      CmdEmbedded},
 };
 

@@ -9,6 +9,17 @@
 #include "freqedit/XUhfSetDlg.h"
 #include "image/FreqCodec.h"
 #include "image/SettingTexts.h"
+#include "image/RadioInfo.h"
+#include "service/ContextHelp.h"
+#include "service/EepromDlg.h"
+#include "service/EepromMap.h"
+#include "service/HelpLauncher.h"
+#include "service/InfoTexts.h"
+#include "service/TransferRunner.h"
+#include "service/TuneDlg.h"
+#include "service/XEmbedInfoDlg.h"
+#include "service/XRadioInfoDlg.h"
+#include "service/XScheduleDlg.h"
 #include "transfer/Backup.h"
 #include "transfer/CommDlg.h"
 #include "view/ChannelGrid.h"
@@ -24,6 +35,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QScreen>
 
 #include <cstdio>
 #include <string>
@@ -83,6 +95,8 @@ CWR7310View::CWR7310View(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent)
     setObjectName("WR7310View");
     BuildForm();
     m_doc.AddView(this);
+    // F1: the topic of the control that has the focus, else the form's.
+    InstallContextHelp(this, m_app, 0, help::kFormContext);
 }
 
 CWR7310View::~CWR7310View() {
@@ -92,7 +106,7 @@ CWR7310View::~CWR7310View() {
     if (!m_bFirstUpdate)
         profile::WriteString("COM PORT", "ComPort", std::to_string(m_doc.m_nComPort),
                              m_app.m_strIniFile);
-    std::remove(kGridScratchFile); // a missing file is fine
+    eeprom::RemoveScratchFile(); // a missing file is fine
 }
 
 void CWR7310View::BuildForm() {
@@ -600,4 +614,92 @@ bool CWR7310View::OnFrequencyList() {
     dlg.GetRecords(table);
     emit modified();
     return true;
+}
+// --- service commands ---
+
+void CWR7310View::OnProgramEeprom() {
+    // The map shows the image as the form has it now.
+    EndCellEdit();
+    StoreControls();
+    m_doc.SyncDocToImage();
+    CEepromDlg dlg(m_app, window());
+    dlg.exec();
+}
+
+void CWR7310View::OnProgramTune() {
+    CTuneDlg dlg(m_app, m_doc, window());
+    dlg.exec();
+}
+
+void CWR7310View::OnRadioInfo() {
+    CXRadioInfoDlg dlg(m_app, RadioInfoTexts(m_app, m_doc.Data()), window());
+    dlg.exec();
+}
+
+bool CWR7310View::OnEmbeddedInfo() {
+    const auto area = field::Bytes(m_doc.Data(), m_variant.embeddedInfo);
+    CXEmbedInfoDlg dlg(m_app, area, window());
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    const std::vector<std::uint8_t> before(area.begin(), area.end());
+    dlg.GetInfo(area);
+    if (!std::equal(before.begin(), before.end(), area.begin()))
+        emit modified();
+    return true;
+}
+
+QPoint CWR7310View::ProgressCentre() const {
+    QRect r(mapToGlobal(QPoint(0, 0)), size());
+    if (const QScreen* pScreen = screen()) {
+        const QRect screenRect = pScreen->geometry();
+        r.setLeft(std::max(r.left(), screenRect.left()));
+        r.setTop(std::max(r.top(), screenRect.top()));
+        r.setRight(std::min(r.right(), screenRect.right()));
+        r.setBottom(std::min(r.bottom(), screenRect.bottom()));
+    }
+    return {(r.left() + r.right() + 1) / 2, (r.top() + r.bottom() + 1) / 2};
+}
+
+bool CWR7310View::OnReadEmbeddedInfo() {
+    if (QWidget* w = window())
+        w->activateWindow();
+    // Unsaved edits of the form go into the image first, so the refill below keeps them.
+    StoreControls();
+    m_doc.SyncDocToImage();
+    const auto image = m_app.Image();
+    const auto area = field::Bytes(image, m_variant.embeddedInfo);
+    const std::vector<std::uint8_t> before(area.begin(), area.end());
+
+    CScheduleProgress progress(window(), ProgressCentre(), kProgressSize);
+    const int nResult = RunServiceTransfer(
+        m_app, &progress, [this](IProgress& p) { return m_doc.ReadEmbeddedInfo(p); });
+    if (nResult == 1) {
+        m_doc.m_nComPort = m_app.m_nComPort;
+        emit portChanged(m_doc.m_nComPort);
+        m_app.ShowMessage(msg::kCompleteReading, msg::kReadShortCaption, MsgIcon::Information);
+        OnEmbeddedInfo();
+        // The text read, as the editor left it, is what the form shows from now on.
+        info::CopyEmbeddedInfo(m_variant, m_doc.Data(), image);
+    }
+    OnInitialUpdate();
+    if (!std::equal(before.begin(), before.end(), area.begin()))
+        emit modified(); // the radio's text is not in any file yet
+    return nResult == 1;
+}
+
+bool CWR7310View::OnWriteEmbeddedInfo() {
+    if (QWidget* w = window())
+        w->activateWindow();
+    StoreControls();
+    m_doc.SyncDocToImage();
+    CScheduleProgress progress(window(), ProgressCentre(), kProgressSize);
+    const int nResult = RunServiceTransfer(
+        m_app, &progress, [this](IProgress& p) { return m_doc.WriteEmbeddedInfo(p); });
+    if (nResult == 1) {
+        m_doc.m_nComPort = m_app.m_nComPort;
+        emit portChanged(m_doc.m_nComPort);
+        m_app.ShowMessage(msg::kCompleteWriting, msg::kWriteShortCaption, MsgIcon::Information);
+    }
+    OnInitialUpdate();
+    return nResult == 1;
 }

@@ -7,6 +7,8 @@
 #include "image/WR7310Doc.h"
 #include "view/FeaturePanel.h"
 
+#include <QPoint>
+#include <QSize>
 #include <QWidget>
 
 #include <map>
@@ -21,16 +23,12 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-// Scratch file of the EEPROM map (its previous image), relative to the current folder; the
-// view removes it when it goes.
-inline constexpr const char* kGridScratchFile = "TempSaveGridData.tmp";
-
 class CWR7310View : public QWidget, public IDocView {
     Q_OBJECT
 public:
     CWR7310View(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent = nullptr);
     // Saves the document's COM port into the settings file (once the form has taken it from
-    // there) and removes the EEPROM map's scratch file.
+    // there) and removes the EEPROM map's scratch file (eeprom::ScratchPath).
     ~CWR7310View() override;
 
     // Runs for the first document, every new document and every opened file. The first time
@@ -62,6 +60,17 @@ public:
     // Read and Write through the transfer dialog. True when the transfer succeeded.
     bool OnProgramRead();
     bool OnProgramWrite();
+
+    // Service commands.
+    void OnProgramEeprom();
+    void OnProgramTune();
+    void OnRadioInfo();
+    // The embedded information editor on the document's text; true after OK.
+    bool OnEmbeddedInfo();
+    // The form is kept in the document and the image first, and the text read (and edited)
+    // goes into the image before the form is filled again. True when the transfer succeeded.
+    bool OnReadEmbeddedInfo();
+    bool OnWriteEmbeddedInfo();
 
     QCheckBox* Switch(int nId) const;
     QComboBox* List(int nId) const;
@@ -105,6 +114,10 @@ private:
     void OnGridMouseUp(short nButton, short nShift, long x, long y);
     // Tab, Enter and Escape on the grid and its cell editor; true when the key was consumed.
     bool OnGridKey(QObject* pWatched, int nKey);
+    // Centre of the form's rectangle on the screen, clipped to the screen.
+    QPoint ProgressCentre() const;
+    // Size of the progress window of the embedded-information transfers.
+    static constexpr QSize kProgressSize{380, 100};
 
     CWR7310App& m_app;
     CWR7310Doc& m_doc;
