@@ -32,6 +32,15 @@ inline constexpr const char* kReadErrorFmt = "Read error in address %X";   // lo
 inline constexpr const char* kWriteErrorFmt = "Write error in address %X"; // low 16 bits
 inline constexpr const char* kReadingFmt = "Reading data. Please waiting ...    %d%%";
 inline constexpr const char* kWritingFmt = "Writing data. Please waiting ...    %d%%";
+// A transfer stopped by Ctrl-C or the end of the session (the address of the first block not
+// transferred)
+inline constexpr const char* kReadStoppedFmt =
+    "Read interrupted at address %X: nothing was saved; the radio is unchanged.";
+inline constexpr const char* kWriteStoppedFmt = "Write interrupted at address %X: the radio holds "
+                                                "a partly written configuration; write the file "
+                                                "again.";
+inline constexpr std::string_view kWriteStoppedUnchanged =
+    "Write interrupted before the first block: the radio is unchanged.";
 inline constexpr std::string_view kReadPrompt = "Click [OK] to read data from radio.";
 inline constexpr std::string_view kWritePrompt = "Click [OK] to write data to radio.";
 inline constexpr std::string_view kReadCaption = "Read from Radio";
