@@ -23,6 +23,13 @@ inline constexpr const char* kPortGroupPendingFmt =
     "this login session does not have it yet: log out and in again.";
 inline constexpr const char* kPortNoAccessFmt =
     "No permission to open %s. Ask the administrator for read and write access to it.";
+// Printed after the connection error for a device named by the user (the device, then for a
+// busy device the programs that hold it).
+inline constexpr const char* kPortMissingFmt = "%s: no such device.";
+inline constexpr const char* kPortNotSerialFmt = "%s: not a serial port.";
+inline constexpr const char* kPortBusyFmt = "%s: busy: another program holds it%s.";
+inline constexpr const char* kPortNoAnswerFmt = "%s: the port opened, but no radio answered.";
+inline constexpr const char* kPortOpenErrorFmt = "%s: %s.";
 
 // Whole-image transfer
 inline constexpr std::string_view kRangeMismatch = "Frequency range isn't match.";

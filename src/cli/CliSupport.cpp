@@ -47,6 +47,8 @@ std::string PrintableText(std::string_view str) {
 }
 
 void PrintPermissionHints(const CRadioComm& comm) {
+    if (const std::string strReason = comm.DeviceFailureReason(); !strReason.empty())
+        std::cerr << strReason << '\n';
     for (const std::string& strHint : comm.PermissionHints())
         std::cerr << strHint << '\n';
 }

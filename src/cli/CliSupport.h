@@ -22,8 +22,9 @@ std::string HexBytes(std::span<const std::uint8_t> bytes);
 // or retitle the user's terminal.
 std::string PrintableText(std::string_view str);
 
-// After a Connect that found no radio: prints on standard error, one a line, what would grant
-// access to the ports that exist but were refused for lack of permission.
+// After a Connect that found no radio: prints on standard error, one a line, why a device
+// named with --port failed, and what would grant access to the ports that exist but were
+// refused for lack of permission.
 void PrintPermissionHints(const CRadioComm& comm);
 
 // The start of every command that talks to the radio: trace attached, Connect (with the

@@ -42,8 +42,7 @@ int Usage(const char* pszUsage) {
 void ReportConnectionTrouble(const CWR7310App& app, const CRadioComm& comm) {
     if (app.m_nComPort != 0)
         return;
-    for (const std::string& strHint : comm.PermissionHints())
-        std::cerr << strHint << '\n';
+    PrintPermissionHints(comm);
 }
 
 // "-o FILE" among the arguments: the file, std::nullopt when absent; false when malformed.
