@@ -5,12 +5,15 @@
 #include "app/WR7310App.h"
 #include "image/WR7310Doc.h"
 #include "print/PrintCommands.h"
+#include "transfer/CommDlg.h"
+#include "transfer/Interrupt.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
 #include <QImageReader>
 #include <QStringList>
+#include <QTimer>
 
 #include <clocale>
 #include <cstdio>
@@ -113,6 +116,19 @@ int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
 
     if (bScripted)
         return frame.Printing().PrintToPdf(line->strPrintPdf) ? 0 : 1;
+    // The end of the session (SIGTERM, SIGHUP) or Ctrl-C in the terminal ends the program
+    // cleanly: a running transfer first stops at its next block and releases the radio.
+    CInterruptGuard interruptGuard;
+    QTimer interruptPoll;
+    QObject::connect(&interruptPoll, &QTimer::timeout, [] {
+        if (!InterruptRequested())
+            return;
+        const auto* pDlg = qobject_cast<const CCommDlg*>(QApplication::activeModalWidget());
+        if (pDlg && pDlg->IsTransferring())
+            return; // it stops at its next block boundary
+        QCoreApplication::exit(InterruptExitStatus(0));
+    });
+    interruptPoll.start(100);
 
     frame.PlaceOnScreen();
     frame.show();

@@ -23,6 +23,13 @@ inline constexpr const char* kPortGroupPendingFmt =
     "this login session does not have it yet: log out and in again.";
 inline constexpr const char* kPortNoAccessFmt =
     "No permission to open %s. Ask the administrator for read and write access to it.";
+// Printed after the connection error for a device named by the user (the device, then for a
+// busy device the programs that hold it).
+inline constexpr const char* kPortMissingFmt = "%s: no such device.";
+inline constexpr const char* kPortNotSerialFmt = "%s: not a serial port.";
+inline constexpr const char* kPortBusyFmt = "%s: busy: another program holds it%s.";
+inline constexpr const char* kPortNoAnswerFmt = "%s: the port opened, but no radio answered.";
+inline constexpr const char* kPortOpenErrorFmt = "%s: %s.";
 
 // Whole-image transfer
 inline constexpr std::string_view kRangeMismatch = "Frequency range isn't match.";
@@ -32,6 +39,15 @@ inline constexpr const char* kReadErrorFmt = "Read error in address %X";   // lo
 inline constexpr const char* kWriteErrorFmt = "Write error in address %X"; // low 16 bits
 inline constexpr const char* kReadingFmt = "Reading data. Please waiting ...    %d%%";
 inline constexpr const char* kWritingFmt = "Writing data. Please waiting ...    %d%%";
+// A transfer stopped by Ctrl-C or the end of the session (the address of the first block not
+// transferred)
+inline constexpr const char* kReadStoppedFmt =
+    "Read interrupted at address %X: nothing was saved; the radio is unchanged.";
+inline constexpr const char* kWriteStoppedFmt = "Write interrupted at address %X: the radio holds "
+                                                "a partly written configuration; write the file "
+                                                "again.";
+inline constexpr std::string_view kWriteStoppedUnchanged =
+    "Write interrupted before the first block: the radio is unchanged.";
 inline constexpr std::string_view kReadPrompt = "Click [OK] to read data from radio.";
 inline constexpr std::string_view kWritePrompt = "Click [OK] to write data to radio.";
 inline constexpr std::string_view kReadCaption = "Read from Radio";

@@ -1,9 +1,14 @@
 #include "cli/CliSupport.h"
 
+#include "app/ProfileFile.h"
 #include "cli/Commands.h"
 #include "link/RadioComm.h"
+#include "transfer/Interrupt.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 
 void AttachTrace(CRadioComm& comm, const CCliOptions& options) {
@@ -42,6 +47,8 @@ std::string PrintableText(std::string_view str) {
 }
 
 void PrintPermissionHints(const CRadioComm& comm) {
+    if (const std::string strReason = comm.DeviceFailureReason(); !strReason.empty())
+        std::cerr << strReason << '\n';
     for (const std::string& strHint : comm.PermissionHints())
         std::cerr << strHint << '\n';
 }
@@ -57,4 +64,32 @@ bool ConnectRadio(CRadioComm& comm, const CCliContext& ctx) {
         return false;
     }
     return true;
+}
+
+bool CheckSettingsFile(const std::string& strIniFile, const CCliOptions& options) {
+    std::error_code ec;
+    if (!options.strIniFile.empty() && !std::filesystem::exists(options.strIniFile, ec)) {
+        std::cerr << "wr7310: settings file " << options.strIniFile << " does not exist\n";
+        return false;
+    }
+    const std::string strProblem = profile::FileProblem(strIniFile);
+    if (!strProblem.empty()) {
+        std::cerr << "wr7310: settings file " << strProblem << '\n';
+        return false;
+    }
+    return true;
+}
+
+int FinishCommand(int nStatus) {
+    std::cout.flush();
+    errno = 0;
+    const bool bFlushed = std::fflush(stdout) == 0;
+    const int nErr = errno;
+    if (!bFlushed || std::ferror(stdout) || !std::cout) {
+        std::cerr << "wr7310: cannot write standard output"
+                  << (nErr != 0 ? std::string(": ") + std::strerror(nErr) : std::string()) << '\n';
+        if (nStatus == 0)
+            nStatus = 1;
+    }
+    return InterruptExitStatus(nStatus);
 }

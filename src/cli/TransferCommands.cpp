@@ -17,12 +17,13 @@
 #include "service/TuneRules.h"
 #include "transfer/Backup.h"
 #include "transfer/ImageTransfer.h"
+#include "transfer/Interrupt.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -43,8 +44,7 @@ int Usage(const char* pszUsage) {
 void ReportConnectionTrouble(const CWR7310App& app, const CRadioComm& comm) {
     if (app.m_nComPort != 0)
         return;
-    for (const std::string& strHint : comm.PermissionHints())
-        std::cerr << strHint << '\n';
+    PrintPermissionHints(comm);
 }
 
 // "-o FILE" among the arguments: the file, std::nullopt when absent; false when malformed.
@@ -70,7 +70,11 @@ void SetWorkingRangeFromImage(CWR7310App& app, std::span<const std::uint8_t> ima
 
 // A whole-image transfer with a progress bar; the final message goes through the notifier.
 bool RunImageTransfer(CCliContext& ctx, TransferMode mode) {
+    // Ctrl-C (or SIGTERM, SIGHUP) stops the transfer at its next block; a second one is
+    // ignored until the port is closed, which happens before this guard ends.
+    const CInterruptGuard interruptGuard;
     CImageTransfer transfer(ctx.app, mode);
+    transfer.SetStopCheck(InterruptRequested);
     AttachTrace(transfer.m_comm, ctx.options);
     CTerminalProgress progress;
     progress.Begin(mode == TransferMode::Read ? msg::kReadCaption : msg::kWriteCaption, 100);
@@ -93,16 +97,30 @@ bool RunImageTransfer(CCliContext& ctx, TransferMode mode) {
     return bOk;
 }
 
-// Reads the whole image and keeps a backup of it unless --no-backup.
-bool ReadImage(CCliContext& ctx) {
+// Before a read whose result is to be saved: a path that cannot take the file is refused now,
+// with the reason, rather than after the whole read.
+bool CheckOutputPath(const std::string& strPath) {
+    const int nErr = CheckCanSave(strPath);
+    if (nErr == 0)
+        return true;
+    std::cerr << "wr7310: cannot save " << strPath << ": " << std::strerror(nErr)
+              << ". Nothing was read.\n";
+    return false;
+}
+
+// Reads the whole image and keeps a backup of it unless --no-backup (pstrBackup, when given,
+// receives the backup's path).
+bool ReadImage(CCliContext& ctx, std::string* pstrBackup = nullptr) {
     if (!RunImageTransfer(ctx, TransferMode::Read))
         return false;
     SetWorkingRangeFromImage(ctx.app, ctx.app.Image());
     if (!ctx.options.bNoBackup) {
         const CBackupResult backup = SaveBackup(ctx.app.m_variant, ctx.app.Image());
-        if (backup.Ok())
+        if (backup.Ok()) {
             std::cerr << "Backup: " << backup.strPath << '\n';
-        else
+            if (pstrBackup)
+                *pstrBackup = backup.strPath;
+        } else
             std::cerr << "wr7310: warning: no backup kept: " << backup.strError << '\n';
     }
     return true;
@@ -112,12 +130,19 @@ int CmdRead(CCliContext& ctx, const std::vector<std::string>& args) {
     std::optional<std::string> strOut;
     if (!ParseOutputOption(args, strOut) || !strOut)
         return Usage("read -o FILE");
-    if (!ReadImage(ctx))
+    if (!CheckOutputPath(*strOut))
+        return kExitFailed;
+    std::string strBackup;
+    if (!ReadImage(ctx, &strBackup))
         return kExitFailed;
     CWR7310Doc doc(ctx.app);
     doc.SyncImageToDoc();
-    if (!doc.OnSaveDocument(*strOut))
-        return kExitFailed; // the document has said why
+    if (!doc.OnSaveDocument(*strOut)) {
+        // The document has said why; the image read is not lost.
+        if (!strBackup.empty())
+            std::cerr << "wr7310: the image read is kept in " << strBackup << '\n';
+        return kExitFailed;
+    }
     return kExitOk;
 }
 
@@ -258,6 +283,8 @@ int CmdEmbedded(CCliContext& ctx, const std::vector<std::string>& args) {
         std::optional<std::string> strOut;
         if (!ParseOutputOption({args.begin() + 1, args.end()}, strOut))
             return Usage(pszUsage);
+        if (strOut && !CheckOutputPath(*strOut))
+            return kExitFailed;
         if (doc.ReadEmbeddedInfo(progress) != 1) {
             ReportConnectionTrouble(ctx.app, doc.m_comm);
             return kExitFailed;
@@ -265,16 +292,21 @@ int CmdEmbedded(CCliContext& ctx, const std::vector<std::string>& args) {
         ctx.app.ShowMessage(msg::kCompleteReading, msg::kReadShortCaption, MsgIcon::Information);
         const std::string strText = field::GetText(doc.Data(), area, area.nLength);
         if (!strOut) {
-            std::cout << strText;
-            if (!strText.empty() && strText.back() != '\n')
-                std::cout << '\n';
+            // Stored bytes reach the terminal escaped, as show and info print them; the
+            // text's own line breaks stay line breaks.
+            std::size_t nStart = 0;
+            while (nStart < strText.size()) {
+                const std::size_t nEnd = std::min(strText.find('\n', nStart), strText.size());
+                std::cout << PrintableText(std::string_view(strText).substr(nStart, nEnd - nStart))
+                          << '\n';
+                nStart = nEnd + 1;
+            }
             return kExitOk;
         }
-        std::ofstream out(*strOut, std::ios::binary | std::ios::trunc);
-        out << strText;
-        out.close();
-        if (!out) {
-            std::cerr << "wr7310: cannot write " << *strOut << '\n';
+        // The file gets the bytes exactly, through the one safe save.
+        const auto* pBytes = reinterpret_cast<const std::uint8_t*>(strText.data());
+        if (const int nErr = WriteFileReplacing(*strOut, {pBytes, strText.size()}); nErr != 0) {
+            std::cerr << "wr7310: cannot write " << *strOut << ": " << std::strerror(nErr) << '\n';
             return kExitFailed;
         }
         return kExitOk;

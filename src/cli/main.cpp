@@ -1,6 +1,7 @@
 // wr7310: the radio programming software's command-line tool.
 #include "app/ProfileFile.h"
 #include "app/WR7310App.h"
+#include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "link/RadioComm.h"
 
@@ -114,10 +115,12 @@ int main(int argc, char** argv) {
             return 0;
         }
         CWR7310App app(*pVariant, options.strIniFile);
+        if (!CheckSettingsFile(app.m_strIniFile, options))
+            return 1;
         if (!ApplyPortOption(app, options.strPort))
             return 2;
         CCliContext ctx{app, options};
-        return c->fn(ctx, commandArgs);
+        return FinishCommand(c->fn(ctx, commandArgs));
     }
     std::cerr << "wr7310: unknown command '" << strCommand << "'; 'wr7310 --help' lists them\n";
     return 2;

@@ -546,8 +546,5 @@ bool CRadioSim::SaveImageFile(const std::string& strPath, const CVariant& v,
                     bytes.begin());
     }
     bytes.insert(bytes.end(), image.begin(), image.end());
-    std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
+    return WriteFileReplacing(strPath, bytes) == 0;
 }
