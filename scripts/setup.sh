@@ -11,6 +11,7 @@ packages=(
     xvfb xauth                              # desktop on a machine without a display
     clang-format                            # code style
     fonts-liberation poppler-utils          # printout fonts; PDF text for the print tests
+    libcli11-dev nlohmann-json3-dev         # command-line parsing, JSON
 )
 
 missing=()

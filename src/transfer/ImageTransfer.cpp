@@ -110,8 +110,37 @@ void CImageTransfer::WriteThreadProc(TransferSink sink) {
         sink(TransferMsg::Writing, (100 * k) / v.nWriteProgressDivisor);
         ++k;
     }
+    if (m_bVerify && !VerifyWritten(sink))
+        return;
     m_comm.EndTransfer();
     sink(TransferMsg::WriteDone, 0);
+}
+
+bool CImageTransfer::VerifyWritten(const TransferSink& sink) {
+    const CVariant& v = m_app.m_variant;
+    m_mismatches.clear();
+    std::vector<std::uint8_t> block;
+    const std::size_t nBlocks = v.writePlan.size();
+    for (std::size_t k = 0; k < nBlocks; ++k) {
+        const CWriteBlock& b = v.writePlan[k];
+        block.assign(b.nLength, 0);
+        if (!m_comm.ReadBlock(b.nAddr, b.nLength, block.data())) {
+            sink(TransferMsg::ReadError, b.nAddr);
+            return false;
+        }
+        for (std::size_t i = 0; i < b.nLength; ++i) {
+            const std::uint8_t nWritten = m_buffer[b.nAddr + i];
+            if (block[i] != nWritten)
+                m_mismatches.push_back(
+                    {static_cast<std::uint16_t>(b.nAddr + i), nWritten, block[i]});
+        }
+        sink(TransferMsg::Reading, static_cast<long>((100 * (k + 1)) / nBlocks));
+    }
+    if (!m_mismatches.empty()) {
+        sink(TransferMsg::WriteError, m_mismatches.front().nAddr);
+        return false;
+    }
+    return true;
 }
 
 std::string CImageTransfer::MessageText(TransferMsg msg, long lParam) {

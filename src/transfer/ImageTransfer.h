@@ -45,6 +45,13 @@ enum class StartResult {
     Started,         // the worker runs and will deliver its messages to the sink
 };
 
+// A byte that read back other than it was written.
+struct CByteMismatch {
+    std::uint16_t nAddr = 0;
+    std::uint8_t nWritten = 0;
+    std::uint8_t nRead = 0;
+};
+
 class CImageTransfer {
 public:
     CImageTransfer(CWR7310App& app, TransferMode mode);
@@ -72,10 +79,18 @@ public:
 
     TransferMode m_nMode;
     CRadioComm m_comm;
+    // Write only: after the last block, read every written block back and compare. Progress
+    // of the read-back comes as Reading messages; a block that cannot be read ends with
+    // ReadError, a difference with WriteError at the first differing address, and
+    // m_mismatches (valid once the transfer has ended) lists every differing byte.
+    bool m_bVerify = false;
+    std::vector<CByteMismatch> m_mismatches;
 
 private:
     void ReadThreadProc(TransferSink sink);
     void WriteThreadProc(TransferSink sink);
+    // The read-back of a verified write; false when it ended the transfer with a message.
+    bool VerifyWritten(const TransferSink& sink);
     // True when the program's working range lies inside the radio's range bytes (equal
     // limits pass). A failed read of the radio's range counts as the range 0..0.
     bool RangeCheck();

@@ -363,6 +363,8 @@ void CRadioSim::HandleWrite(const std::vector<std::uint8_t>& frame) {
             const std::size_t a = nAddr + i;
             if (a < m_memory.size()) // the EEPROM has no cells beyond its size
                 m_memory[a] = frame[4 + i];
+            if (m_options.wrongByteAt && a == *m_options.wrongByteAt && a < m_memory.size())
+                m_memory[a] ^= 0x01;
         }
     }
     Reply({radio::kAckByte});
