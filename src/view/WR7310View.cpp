@@ -98,9 +98,12 @@ CWR7310View::~CWR7310View() {
     m_doc.RemoveView(this);
     // A form that never started (its file failed to open) has not read the port, and must not
     // overwrite the remembered one.
-    if (!m_bFirstUpdate)
+    if (!m_bFirstUpdate) {
+        // A user without a settings file gets the installed default's values in their own.
+        m_app.CreateUserSettings();
         profile::WriteString("COM PORT", "ComPort", std::to_string(m_doc.m_nComPort),
                              m_app.m_strIniFile);
+    }
     std::remove(kGridScratchFile); // a missing file is fine
 }
 
