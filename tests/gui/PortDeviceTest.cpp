@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 TEST(PortDevicePane, ShowsTheDeviceInsteadOfACOMNumber) {
@@ -143,6 +145,32 @@ TEST(TransferMessageIcons, SuccessIsInformationFailureAWarning) {
             << t.m_notifier.m_messages[0].strText;
         EXPECT_EQ(t.m_notifier.m_messages[0].icon, s.icon);
     }
+}
+
+} // namespace
+
+namespace {
+
+// A user without a settings file: the desktop reads the installed default and, at exit,
+// writes the user's own file with the default's values and the COM port.
+TEST(DefaultSettingsAtExit, UserFileMadeFromTheInstalledDefault) {
+    CGuiTestApp t;
+    const std::string strDefault = t.m_dir.File("default.ini");
+    WriteTextFile(strDefault, "[FreqRange]\nMinFreq=400\nMaxFreq=470\n[User Mode]\nLevel=0\n");
+    std::filesystem::remove(t.m_strIniFile);
+    t.App().m_strDefaultIniFile = strDefault;
+    t.App().ReadFreqRange();
+    {
+        CMainFrame frame(t.App());
+        ASSERT_TRUE(frame.NewDocument());
+        EXPECT_DOUBLE_EQ(t.App().m_dMinFreq, 400.0);
+        EXPECT_DOUBLE_EQ(t.App().m_dMaxFreq, 470.0);
+        EXPECT_FALSE(std::filesystem::exists(t.m_strIniFile));
+    }
+    const std::string strUser = ReadTextFile(t.m_strIniFile);
+    for (const char* line : {"MinFreq=400\n", "MaxFreq=470\n", "Level=0\n", "ComPort=1\n"})
+        EXPECT_NE(strUser.find(line), std::string::npos) << line << " in:\n" << strUser;
+    EXPECT_EQ(ReadTextFile(strDefault).find("ComPort"), std::string::npos);
 }
 
 } // namespace
