@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/CommandIds.h"
 #include "app/FindOrNull.h"
+#include "app/KeyIndicators.h"
 #include "app/WR7310App.h"
 #include "image/WR7310Doc.h"
 #include "print/PrintCommands.h"
@@ -29,6 +30,7 @@
 #include <QUrl>
 
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -274,8 +276,28 @@ void CMainFrame::BuildStatusBar() {
     };
     pane(cmd::kPaneComPort, "9COM99", QString());
     pane(cmd::kPaneModel, Qs(m_app.m_variant.strModel), Qs(m_app.m_variant.strModel));
-    // Num Lock's state cannot be asked portably; the pane keeps its place and stays empty.
     pane(cmd::kPaneNumLock, "Velmor", QString());
+    // Num Lock can change in any window: look again after each key and at each activation.
+    QCoreApplication::instance()->installEventFilter(this);
+    UpdateKeyIndicators();
+}
+
+void CMainFrame::UpdateKeyIndicators() {
+    const std::optional<bool> numLock = NumLockState();
+    Pane(cmd::kPaneNumLock)->setText(numLock.value_or(false) ? "Velmor" : QString());
+}
+
+bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    switch (pEvent->type()) {
+    case QEvent::KeyRelease:
+    case QEvent::ApplicationStateChange:
+    case QEvent::WindowActivate:
+        UpdateKeyIndicators();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(pWatched, pEvent);
 }
 
 void CMainFrame::TrimMenu() {
@@ -328,7 +350,17 @@ void CMainFrame::FitToForm() {
 }
 
 void CMainFrame::SetPortPane(int nPort) {
-    Pane(cmd::kPaneComPort)->setText(QString::asprintf(" COM%d ", nPort));
+    QLabel* pPane = Pane(cmd::kPaneComPort);
+    if (m_app.m_strPortDevice.empty()) {
+        pPane->setText(QString::asprintf(" COM%d ", nPort));
+        pPane->setToolTip(QString());
+        return;
+    }
+    // The device the command line chose is the port in use; "/dev/" goes without saying.
+    const QString strDevice = QFile::decodeName(m_app.m_strPortDevice.c_str());
+    const QString strShown = strDevice.startsWith("/dev/") ? strDevice.mid(5) : strDevice;
+    pPane->setText(" " + strShown + " ");
+    pPane->setToolTip(strDevice);
 }
 
 void CMainFrame::SetCaption(const QString& strText) {
@@ -445,8 +477,12 @@ void CMainFrame::OnRecentFile(int nIndex) {
 void CMainFrame::OnComPort() {
     CComPortDlg dlg(m_pDoc->m_nComPort, m_app.m_strIniFile, this);
     dlg.SetHelp([this] { OnHelpFinder(); });
+    if (!m_app.m_strPortDevice.empty())
+        dlg.SetCommandLineDevice(QFile::decodeName(m_app.m_strPortDevice.c_str()));
     if (dlg.exec() != QDialog::Accepted)
         return;
+    // The port chosen here replaces the device the command line named.
+    m_app.m_strPortDevice.clear();
     m_pDoc->m_nComPort = dlg.PortIndex() + 1;
     m_app.m_nComPort = m_pDoc->m_nComPort;
     SetPortPane(m_pDoc->m_nComPort);

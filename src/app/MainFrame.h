@@ -70,7 +70,10 @@ public:
     void PlaceOnScreen();
     // Shrinks the frame so that the form fits it without blank margins; never grows it.
     void FitToForm();
+    // " COMn ", or the device's name while the command line's --port DEVICE is in use.
     void SetPortPane(int nPort);
+    // The Num Lock pane follows the keyboard where the platform can tell; else it stays empty.
+    void UpdateKeyIndicators();
     void SetCaption(const QString& strText);
     // Removes the service entries the settings file's user level does not allow.
     void TrimMenu();
@@ -88,6 +91,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     QAction* MakeAction(int nId, const QString& strText);

@@ -16,13 +16,17 @@ inline constexpr std::string_view kVersionTooOld =
 // Printed after the connection error for a port that exists but may not be opened. The
 // arguments are the device and the group whose members may use it.
 inline constexpr const char* kPortGroupHintFmt =
-    "No permission to open %s. Members of the group \"%s\" may use it: run "
+    "No permission to open %s. The udev rule 60-wr7310.rules that comes with this software "
+    "opens USB programming cables to the logged-in user: install it and plug the cable in "
+    "again. Otherwise members of the group \"%s\" may use it: run "
     "'sudo usermod -aG %s $USER', then log out and in again.";
 inline constexpr const char* kPortGroupPendingFmt =
     "No permission to open %s. You are a member of the group \"%s\" that may use it, but "
     "this login session does not have it yet: log out and in again.";
 inline constexpr const char* kPortNoAccessFmt =
-    "No permission to open %s. Ask the administrator for read and write access to it.";
+    "No permission to open %s. The udev rule 60-wr7310.rules that comes with this software "
+    "opens USB programming cables to the logged-in user; otherwise ask the administrator for "
+    "read and write access to it.";
 // Printed after the connection error for a device named by the user (the device, then for a
 // busy device the programs that hold it).
 inline constexpr const char* kPortMissingFmt = "%s: no such device.";

@@ -116,13 +116,13 @@ void CCommDlg::OnTransferMessage(TransferMsg msg, long lParam) {
         return;
     case TransferMsg::ReadDone:
     case TransferMsg::WriteDone:
-        m_app.ShowMessage(strText.toStdString());
+        m_app.ShowMessage(strText.toStdString(), {}, MsgIcon::Information);
         m_bRunning = false;
         accept();
         return;
     case TransferMsg::ReadError:
     case TransferMsg::WriteError:
-        m_app.ShowMessage(strText.toStdString());
+        m_app.ShowMessage(strText.toStdString(), {}, MsgIcon::Exclamation);
         m_bRunning = false;
         QDialog::reject();
         return;

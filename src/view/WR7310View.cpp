@@ -103,10 +103,13 @@ CWR7310View::~CWR7310View() {
     m_doc.RemoveView(this);
     // A form that never started (its file failed to open) has not read the port, and must not
     // overwrite the remembered one.
-    if (!m_bFirstUpdate &&
-        !profile::WriteString("COM PORT", "ComPort", std::to_string(m_doc.m_nComPort),
-                              m_app.m_strIniFile))
-        std::fprintf(stderr, "cannot save the COM port in %s\n", m_app.m_strIniFile.c_str());
+    if (!m_bFirstUpdate) {
+        // A user without a settings file gets the installed default's values in their own.
+        m_app.CreateUserSettings();
+        if (!profile::WriteString("COM PORT", "ComPort", std::to_string(m_doc.m_nComPort),
+                                  m_app.m_strIniFile))
+            std::fprintf(stderr, "cannot save the COM port in %s\n", m_app.m_strIniFile.c_str());
+    }
     eeprom::RemoveScratchFile(); // a missing file is fine
 }
 
