@@ -1,5 +1,7 @@
 #include "app/ProfileFile.h"
 
+#include "app/Platform.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -37,7 +39,7 @@ struct CLines {
 
 CLines ReadLines(const std::string& strPath) {
     CLines result;
-    std::ifstream in(strPath, std::ios::binary);
+    std::ifstream in(platform::PathFromUtf8(strPath), std::ios::binary);
     if (!in)
         return result;
     std::ostringstream all;
@@ -167,7 +169,7 @@ bool WriteString(std::string_view strSection, std::string_view strKey, std::stri
     namespace fs = std::filesystem;
     std::error_code ec;
     // A settings file reached through a link is updated where it lives.
-    fs::path path(strPath);
+    fs::path path = platform::PathFromUtf8(strPath);
     if (fs::is_symlink(path, ec)) {
         fs::path target = fs::weakly_canonical(path, ec);
         if (!ec)
@@ -177,7 +179,8 @@ bool WriteString(std::string_view strSection, std::string_view strKey, std::stri
     const bool bExisted = fs::exists(path, ec);
     if (path.has_parent_path())
         fs::create_directories(path.parent_path(), ec);
-    const fs::path temp = path.string() + ".tmp";
+    fs::path temp = path;
+    temp += ".tmp";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out)

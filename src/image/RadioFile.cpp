@@ -4,8 +4,11 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
+
+// The Windows versions of the file operations are in RadioFileWin32.cpp.
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -149,6 +152,7 @@ int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t>
     guard.Keep();
     return 0;
 }
+#endif
 
 std::string FormatText(const char* pszFormat, ...) {
     va_list args;

@@ -27,7 +27,9 @@ CFileReadResult ReadFilePrefix(const std::string& strPath, std::size_t nSize,
 // (the target is then unchanged and no temporary file is left behind).
 int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t> bytes);
 
-#if defined(__GNUC__)
+#if defined(__MINGW32__) // the C library's printf there is MinGW's own, with C99 formats
+#define WR7310_PRINTF_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))
+#elif defined(__GNUC__)
 #define WR7310_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
 #else
 #define WR7310_PRINTF_FORMAT(f, a)
