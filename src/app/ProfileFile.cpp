@@ -1,5 +1,6 @@
 #include "app/ProfileFile.h"
 
+#include "app/Platform.h"
 #include "image/RadioFile.h"
 
 #include <algorithm>
@@ -7,13 +8,17 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 namespace profile {
 namespace {
@@ -47,6 +52,7 @@ struct CLines {
 
 // Reads at most kMaxFileSize bytes of a regular file. A device, a pipe or a file too large
 // is refused with a reason and never read (a pipe is opened without waiting for a writer).
+#ifndef _WIN32
 std::string ReadBounded(const std::string& strPath, std::string& text, bool& bExists) {
     bExists = false;
     const int fd = ::open(strPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -88,6 +94,35 @@ std::string ReadBounded(const std::string& strPath, std::string& text, bool& bEx
         text.clear();
     return strProblem;
 }
+#else
+std::string ReadBounded(const std::string& strPath, std::string& text, bool& bExists) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path path = platform::PathFromUtf8(strPath);
+    const fs::file_status st = fs::status(path, ec);
+    bExists = fs::exists(st);
+    if (!bExists)
+        return {};
+    if (fs::is_directory(st))
+        return "is a folder, not a settings file";
+    if (!fs::is_regular_file(st))
+        return "is not a regular file (a device or a pipe); settings are read from files only";
+    const std::uintmax_t nSize = fs::file_size(path, ec);
+    if (ec)
+        return "cannot be read: " + ec.message();
+    if (nSize > kMaxFileSize)
+        return "is larger than 1 MiB; a settings file is a few lines of text";
+    std::ifstream in(path, std::ios::binary);
+    text.resize(static_cast<std::size_t>(nSize));
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) {
+        text.clear();
+        return "cannot be read";
+    }
+    return {};
+}
+#endif
 
 CLines ReadLines(const std::string& strPath) {
     CLines result;
@@ -121,6 +156,7 @@ CLines ReadLines(const std::string& strPath) {
 // Serialises programs writing the same settings file, so that none loses a key another has
 // just written: an exclusive lock on the file as it is now (created empty when missing). A
 // writer that obtains its lock on a file another writer has meanwhile replaced tries again.
+#ifndef _WIN32
 class CWriterLock {
 public:
     explicit CWriterLock(const std::string& strPath) {
@@ -153,6 +189,14 @@ public:
 private:
     int m_fd = -1;
 };
+#else
+// Windows: a file being replaced by MoveFileEx cannot be opened by another writer meanwhile;
+// the rename itself is the serialisation.
+class CWriterLock {
+public:
+    explicit CWriterLock(const std::string&) {}
+};
+#endif
 
 // "[name]" gives name.
 std::optional<std::string_view> SectionName(std::string_view line) {

@@ -1,5 +1,6 @@
 #include "app/WR7310App.h"
 
+#include "app/Platform.h"
 #include "app/ProfileFile.h"
 #include "image/FreqCodec.h"
 #include "print/PrintReport.h"
@@ -10,7 +11,6 @@
 #include <limits.h>
 #include <locale>
 #include <sstream>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -113,26 +113,18 @@ CWR7310App& TheApp() {
 }
 
 std::string ExecutableDir() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return std::filesystem::current_path(ec).string();
-    return exe.parent_path().string();
+    return platform::ExecutableDir();
 }
 
 std::string DefaultIniPath(const CVariant& variant) {
     const std::string strName = std::string(variant.strModel) + ".ini";
     const std::string strDir = ExecutableDir();
-    if (::access(strDir.c_str(), W_OK) == 0)
-        return strDir + "/" + strName;
-    std::string strConfig;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        strConfig = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        strConfig = std::string(home) + "/.config";
-    else
-        strConfig = ".";
-    return strConfig + "/wr7310/" + strName;
+    if (platform::IsWritableDir(strDir))
+        return platform::Utf8FromPath(platform::PathFromUtf8(strDir) / strName);
+    std::string strConfig = platform::UserConfigDir();
+    if (strConfig.empty())
+        strConfig = "wr7310";
+    return platform::Utf8FromPath(platform::PathFromUtf8(strConfig) / strName);
 }
 
 std::string FindDefaultIni(std::string_view strProgram, const std::string& strExeDir,

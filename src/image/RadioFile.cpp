@@ -4,8 +4,11 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
+
+// The Windows versions of the file operations are in RadioFileWin32.cpp.
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -221,6 +224,7 @@ int CheckCanSave(const std::string& strPath) {
     CTempFileGuard guard(strTemp);
     return 0;
 }
+#endif
 
 std::string FormatText(const char* pszFormat, ...) {
     va_list args;

@@ -35,7 +35,9 @@ int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t>
 // errno. Run before a long read so that a path that cannot be saved is refused at once.
 int CheckCanSave(const std::string& strPath);
 
-#if defined(__GNUC__)
+#if defined(__MINGW32__) // the C library's printf there is MinGW's own, with C99 formats
+#define WR7310_PRINTF_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))
+#elif defined(__GNUC__)
 #define WR7310_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
 #else
 #define WR7310_PRINTF_FORMAT(f, a)
