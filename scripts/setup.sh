@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config        # compiler and build
+    ccache                                  # compiler cache for rebuilds
     libgtest-dev libgmock-dev               # unit tests
     libbenchmark-dev                        # bench/
     qt6-base-dev libgl-dev                  # desktop programs (Qt Widgets, PrintSupport)
