@@ -2,6 +2,7 @@
 
 #include "app/Messages.h"
 #include "app/WR7310App.h"
+#include "image/RadioFile.h"
 #include "image/WR7310Doc.h"
 #include "print/ReportPainter.h"
 #include "view/WR7310View.h"
@@ -16,7 +17,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
-#include <cstdio>
 #include <ctime>
 
 namespace {
@@ -71,7 +71,6 @@ CPrintForm CPrintCommands::FormTexts(const CWR7310View& view, const CVariant& v)
 }
 
 bool CPrintCommands::PrintJob(QPrinter& printer, bool bFromPreviewDialog) {
-    CPrintReport& report = *m_app.m_pReport;
     // A channel cell still being edited belongs in the report.
     m_doc.CommitViewEdits();
 
@@ -79,13 +78,23 @@ bool CPrintCommands::PrintJob(QPrinter& printer, bool bFromPreviewDialog) {
     if (!painter.begin(&printer)) {
         const QString strTarget =
             printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
-        char sz[512];
-        std::snprintf(sz, sizeof sz, msg::kPrintFailedFmt,
-                      QFile::encodeName(strTarget).constData());
-        m_app.ShowMessage(sz, {}, MsgIcon::Error);
+        m_app.ShowMessage(
+            FormatText(msg::kPrintFailedFmt, QFile::encodeName(strTarget).constData()), {},
+            MsgIcon::Error);
         return false;
     }
     const bool bPreview = bFromPreviewDialog && PaintsPreview(painter);
+    switch (m_app.m_variant.printLayout) {
+    case PrintLayout::Paged:
+        PrintPaged(painter, printer, bPreview);
+        break;
+    }
+    painter.end();
+    return true;
+}
+
+void CPrintCommands::PrintPaged(QPainter& painter, QPrinter& printer, bool bPreview) {
+    CPrintReport& report = *m_app.m_pReport;
     report.PreparePrinting(bPreview, FormTexts(m_view, m_app.m_variant), m_app, m_doc.Data());
     const QSize size = CReportPainter::PrintableSize(printer);
     report.BeginPrinting(size.width(), size.height());
@@ -95,9 +104,7 @@ bool CPrintCommands::PrintJob(QPrinter& printer, bool bFromPreviewDialog) {
             printer.newPage();
         pages.PrintPage(painter, printer, nPage);
     }
-    painter.end();
     report.EndPrinting();
-    return true;
 }
 
 void CPrintCommands::OnFilePrint() {

@@ -16,6 +16,7 @@ class CWR7310App;
 class CWR7310Doc;
 class CWR7310View;
 class QDialog;
+class QPainter;
 class QPrinter;
 class QWidget;
 
@@ -48,9 +49,11 @@ public:
     const CPrintReport& Report() const;
 
 private:
-    // Prepares the rows from the form and paints every page. False when the printer would not
-    // start (the reason has been reported).
-    bool PrintJob(QPrinter& printer, bool bPreview);
+    // Commits open edits and paints the report in the model's layout. False when the printer
+    // would not start (the reason has been reported).
+    bool PrintJob(QPrinter& printer, bool bFromPreviewDialog);
+    // The paged layout: rows from the form in five sections, as many pages as they fill.
+    void PrintPaged(QPainter& painter, QPrinter& printer, bool bPreview);
     int RunDialog(QDialog& dlg);
 
     CWR7310App& m_app;

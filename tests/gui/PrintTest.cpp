@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QPageSetupDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 
@@ -138,6 +139,24 @@ TEST_F(PrintTest, PreviewUsesItsMarginAndPrintingFromItThePrintedOne) {
     EXPECT_GE(nPreviewPages, 1);
     EXPECT_TRUE(Exists(strPath));
     EXPECT_EQ(Print().Report().Margin(), 50);
+}
+
+TEST_F(PrintTest, PageSetupChosenOnceAppliesToTheNextPrintout) {
+    EXPECT_TRUE(Print().PrintToPdf(PdfPath("portrait.pdf")));
+    EXPECT_LT(Print().Report().PageWidth(), Print().Report().PageHeight());
+    QPrinter* pShown = nullptr;
+    Print().SetDialogRunner([&](QDialog& dlg) {
+        auto* pSetup = qobject_cast<QPageSetupDialog*>(&dlg);
+        if (!pSetup)
+            return int(QDialog::Rejected);
+        pShown = pSetup->printer();
+        pShown->setPageOrientation(QPageLayout::Landscape); // what the user picks
+        return int(QDialog::Accepted);
+    });
+    m_frame.Action(cmd::kFilePrintSetup)->trigger();
+    EXPECT_EQ(pShown, &Print().Printer());
+    EXPECT_TRUE(Print().PrintToPdf(PdfPath("landscape.pdf")));
+    EXPECT_GT(Print().Report().PageWidth(), Print().Report().PageHeight());
 }
 
 TEST_F(PrintTest, OpenEditIsCommittedBeforeTheRowsAreBuilt) {
