@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev libgl-dev                  # desktop programs (Qt Widgets, PrintSupport)
     xvfb xauth                              # desktop on a machine without a display
     clang-format                            # code style
+    fonts-wqy-microhei                      # the tune screen's Chinese notes
 )
 
 missing=()
