@@ -6,6 +6,8 @@
 #include "app/WR7310App.h"
 #include "image/WR7310Doc.h"
 #include "service/ComPortDlg.h"
+#include "service/ContextHelp.h"
+#include "service/HelpLauncher.h"
 #include "view/WR7310View.h"
 
 #include <QAction>
@@ -438,7 +440,7 @@ void CMainFrame::OnRecentFile(int nIndex) {
 
 void CMainFrame::OnComPort() {
     CComPortDlg dlg(m_pDoc->m_nComPort, m_app.m_strIniFile, this);
-    dlg.SetHelp([this] { OnHelpFinder(); });
+    dlg.SetHelp([this] { ShowContextHelp(m_app, help::kComPortContext, help::kComPortContext); });
     if (dlg.exec() != QDialog::Accepted)
         return;
     m_pDoc->m_nComPort = dlg.PortIndex() + 1;
