@@ -3,8 +3,10 @@
 #include "app/AboutDlg.h"
 #include "app/CommandIds.h"
 #include "app/FindOrNull.h"
+#include "app/KeyIndicators.h"
 #include "app/WR7310App.h"
 #include "image/WR7310Doc.h"
+#include "print/PrintCommands.h"
 #include "service/ComPortDlg.h"
 #include "service/ContextHelp.h"
 #include "service/HelpLauncher.h"
@@ -30,6 +32,7 @@
 #include <QUrl>
 
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -114,6 +117,8 @@ CMainFrame::CMainFrame(CWR7310App& app, QWidget* pParent)
     connect(m_pView, &CWR7310View::portChanged, this, &CMainFrame::SetPortPane);
     connect(m_pView, &CWR7310View::captionChanged, this, &CMainFrame::SetCaption);
     connect(m_pView, &CWR7310View::fitFrameRequested, this, &CMainFrame::FitToForm);
+    m_pPrint = new CPrintCommands(m_app, *m_pDoc, *m_pView, this);
+    connect(m_pView, &CWR7310View::helpRequested, this, &CMainFrame::OnHelpFinder);
 
     BuildMenus();
     BuildToolBar();
@@ -165,11 +170,12 @@ void CMainFrame::BuildMenus() {
     connect(add(m_pFileMenu, cmd::kFileSaveAs, "Save &As..."), &QAction::triggered, this,
             &CMainFrame::OnFileSaveAs);
     m_pFileMenu->addSeparator();
-    // Printing arrives with the report; the entries are in place already.
-    add(m_pFileMenu, cmd::kFilePrint, "&Print...\tCtrl+P", QKeySequence("Ctrl+P"))
-        ->setEnabled(false);
-    add(m_pFileMenu, cmd::kFilePrintPreview, "Print Pre&view")->setEnabled(false);
-    add(m_pFileMenu, cmd::kFilePrintSetup, "P&rint Setup...")->setEnabled(false);
+    connect(add(m_pFileMenu, cmd::kFilePrint, "&Print...\tCtrl+P", QKeySequence("Ctrl+P")),
+            &QAction::triggered, m_pPrint, &CPrintCommands::OnFilePrint);
+    connect(add(m_pFileMenu, cmd::kFilePrintPreview, "Print Pre&view"), &QAction::triggered,
+            m_pPrint, &CPrintCommands::OnFilePrintPreview);
+    connect(add(m_pFileMenu, cmd::kFilePrintSetup, "P&rint Setup..."), &QAction::triggered,
+            m_pPrint, &CPrintCommands::OnFilePrintSetup);
     m_pFileMenu->addSeparator();
     m_pRecentSeparator = m_pFileMenu->addSeparator();
     connect(add(m_pFileMenu, cmd::kAppExit, "E&xit"), &QAction::triggered, this, &QWidget::close);
@@ -272,8 +278,28 @@ void CMainFrame::BuildStatusBar() {
     };
     pane(cmd::kPaneComPort, "9COM99", QString());
     pane(cmd::kPaneModel, Qs(m_app.m_variant.strModel), Qs(m_app.m_variant.strModel));
-    // Num Lock's state cannot be asked portably; the pane keeps its place and stays empty.
     pane(cmd::kPaneNumLock, "Velmor", QString());
+    // Num Lock can change in any window: look again after each key and at each activation.
+    QCoreApplication::instance()->installEventFilter(this);
+    UpdateKeyIndicators();
+}
+
+void CMainFrame::UpdateKeyIndicators() {
+    const std::optional<bool> numLock = NumLockState();
+    Pane(cmd::kPaneNumLock)->setText(numLock.value_or(false) ? "Velmor" : QString());
+}
+
+bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    switch (pEvent->type()) {
+    case QEvent::KeyRelease:
+    case QEvent::ApplicationStateChange:
+    case QEvent::WindowActivate:
+        UpdateKeyIndicators();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(pWatched, pEvent);
 }
 
 void CMainFrame::TrimMenu() {
@@ -326,7 +352,17 @@ void CMainFrame::FitToForm() {
 }
 
 void CMainFrame::SetPortPane(int nPort) {
-    Pane(cmd::kPaneComPort)->setText(QString::asprintf(" COM%d ", nPort));
+    QLabel* pPane = Pane(cmd::kPaneComPort);
+    if (m_app.m_strPortDevice.empty()) {
+        pPane->setText(QString::asprintf(" COM%d ", nPort));
+        pPane->setToolTip(QString());
+        return;
+    }
+    // The device the command line chose is the port in use; "/dev/" goes without saying.
+    const QString strDevice = QFile::decodeName(m_app.m_strPortDevice.c_str());
+    const QString strShown = strDevice.startsWith("/dev/") ? strDevice.mid(5) : strDevice;
+    pPane->setText(" " + strShown + " ");
+    pPane->setToolTip(strDevice);
 }
 
 void CMainFrame::SetCaption(const QString& strText) {
@@ -355,6 +391,8 @@ void CMainFrame::SetModified(bool bModified) {
 }
 
 bool CMainFrame::SaveModified() {
+    // An open cell edit counts as a change the prompt must see.
+    m_pView->CommitViewEdits();
     if (!m_pDoc->IsModified())
         return true;
     const QString strName = PathName().isEmpty() ? DocumentTitle() : PathName();
@@ -441,8 +479,12 @@ void CMainFrame::OnRecentFile(int nIndex) {
 void CMainFrame::OnComPort() {
     CComPortDlg dlg(m_pDoc->m_nComPort, m_app.m_strIniFile, this);
     dlg.SetHelp([this] { ShowContextHelp(m_app, help::kComPortContext, help::kComPortContext); });
+    if (!m_app.m_strPortDevice.empty())
+        dlg.SetCommandLineDevice(QFile::decodeName(m_app.m_strPortDevice.c_str()));
     if (dlg.exec() != QDialog::Accepted)
         return;
+    // The port chosen here replaces the device the command line named.
+    m_app.m_strPortDevice.clear();
     m_pDoc->m_nComPort = dlg.PortIndex() + 1;
     m_app.m_nComPort = m_pDoc->m_nComPort;
     SetPortPane(m_pDoc->m_nComPort);

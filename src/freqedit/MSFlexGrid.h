@@ -63,6 +63,8 @@ public:
     COLORREF GetCellForeColor() const;
     // Rectangle of a cell in pixels, relative to the grid's own rectangle.
     QRect CellRect(long nRow, long nCol) const;
+    // Typed characters never move the current cell.
+    void keyboardSearch(const QString&) override {}
 
 signals:
     // The cells scrolled (either direction).

@@ -50,7 +50,11 @@ public:
     void InjectLineError();
 
 protected:
+#ifdef _WIN32
+    std::intptr_t m_hPort = -1; // HANDLE; -1 (INVALID_HANDLE_VALUE) while closed
+#else
     int m_hPort = -1; // file descriptor; -1 while closed
+#endif
     std::string m_strPort;
     std::uint32_t m_nReadTimeout = 0;
     std::uint32_t m_nBaudRate = 0; // of the last accepted SetCommParams; 0 before
@@ -66,4 +70,8 @@ private:
     int m_nOpenError = 0;
     bool m_bHasCounters = false; // the driver keeps line-error counters
     std::uint64_t m_nErrorCount = 0;
+#ifdef _WIN32
+    std::uint32_t m_nLineErrors = 0; // driver error flags seen since the last ClearInput
+    std::uint32_t m_nDriverWait = 0; // the driver's read wait now set, in ms; 0: none
+#endif
 };

@@ -1,4 +1,5 @@
-// A flag another thread can raise that also wakes a poll() on ReadFd().
+// A flag another thread can raise that also wakes a poll() on ReadFd() (on Windows: a wait on
+// Handle()).
 #pragma once
 
 class CWakeEvent {
@@ -11,8 +12,19 @@ public:
     void Signal();
     void Clear();
     bool IsSignalled() const;
-    int ReadFd() const { return m_fd; }
+#ifdef _WIN32
+    void* Handle() const {
+        return m_hEvent;
+    }
+
+private:
+    void* m_hEvent; // a manual-reset event
+#else
+    int ReadFd() const {
+        return m_fd;
+    }
 
 private:
     int m_fd;
+#endif
 };

@@ -1,5 +1,6 @@
 #include "transfer/Backup.h"
 
+#include "app/Platform.h"
 #include "variants/Variant.h"
 
 #include <algorithm>
@@ -7,10 +8,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
-#include <unistd.h>
 #include <vector>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -30,12 +35,37 @@ std::vector<std::uint8_t> RadioFileBytes(const CVariant& v, std::span<const std:
 std::string Timestamp(std::chrono::system_clock::time_point when) {
     const std::time_t t = std::chrono::system_clock::to_time_t(when);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &t);
+#else
     localtime_r(&t, &local);
+#endif
     char text[32];
     std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
     return text;
 }
 
+#ifdef _WIN32
+// Creates strPath (never replacing a file) and writes all bytes. Empty on success, else the
+// reason.
+std::string WriteNewFile(const std::string& strPath, const std::vector<std::uint8_t>& bytes) {
+    const std::filesystem::path path = platform::PathFromUtf8(strPath);
+    const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return std::system_category().message(static_cast<int>(::GetLastError()));
+    DWORD nWritten = 0;
+    const bool bOk =
+        ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &nWritten, nullptr) &&
+        nWritten == bytes.size();
+    const DWORD nError = bOk ? 0 : ::GetLastError();
+    if (!::CloseHandle(h) || !bOk) {
+        ::DeleteFileW(path.c_str());
+        return std::system_category().message(static_cast<int>(nError ? nError : ::GetLastError()));
+    }
+    return {};
+}
+#else
 // Creates strPath (never replacing a file) and writes all bytes. Empty on success, else the
 // reason.
 std::string WriteNewFile(const std::string& strPath, const std::vector<std::uint8_t>& bytes) {
@@ -62,18 +92,15 @@ std::string WriteNewFile(const std::string& strPath, const std::vector<std::uint
     }
     return {};
 }
+#endif
 
 } // namespace
 
 std::string BackupDir() {
-    namespace fs = std::filesystem;
-    const char* pszData = std::getenv("XDG_DATA_HOME");
-    if (pszData && *pszData && fs::path(pszData).is_absolute())
-        return (fs::path(pszData) / "wr7310" / "backups").string();
-    const char* pszHome = std::getenv("HOME");
-    if (pszHome && *pszHome)
-        return (fs::path(pszHome) / ".local" / "share" / "wr7310" / "backups").string();
-    return {};
+    const std::string strData = platform::UserDataDir();
+    if (strData.empty())
+        return {};
+    return platform::Utf8FromPath(platform::PathFromUtf8(strData) / "backups");
 }
 
 CBackupResult SaveBackup(const CVariant& variant, std::span<const std::uint8_t> image,
@@ -86,14 +113,15 @@ CBackupResult SaveBackup(const CVariant& variant, std::span<const std::uint8_t> 
         return result;
     }
     std::error_code ec;
-    fs::create_directories(strFolder, ec);
+    fs::create_directories(platform::PathFromUtf8(strFolder), ec);
     if (ec) {
         result.strError = "cannot create " + strFolder + ": " + ec.message();
         return result;
     }
     const std::vector<std::uint8_t> bytes = RadioFileBytes(variant, image);
     const std::string strStem =
-        (fs::path(strFolder) / (std::string(variant.strModel) + "-" + Timestamp(when))).string();
+        platform::Utf8FromPath(platform::PathFromUtf8(strFolder) /
+                               (std::string(variant.strModel) + "-" + Timestamp(when)));
     const std::string strExt(variant.strFileExt);
     for (int nCopy = 1; nCopy < 100; ++nCopy) {
         const std::string strPath =
@@ -103,7 +131,7 @@ CBackupResult SaveBackup(const CVariant& variant, std::span<const std::uint8_t> 
             result.strPath = strPath;
             return result;
         }
-        if (!fs::exists(strPath)) {
+        if (!fs::exists(platform::PathFromUtf8(strPath))) {
             result.strError = "cannot write " + strPath + ": " + strError;
             return result;
         }

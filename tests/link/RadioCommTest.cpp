@@ -320,6 +320,7 @@ TEST(PermissionHint, NamesTheDeviceAndTheGroup) {
     ASSERT_EQ(::chmod(device.c_str(), 0660), 0);
     const std::string hint = PortPermissionHint(device);
     EXPECT_NE(hint.find(device), std::string::npos) << hint;
+    EXPECT_NE(hint.find("60-wr7310.rules"), std::string::npos) << hint; // the udev rule
     if (::getegid() != dialout->gr_gid) { // a member in this session gets no group advice
         EXPECT_NE(hint.find("\"dialout\""), std::string::npos) << hint;
     }
@@ -329,6 +330,7 @@ TEST(PermissionHint, NamesTheDeviceAndTheGroup) {
     const std::string noGroup = PortPermissionHint(device);
     EXPECT_NE(noGroup.find(device), std::string::npos);
     EXPECT_EQ(noGroup.find("dialout"), std::string::npos) << noGroup;
+    EXPECT_NE(noGroup.find("60-wr7310.rules"), std::string::npos) << noGroup;
 
     EXPECT_EQ(PortPermissionHint(dir.File("ttyUSB7")), "");
 }

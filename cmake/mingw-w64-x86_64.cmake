@@ -1,0 +1,25 @@
+# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (posix threads flavour), so that
+# std::thread works. Programs are linked statically and run on their own, or under Wine here.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(WR7310_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${WR7310_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${WR7310_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${WR7310_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${WR7310_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# GCC 12 warns wrongly about overlapping copies inside std::string's operator+ (GCC bug
+# 105329) when it inlines more aggressively, as it does for this target.
+set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
+
+# No libstdc++, libgcc or winpthread DLLs beside the program.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Test programs run under Wine, each run in the prefix the test fixture made.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
