@@ -16,6 +16,7 @@ packages=(
     dpkg-dev fakeroot                       # Debian package (cpack -G DEB, dpkg-shlibdeps)
     man-db groff-base appstream             # manuals and AppStream metadata checked by tests
     libx11-dev                              # Num Lock's state on X11
+    fonts-wqy-microhei                      # the tune screen's Chinese notes
 )
 
 missing=()

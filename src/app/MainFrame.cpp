@@ -8,6 +8,8 @@
 #include "image/WR7310Doc.h"
 #include "print/PrintCommands.h"
 #include "service/ComPortDlg.h"
+#include "service/ContextHelp.h"
+#include "service/HelpLauncher.h"
 #include "view/WR7310View.h"
 
 #include <QAction>
@@ -476,7 +478,7 @@ void CMainFrame::OnRecentFile(int nIndex) {
 
 void CMainFrame::OnComPort() {
     CComPortDlg dlg(m_pDoc->m_nComPort, m_app.m_strIniFile, this);
-    dlg.SetHelp([this] { OnHelpFinder(); });
+    dlg.SetHelp([this] { ShowContextHelp(m_app, help::kComPortContext, help::kComPortContext); });
     if (!m_app.m_strPortDevice.empty())
         dlg.SetCommandLineDevice(QFile::decodeName(m_app.m_strPortDevice.c_str()));
     if (dlg.exec() != QDialog::Accepted)

@@ -39,8 +39,10 @@ CEepromDlg::CEepromDlg(CWR7310App& app, QWidget* pParent, std::string strScratch
     m_pList->setAccessibleName("Change Data:");
     m_pList->setSortingEnabled(true);
     m_pList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pList->setFixedWidth(m_pList->fontMetrics().horizontalAdvance("$07FF:0xFF -> 0xFF") +
-                           m_pList->verticalScrollBar()->sizeHint().width() + 12);
+                           m_pList->verticalScrollBar()->sizeHint().width() +
+                           2 * m_pList->frameWidth() + 24);
     auto* listLabel = new QLabel("Change Data:");
     listLabel->setBuddy(m_pList);
     m_pAddress = new QLabel("Change Data:");

@@ -237,3 +237,27 @@ TEST_F(ImageCli, EachCommandHasHelp) {
 }
 
 } // namespace
+
+TEST_F(ImageCli, EmbeddedShowPrintsTheTextOfAFile) {
+    struct {
+        const char* pszModel;
+        const char* pszName;
+        std::size_t nAreaOffset; // signature field and the area's address
+    } const cases[] = {
+        {"xtra", "a.wr73", 128 + 0x780},
+        {"old", "a.w73", 128 + 0x380},
+    };
+    for (const auto& c : cases) {
+        const std::string path = NewFile(c.pszName, c.pszModel);
+        std::vector<std::uint8_t> bytes = ReadBinaryFile(path);
+        const std::string strText = std::string("Site 4\r\nclub\x01") + '\0' + "hidden";
+        std::copy(strText.begin(), strText.end(), bytes.begin() + static_cast<long>(c.nAreaOffset));
+        WriteBinaryFile(path, bytes);
+        const CRun r = Run("embedded show " + Quote(path), c.pszModel);
+        EXPECT_EQ(r.nStatus, 0) << r.strErr;
+        EXPECT_EQ(r.strOut, "Site 4\nclub\\x01\n") << c.pszModel;
+    }
+    const CRun missing = Run("embedded show " + Quote(dir.File("absent.wr73")));
+    EXPECT_EQ(missing.nStatus, 1);
+    EXPECT_NE(missing.strErr.find("absent.wr73"), std::string::npos) << missing.strErr;
+}
