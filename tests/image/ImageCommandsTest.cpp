@@ -3,6 +3,7 @@
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sstream>
 #include <sys/wait.h>
@@ -167,22 +168,25 @@ TEST_F(ImageCli, ShowJsonCarriesTheSameValues) {
     const std::string path = NewFile("a.wr73");
     const CRun r = Run("show --json " + Quote(path));
     ASSERT_EQ(r.nStatus, 0) << r.strErr;
-    const std::string& out = r.strOut;
-    for (const char* expected : {
-             "\"Menu Enable\": true",
-             "\"Channel Number\": false",
-             "\"TOT\": \"1 Minute\"",
-             "\"channelCount\": 8",
-             "\"selectedChannel\": 1",
-             "{\"channel\": 8, \"freqNumber\": 52, \"signal\": \"OFF\", \"scan\": \"Add\"}",
-             "{\"number\": 99, \"rx\": 463.55000, \"tx\": 463.55000, \"nonStandard\": false}",
-             "\"modelName\": \"MT-7310\"",
-             "\"range\": {\"low\": 400.00000, \"high\": 470.00000}",
-             "\"tuneFrequency\": 465.00000",
-         })
-        EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
-    EXPECT_EQ(out.front(), '{');
-    EXPECT_EQ(out.substr(out.size() - 2), "}\n");
+    const nlohmann::json j = nlohmann::json::parse(r.strOut);
+    EXPECT_EQ(j["model"], "WR7310SXtra");
+    EXPECT_EQ(j["featureSwitches"]["Menu Enable"], true);
+    EXPECT_EQ(j["featureSwitches"]["Channel Number"], false);
+    EXPECT_EQ(j["featureSettings"]["TOT"], "1 Minute");
+    EXPECT_EQ(j["channelCount"], 8);
+    EXPECT_EQ(j["selectedChannel"], 1);
+    ASSERT_EQ(j["channels"].size(), 8u);
+    EXPECT_EQ(j["channels"][7],
+              nlohmann::json::parse(
+                  R"({"channel": 8, "freqNumber": 52, "signal": "OFF", "scan": "Add"})"));
+    ASSERT_EQ(j["frequencies"].size(), 99u);
+    EXPECT_EQ(j["frequencies"][98],
+              nlohmann::json::parse(
+                  R"({"number": 99, "rx": 463.55, "tx": 463.55, "nonStandard": false})"));
+    EXPECT_EQ(j["identity"]["modelName"], "MT-7310");
+    EXPECT_EQ(j["range"], nlohmann::json::parse(R"({"low": 400.0, "high": 470.0})"));
+    EXPECT_EQ(j["tuneFrequency"], 465.0);
+    EXPECT_EQ(r.strOut.substr(r.strOut.size() - 2), "}\n");
 }
 
 TEST_F(ImageCli, ShowPrintsStoredControlBytesEscapedNotRaw) {
@@ -204,10 +208,13 @@ TEST_F(ImageCli, ShowPrintsStoredControlBytesEscapedNotRaw) {
 
     const CRun json = Run("show --json " + Quote(path));
     ASSERT_EQ(json.nStatus, 0) << json.strErr;
-    EXPECT_NE(json.strOut.find("\"modelName\": \"\\u001B[31mRED\\u0007\\u009B\""),
+    // Escaped in the text, each byte the character of its code once parsed.
+    EXPECT_NE(json.strOut.find("\"modelName\": \"\\u001b[31mRED\\u0007\\u009b\""),
               std::string::npos)
         << json.strOut;
-    EXPECT_NE(json.strOut.find("\"serialNumber\": \"SN\\u000A42\""), std::string::npos);
+    const nlohmann::json j = nlohmann::json::parse(json.strOut);
+    EXPECT_EQ(j["identity"]["modelName"], "\x1b[31mRED\x07\u009b");
+    EXPECT_EQ(j["identity"]["serialNumber"], "SN\n42");
 }
 
 TEST_F(ImageCli, ShowOfTheOlderRadioHasNoChannelSetSwitch) {
@@ -221,8 +228,9 @@ TEST_F(ImageCli, ShowOfTheOlderRadioHasNoChannelSetSwitch) {
     // Its radio files do not carry the tune frequency: nothing made up is shown.
     EXPECT_NE(r.strOut.find("Tune frequency: not stored in radio files of this model"),
               std::string::npos);
-    EXPECT_NE(Run("show --json " + Quote(path), "old").strOut.find("\"tuneFrequency\": null"),
-              std::string::npos);
+    EXPECT_TRUE(nlohmann::json::parse(Run("show --json " + Quote(path), "old").strOut)
+                    .at("tuneFrequency")
+                    .is_null());
 }
 
 TEST_F(ImageCli, EachCommandHasHelp) {
