@@ -48,9 +48,11 @@ int main(int argc, char** argv) {
                          "print the version and exit");
     cli.add_option("--model", options.strModel,
                    "radio model (default xtra: the 2 KiB WR7310SXtra; old: the 1 KiB WR7310S)")
-        ->type_name("xtra|old");
+        ->type_name("xtra|old")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast); // the last one given wins
     cli.add_option("--ini", options.strIniFile, "settings file (default: the program's own)")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     cli.add_option("--port", options.ports,
                    "COM port number to try first, or one device path only; read and write "
                    "take it several times for several radios at once")
