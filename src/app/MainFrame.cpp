@@ -6,6 +6,7 @@
 #include "app/WR7310App.h"
 #include "image/WR7310Doc.h"
 #include "service/ComPortDlg.h"
+#include "transfer/ImageTransfer.h"
 #include "view/WR7310View.h"
 
 #include <QAction>
@@ -43,6 +44,7 @@ const std::map<int, const char*> kPrompts = {
     {cmd::kComPort, "Com Port Setting\nCom Port"},
     {cmd::kProgramRead, "Read From Radio visa Communication Port \nRead"},
     {cmd::kProgramWrite, "Write To Radio visa Communication Port \nWrite"},
+    {cmd::kVerifyAfterWrite, "Read every written block back after a write and compare it\nVerify"},
     {cmd::kRadioInfo, "Sestting Radio Serial"},
     {cmd::kEmbeddedInfo, "Setting Radio Embedded Information"},
     {cmd::kFileNew, "Create a new document\nNew"},
@@ -179,6 +181,12 @@ void CMainFrame::BuildMenus() {
     m_pProgramMenu->addSeparator();
     connect(add(m_pProgramMenu, cmd::kProgramWrite, "&Write\tCtrl+W", QKeySequence("Ctrl+W")),
             &QAction::triggered, m_pView, &CWR7310View::OnProgramWrite);
+    // Read every written block back after a write; remembered in the settings file.
+    QAction* pVerify = add(m_pProgramMenu, cmd::kVerifyAfterWrite, "&Verify after write");
+    pVerify->setCheckable(true);
+    pVerify->setChecked(GetVerifyAfterWrite(m_app.m_strIniFile));
+    connect(pVerify, &QAction::toggled, this,
+            [this](bool bOn) { SetVerifyAfterWrite(bOn, m_app.m_strIniFile); });
     m_pProgramMenu->addSeparator();
     // The service screens arrive later; their entries are in place already.
     add(m_pProgramMenu, cmd::kProgramEeprom, "EEPROM")->setEnabled(false);
