@@ -283,9 +283,11 @@ void CMainFrame::TrimMenu() {
         return;
     m_pProgramMenu->removeAction(Action(cmd::kProgramEeprom));
     if (nLevel != kTuneLevel) {
+        // The separator after the write entries (Write, Verify after write) goes with Tune.
         const QList<QAction*> entries = m_pProgramMenu->actions();
-        if (entries.size() > 3 && entries[3]->isSeparator())
-            m_pProgramMenu->removeAction(entries[3]);
+        const qsizetype nSeparator = entries.indexOf(Action(cmd::kVerifyAfterWrite)) + 1;
+        if (nSeparator > 0 && entries.size() > nSeparator && entries[nSeparator]->isSeparator())
+            m_pProgramMenu->removeAction(entries[nSeparator]);
         m_pProgramMenu->removeAction(Action(cmd::kProgramTune));
     }
 }
