@@ -337,6 +337,16 @@ void CMSFlexGrid::keyPressEvent(QKeyEvent* pEvent) {
     QTableWidget::keyPressEvent(pEvent);
 }
 
+void CMSFlexGrid::mousePressEvent(QMouseEvent* pEvent) {
+    QTableWidget::mousePressEvent(pEvent);
+    // A click makes its cell current even when the table already had it as its current one
+    // while the program had moved to a fixed cell.
+    if (const QModelIndex index = indexAt(pEvent->position().toPoint()); index.isValid()) {
+        m_nRow = index.row() + 1;
+        m_nCol = index.column() + 1;
+    }
+}
+
 void CMSFlexGrid::mouseReleaseEvent(QMouseEvent* pEvent) {
     QTableWidget::mouseReleaseEvent(pEvent);
     short nButton = 0;

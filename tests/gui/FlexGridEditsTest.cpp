@@ -1,6 +1,7 @@
 // The grid wrapper and the validated edits as widgets: cell addressing with the fixed row and
 // column, twips, the walk, notifications, typing and pasting.
 #include "GuiTestSupport.h"
+#include "InputSupport.h"
 
 #include "freqedit/EditRules.h"
 #include "freqedit/FilterEdit.h"
@@ -17,29 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void Key(QWidget& w, int nKey, const QString& strText,
-         Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, nKey, mods, strText);
-    QApplication::sendEvent(&w, &press);
-    QKeyEvent release(QEvent::KeyRelease, nKey, mods, strText);
-    QApplication::sendEvent(&w, &release);
-}
-
-// Types every character of strText as a key of the main keyboard.
-void Type(QWidget& w, const QString& strText) {
-    for (const QChar ch : strText)
-        Key(w, ch.toUpper().unicode(), QString(ch)); // Latin-1 key codes are the capitals
-}
-
-void Click(QWidget& w, QPoint pt, Qt::MouseButton button) {
-    QMouseEvent press(QEvent::MouseButtonPress, pt, w.mapToGlobal(pt), button, button,
-                      Qt::NoModifier);
-    QApplication::sendEvent(&w, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, pt, w.mapToGlobal(pt), button, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(&w, &release);
-}
 
 // Restores the twips factors a test changes.
 class TwipsGuard {
