@@ -214,6 +214,9 @@ void CWR7310View::BuildForm() {
     m_cboCellEdit->setObjectName(QString("list%1").arg(kCellEdit));
     m_cboCellEdit->setAccessibleName("Channel value");
     place(m_cboCellEdit, 357, 111, 34, 12);
+    // A short list that scrolls, rather than 122 signalling codes down the whole screen.
+    m_cboCellEdit->setMaxVisibleItems(12);
+    m_cboCellEdit->setStyleSheet("combobox-popup: 0;");
     m_cboCellEdit->hide();
     m_cboCellEdit->installEventFilter(this);
     connect(m_cboCellEdit, &QComboBox::activated, this, [this] { m_cboCellEdit->setFocus(); });
@@ -504,10 +507,15 @@ void CWR7310View::BeginCellEdit() {
 
 void CWR7310View::CommitCellEdit() {
     const QString strText = m_cboCellEdit->currentText();
+    const field::CChannelRecord before = m_doc.GetChannel(static_cast<int>(m_nEditRow));
     channel::CommitCell(m_doc.Data(), m_variant, static_cast<int>(m_nEditRow),
                         static_cast<int>(m_nEditCol), strText.toStdString());
     m_grid->SetTextMatrix(m_nEditRow, m_nEditCol, strText);
-    emit modified();
+    const field::CChannelRecord after = m_doc.GetChannel(static_cast<int>(m_nEditRow));
+    // A cell opened and closed on its old value is no change to save.
+    if (after.nFreqNumber != before.nFreqNumber || after.nSignalCode != before.nSignalCode ||
+        after.bScanAdd != before.bScanAdd)
+        emit modified();
 }
 
 void CWR7310View::EndCellEdit() {

@@ -110,9 +110,11 @@ TEST_F(ChannelGridTest, CommittedItemsStoreTheirValues) {
         const char* szItem;
         std::uint8_t nFreq, nSignal;
         bool bScan;
+        bool bModified;
     } const cases[] = {
-        {3, 2, "OFF", 16, 0, true},    {3, 2, "121", 16, 121, true}, {3, 1, "57", 57, 121, true},
-        {3, 3, "Del", 57, 121, false}, {3, 3, "Add", 57, 121, true},
+        {3, 2, "OFF", 16, 0, true, false}, // its value already: nothing to save
+        {3, 2, "121", 16, 121, true, true},  {3, 1, "57", 57, 121, true, true},
+        {3, 3, "Del", 57, 121, false, true}, {3, 3, "Add", 57, 121, true, true},
     };
     for (const auto& c : cases) {
         Doc().SetModifiedFlag(false);
@@ -126,7 +128,7 @@ TEST_F(ChannelGridTest, CommittedItemsStoreTheirValues) {
         EXPECT_EQ(rec.nSignalCode, c.nSignal) << c.szItem;
         EXPECT_EQ(rec.bScanAdd, c.bScan) << c.szItem;
         EXPECT_EQ(Grid().GetTextMatrix(c.nRow, c.nCol).toStdString(), c.szItem);
-        EXPECT_TRUE(Doc().IsModified()) << c.szItem;
+        EXPECT_EQ(Doc().IsModified(), c.bModified) << c.szItem;
     }
 }
 
@@ -352,4 +354,21 @@ TEST(ChannelGridEndToEnd, EditedRadioFileDiffersOnlyInTheEditedBytes) {
     // 462.5 is not frequency 3's standard one: the marker is set.
     want[nRec + 6] = static_cast<std::uint8_t>((before[nRec + 6] & ~0x03) | 0x02 | 0x10);
     EXPECT_EQ(ReadBinaryFile(strAfter), want);
+}
+
+// New with a cell still open: the choice counts as a change, so the save prompt comes first.
+TEST_F(ChannelGridTest, NewAsksToSaveAnOpenCellEdit) {
+    LoadWithChannels(8);
+    int nPrompts = 0;
+    m_frame.SetSavePrompt([&](const QString&) {
+        ++nPrompts;
+        return CMainFrame::SaveChoice::Cancel;
+    });
+    OpenCell(1, 2);
+    Choose("9");
+    m_frame.OnFileNew();
+    EXPECT_EQ(nPrompts, 1);
+    EXPECT_FALSE(Editor().isVisible());
+    EXPECT_EQ(Doc().GetChannel(1).nSignalCode, 9); // kept: the user cancelled the new document
+    EXPECT_TRUE(Doc().IsModified());
 }
