@@ -330,6 +330,22 @@ bool CMSFlexGrid::MoveToNextCell(bool bFocus) {
     return bMoved;
 }
 
+bool CMSFlexGrid::IsClickOnCurrentCell(long x, long y) const {
+    if (m_nRow < 1 || m_nCol < 1)
+        return false;
+    const long tx = g_nTwipsPerPixelX;
+    const long ty = g_nTwipsPerPixelY;
+    const long nLeft = GetCellLeft() / tx - 3;
+    const long nTop = GetCellTop() / ty - 2;
+    long nWidths = 5;
+    for (long c = m_nCol; c < GetCols(); ++c)
+        nWidths += GetColWidth(c);
+    long nHeights = 5;
+    for (long r = m_nRow; r < GetRows(); ++r)
+        nHeights += GetRowHeight(r);
+    return x >= nLeft && y >= nTop && x <= nLeft + nWidths / tx && y <= nTop + nHeights / ty;
+}
+
 void CMSFlexGrid::keyPressEvent(QKeyEvent* pEvent) {
     const QString strText = pEvent->text();
     if (strText.size() == 1 && !(pEvent->modifiers() & Qt::ControlModifier))

@@ -533,23 +533,10 @@ void CWR7310View::CommitViewEdits() {
 }
 
 void CWR7310View::OnGridMouseUp(short nButton, short /*nShift*/, long x, long y) {
-    const long nRow = m_grid->GetRow();
-    const long nCol = m_grid->GetCol();
-    m_nEditCol = nCol;
-    m_nEditRow = nRow;
-    if (nButton == 2 || nRow == 0 || nCol == 0)
-        return;
-    const long tx = g_nTwipsPerPixelX;
-    const long ty = g_nTwipsPerPixelY;
-    const long nLeft = m_grid->GetCellLeft() / tx - 3;
-    const long nTop = m_grid->GetCellTop() / ty - 2;
-    long nWidths = 5;
-    for (long c = nCol; c < m_grid->GetCols(); ++c)
-        nWidths += m_grid->GetColWidth(c);
-    long nHeights = 5;
-    for (long r = nRow; r < m_grid->GetRows(); ++r)
-        nHeights += m_grid->GetRowHeight(r);
-    if (x >= nLeft && y >= nTop && x <= nLeft + nWidths / tx && y <= nTop + nHeights / ty)
+    // The click records the cell even when it opens nothing.
+    m_nEditCol = m_grid->GetCol();
+    m_nEditRow = m_grid->GetRow();
+    if (nButton != 2 && m_grid->IsClickOnCurrentCell(x, y))
         BeginCellEdit();
 }
 

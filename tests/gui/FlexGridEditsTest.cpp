@@ -364,3 +364,28 @@ TEST(TypedEditTest, RightButtonNeverReachesTheEdit) {
     Key(edit, Qt::Key_Backspace, "\b");
     EXPECT_EQ(edit.text(), "462.");
 }
+
+TEST_F(FlexGridTest, ClickRuleCoversTheCellAndWhatLiesRightAndBelow) {
+    m_grid.SetRowHeight(0, 20 * 15);
+    m_grid.SetColWidth(0, 40 * 15);
+    for (long c = 1; c < 3; ++c)
+        m_grid.SetColWidth(c, 60 * 15);
+    for (long r = 1; r < 100; ++r)
+        m_grid.SetRowHeight(r, 18 * 15);
+    m_grid.SetRow(2);
+    m_grid.SetCol(1);
+    const QRect rc = m_grid.CellRect(2, 1);
+    // From 3 pixels left of and 2 above the cell; right edge 3 pixels left of it plus
+    // (5 twips + two columns of 60 pixels) = 120 pixels, bottom 2 above it plus 98 rows of 18.
+    struct {
+        int dx, dy;
+        bool bOpens;
+    } const points[] = {{0, 0, true},    {-3, -2, true},         {-4, 0, false},
+                        {0, -3, false},  {30, 9, true},          {117, 0, true},
+                        {118, 0, false}, {0, 98 * 18 - 2, true}, {0, 98 * 18 - 1, false}};
+    for (const auto& p : points)
+        EXPECT_EQ(m_grid.IsClickOnCurrentCell(rc.left() + p.dx, rc.top() + p.dy), p.bOpens)
+            << p.dx << "," << p.dy;
+    m_grid.SetCol(0);
+    EXPECT_FALSE(m_grid.IsClickOnCurrentCell(rc.left(), rc.top()));
+}
