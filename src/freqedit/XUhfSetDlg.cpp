@@ -80,6 +80,13 @@ CXUhfSetDlg::CXUhfSetDlg(const CVariant& variant, std::span<const std::uint8_t> 
     m_grid.setFocus();
 }
 
+CXUhfSetDlg::~CXUhfSetDlg() {
+    // The edit may go while it has the focus: nothing is committed any more.
+    m_editFreq.removeEventFilter(this);
+    m_grid.removeEventFilter(this);
+    disconnect(&m_grid, nullptr, this, nullptr);
+}
+
 int CXUhfSetDlg::GetRecords(std::span<std::uint8_t> dest) const {
     const auto records = m_table.Records();
     std::copy_n(records.begin(), std::min(records.size(), dest.size()), dest.begin());

@@ -86,6 +86,10 @@ CWR7310View::CWR7310View(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent)
 }
 
 CWR7310View::~CWR7310View() {
+    // The cell editor may go while it has the focus: nothing is committed any more.
+    m_cboCellEdit->removeEventFilter(this);
+    m_grid->removeEventFilter(this);
+    disconnect(m_grid, nullptr, this, nullptr);
     m_doc.RemoveView(this);
     // A form that never started (its file failed to open) has not read the port, and must not
     // overwrite the remembered one.
