@@ -7,6 +7,7 @@
 #include "image/SettingTexts.h"
 #include "image/SettingsExchange.h"
 #include "image/WR7310Doc.h"
+#include "view/ChannelPanel.h"
 
 #include <CLI/CLI.hpp>
 
@@ -116,6 +117,15 @@ std::string Fmt(const char* pszFormat, double d) {
     return sz;
 }
 
+// The channel grid's own texts, so the listing and the desktop form always agree.
+std::string SignalText(const field::CChannelRecord& rec) {
+    return channel::CellText(rec, channel::kColSignal);
+}
+
+std::string ScanText(const field::CChannelRecord& rec) {
+    return channel::CellText(rec, channel::kColScan);
+}
+
 void PrintText(const exchange::CSettingsListing& l) {
     std::ostringstream out;
     char sz[160];
@@ -134,10 +144,9 @@ void PrintText(const exchange::CSettingsListing& l) {
     std::snprintf(sz, sizeof sz, "  %-6s %-8s %-6s %s\n", "CH", "Freq Num", "Signal", "Scan");
     out << sz;
     for (const auto& [n, rec] : l.channels) {
-        const std::string strCh = "CH " + std::to_string(n);
+        const std::string strCh = channel::RowHeader(n);
         std::snprintf(sz, sizeof sz, "  %-6s %-8d %-6s %s\n", strCh.c_str(), rec.nFreqNumber,
-                      exchange::SignalText(rec.nSignalCode).c_str(),
-                      std::string(rec.bScanAdd ? texts::kScanAdd : texts::kScanDel).c_str());
+                      SignalText(rec).c_str(), ScanText(rec).c_str());
         out << sz;
     }
     out << "\nFrequency table (MHz; * marks an entry that is not its standard frequency):\n";

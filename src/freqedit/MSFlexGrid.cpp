@@ -330,11 +330,37 @@ bool CMSFlexGrid::MoveToNextCell(bool bFocus) {
     return bMoved;
 }
 
+bool CMSFlexGrid::IsClickOnCurrentCell(long x, long y) const {
+    if (m_nRow < 1 || m_nCol < 1)
+        return false;
+    const long tx = g_nTwipsPerPixelX;
+    const long ty = g_nTwipsPerPixelY;
+    const long nLeft = GetCellLeft() / tx - 3;
+    const long nTop = GetCellTop() / ty - 2;
+    long nWidths = 5;
+    for (long c = m_nCol; c < GetCols(); ++c)
+        nWidths += GetColWidth(c);
+    long nHeights = 5;
+    for (long r = m_nRow; r < GetRows(); ++r)
+        nHeights += GetRowHeight(r);
+    return x >= nLeft && y >= nTop && x <= nLeft + nWidths / tx && y <= nTop + nHeights / ty;
+}
+
 void CMSFlexGrid::keyPressEvent(QKeyEvent* pEvent) {
     const QString strText = pEvent->text();
     if (strText.size() == 1 && !(pEvent->modifiers() & Qt::ControlModifier))
         emit KeyPress(strText.at(0).unicode());
     QTableWidget::keyPressEvent(pEvent);
+}
+
+void CMSFlexGrid::mousePressEvent(QMouseEvent* pEvent) {
+    QTableWidget::mousePressEvent(pEvent);
+    // A click makes its cell current even when the table already had it as its current one
+    // while the program had moved to a fixed cell.
+    if (const QModelIndex index = indexAt(pEvent->position().toPoint()); index.isValid()) {
+        m_nRow = index.row() + 1;
+        m_nCol = index.column() + 1;
+    }
 }
 
 void CMSFlexGrid::mouseReleaseEvent(QMouseEvent* pEvent) {

@@ -59,6 +59,12 @@ public:
     // takes the keyboard focus. Returns whether the cell moved.
     bool MoveToNextCell(bool bFocus);
 
+    // The click rule of the program's grids: whether a button released at (x, y) (pixels,
+    // grid-relative, as MouseUp reports them) lies on the current cell or below or right of it,
+    // within the grid's extent: from 3 pixels left of and 2 above the cell, to 5 twips past the
+    // last column and the last row. Always false on the fixed row or column.
+    bool IsClickOnCurrentCell(long x, long y) const;
+
     // Colour of the current cell's text (0x00BBGGRR), for checks.
     COLORREF GetCellForeColor() const;
     // Rectangle of a cell in pixels, relative to the grid's own rectangle.
@@ -77,6 +83,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;

@@ -80,6 +80,13 @@ CXUhfSetDlg::CXUhfSetDlg(const CVariant& variant, std::span<const std::uint8_t> 
     m_grid.setFocus();
 }
 
+CXUhfSetDlg::~CXUhfSetDlg() {
+    // The edit may go while it has the focus: nothing is committed any more.
+    m_editFreq.removeEventFilter(this);
+    m_grid.removeEventFilter(this);
+    disconnect(&m_grid, nullptr, this, nullptr);
+}
+
 int CXUhfSetDlg::GetRecords(std::span<std::uint8_t> dest) const {
     const auto records = m_table.Records();
     std::copy_n(records.begin(), std::min(records.size(), dest.size()), dest.begin());
@@ -173,23 +180,7 @@ void CXUhfSetDlg::CommitCellEdit() {
 }
 
 void CXUhfSetDlg::OnMouseUp(short nButton, short /*nShift*/, long x, long y) {
-    const long nRow = m_grid.GetRow();
-    const long nCol = m_grid.GetCol();
-    if (nButton == 2 || nRow == 0 || nCol == 0)
-        return;
-    const long tx = g_nTwipsPerPixelX;
-    const long ty = g_nTwipsPerPixelY;
-    const long nLeft = m_grid.GetCellLeft() / tx - 3;
-    const long nTop = m_grid.GetCellTop() / ty - 2;
-    if (x < nLeft || y < nTop)
-        return;
-    long nWidths = 5;
-    for (long c = nCol; c < m_grid.GetCols(); ++c)
-        nWidths += m_grid.GetColWidth(c);
-    long nHeights = 5;
-    for (long r = nRow; r < m_grid.GetRows(); ++r)
-        nHeights += m_grid.GetRowHeight(r);
-    if (x <= nLeft + nWidths / tx && y <= nTop + nHeights / ty)
+    if (nButton != 2 && m_grid.IsClickOnCurrentCell(x, y))
         BeginCellEdit();
 }
 

@@ -20,6 +20,7 @@ public:
     // records: the document's frequency table (the variant's freqTable.nCount records).
     CXUhfSetDlg(const CVariant& variant, std::span<const std::uint8_t> records,
                 QWidget* pParent = nullptr);
+    ~CXUhfSetDlg() override;
 
     // Copies the dialog's records into pDest (the table's size). Returns 1.
     int GetRecords(std::span<std::uint8_t> dest) const;

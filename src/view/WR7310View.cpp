@@ -100,6 +100,10 @@ CWR7310View::CWR7310View(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent)
 }
 
 CWR7310View::~CWR7310View() {
+    // The cell editor may go while it has the focus: nothing is committed any more.
+    m_cboCellEdit->removeEventFilter(this);
+    m_grid->removeEventFilter(this);
+    disconnect(m_grid, nullptr, this, nullptr);
     m_doc.RemoveView(this);
     // A form that never started (its file failed to open) has not read the port, and must not
     // overwrite the remembered one.
@@ -232,6 +236,9 @@ void CWR7310View::BuildForm() {
     m_cboCellEdit->setObjectName(QString("list%1").arg(kCellEdit));
     m_cboCellEdit->setAccessibleName("Channel value");
     place(m_cboCellEdit, 357, 111, 34, 12);
+    // A short list that scrolls, rather than 122 signalling codes down the whole screen.
+    m_cboCellEdit->setMaxVisibleItems(12);
+    m_cboCellEdit->setStyleSheet("combobox-popup: 0;");
     m_cboCellEdit->hide();
     m_cboCellEdit->installEventFilter(this);
     connect(m_cboCellEdit, &QComboBox::activated, this, [this] { m_cboCellEdit->setFocus(); });
@@ -522,10 +529,15 @@ void CWR7310View::BeginCellEdit() {
 
 void CWR7310View::CommitCellEdit() {
     const QString strText = m_cboCellEdit->currentText();
+    const field::CChannelRecord before = m_doc.GetChannel(static_cast<int>(m_nEditRow));
     channel::CommitCell(m_doc.Data(), m_variant, static_cast<int>(m_nEditRow),
                         static_cast<int>(m_nEditCol), strText.toStdString());
     m_grid->SetTextMatrix(m_nEditRow, m_nEditCol, strText);
-    emit modified();
+    const field::CChannelRecord after = m_doc.GetChannel(static_cast<int>(m_nEditRow));
+    // A cell opened and closed on its old value is no change to save.
+    if (after.nFreqNumber != before.nFreqNumber || after.nSignalCode != before.nSignalCode ||
+        after.bScanAdd != before.bScanAdd)
+        emit modified();
 }
 
 void CWR7310View::EndCellEdit() {
@@ -543,23 +555,10 @@ void CWR7310View::CommitViewEdits() {
 }
 
 void CWR7310View::OnGridMouseUp(short nButton, short /*nShift*/, long x, long y) {
-    const long nRow = m_grid->GetRow();
-    const long nCol = m_grid->GetCol();
-    m_nEditCol = nCol;
-    m_nEditRow = nRow;
-    if (nButton == 2 || nRow == 0 || nCol == 0)
-        return;
-    const long tx = g_nTwipsPerPixelX;
-    const long ty = g_nTwipsPerPixelY;
-    const long nLeft = m_grid->GetCellLeft() / tx - 3;
-    const long nTop = m_grid->GetCellTop() / ty - 2;
-    long nWidths = 5;
-    for (long c = nCol; c < m_grid->GetCols(); ++c)
-        nWidths += m_grid->GetColWidth(c);
-    long nHeights = 5;
-    for (long r = nRow; r < m_grid->GetRows(); ++r)
-        nHeights += m_grid->GetRowHeight(r);
-    if (x >= nLeft && y >= nTop && x <= nLeft + nWidths / tx && y <= nTop + nHeights / ty)
+    // The click records the cell even when it opens nothing.
+    m_nEditCol = m_grid->GetCol();
+    m_nEditRow = m_grid->GetRow();
+    if (nButton != 2 && m_grid->IsClickOnCurrentCell(x, y))
         BeginCellEdit();
 }
 
