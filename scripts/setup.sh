@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev libgl-dev                  # desktop programs (Qt Widgets, PrintSupport)
     xvfb xauth                              # desktop on a machine without a display
     clang-format                            # code style
+    clang libclang-rt-14-dev libfuzzer-14-dev # fuzzing (scripts/fuzz.sh)
 )
 
 missing=()

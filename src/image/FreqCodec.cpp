@@ -2,6 +2,7 @@
 
 #include "app/WR7310App.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -31,6 +32,10 @@ std::uint32_t TenHertzUnits(double dMHz) {
 }
 
 namespace {
+
+constexpr std::uint32_t kMaxCount = 0xFFFFFF;
+// The step of each step code in 10 Hz units.
+constexpr double kStepUnits[3] = {625.0, 1000.0, 1250.0};
 
 double StepMHz(int nStepCode) {
     switch (nStepCode & 3) {
@@ -104,11 +109,15 @@ void EncodeFrequency(double& dValue, std::uint8_t& nHi, std::uint8_t& nMid, std:
         n = u / 625;
     } else {
         n = u / 1250;
-        // Rounding down may leave the working range when its lower limit lies on a finer
-        // raster (400.00625 and 400.007 typed): then the nearest raster point inside it wins.
-        if (static_cast<double>(n) * 1250.0 < LowestUnitsInRange(app.m_dMinFreq))
-            NearestInRange(u, app.m_dMinFreq, app.m_dMaxFreq, n, nCode);
     }
+    // Rounding down may leave the working range when its lower limit lies on a finer raster
+    // (400.00625, and 400.007 typed) or between two 10 Hz units: then the nearest raster point
+    // inside the range wins.
+    if (static_cast<double>(n) * kStepUnits[nCode] < LowestUnitsInRange(app.m_dMinFreq))
+        NearestInRange(u, app.m_dMinFreq, app.m_dMaxFreq, n, nCode);
+    // Three bytes hold the count: a larger one (a settings file's absurd limit) saturates
+    // instead of wrapping round to a small frequency.
+    n = std::min(n, kMaxCount);
     // What the caller shows is exactly what the bytes decode to.
     dValue = n * StepMHz(nCode);
     // Callers that only want the snapped value point all four outputs at one byte, so the
