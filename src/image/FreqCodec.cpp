@@ -2,7 +2,6 @@
 
 #include "app/WR7310App.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -33,7 +32,6 @@ std::uint32_t TenHertzUnits(double dMHz) {
 
 namespace {
 
-constexpr std::uint32_t kMaxCount = 0xFFFFFF;
 // The step of each step code in 10 Hz units.
 constexpr double kStepUnits[3] = {625.0, 1000.0, 1250.0};
 
@@ -115,9 +113,6 @@ void EncodeFrequency(double& dValue, std::uint8_t& nHi, std::uint8_t& nMid, std:
     // inside the range wins.
     if (static_cast<double>(n) * kStepUnits[nCode] < LowestUnitsInRange(app.m_dMinFreq))
         NearestInRange(u, app.m_dMinFreq, app.m_dMaxFreq, n, nCode);
-    // Three bytes hold the count: a larger one (a settings file's absurd limit) saturates
-    // instead of wrapping round to a small frequency.
-    n = std::min(n, kMaxCount);
     // What the caller shows is exactly what the bytes decode to.
     dValue = n * StepMHz(nCode);
     // Callers that only want the snapped value point all four outputs at one byte, so the
