@@ -17,6 +17,7 @@ packages=(
     man-db groff-base appstream             # manuals and AppStream metadata checked by tests
     libx11-dev                              # Num Lock's state on X11
     fonts-wqy-microhei                      # the tune screen's Chinese notes
+    clang libclang-rt-14-dev libfuzzer-14-dev # fuzzing (scripts/fuzz.sh)
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "app/MessageBoxNotifier.h"
+#include "app/ProfileFile.h"
 #include "app/WR7310App.h"
 #include "image/WR7310Doc.h"
 #include "print/PrintCommands.h"
@@ -97,6 +98,10 @@ int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
     const bool bScripted = !line->strPrintPdf.isEmpty();
     if (!bScripted) // scripted runs report on standard error
         app.SetNotifier(&notifier);
+    // A device, a pipe or an oversized file is not read as settings: say so, then go on with
+    // the defaults (the file is left alone at exit).
+    if (const std::string strProblem = profile::FileProblem(app.m_strIniFile); !strProblem.empty())
+        app.ShowMessage("Settings file " + strProblem, {}, MsgIcon::Exclamation);
 
     CMainFrame frame(app);
     notifier.SetParent(&frame);

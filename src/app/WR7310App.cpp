@@ -94,7 +94,7 @@ void CWR7310App::EncodeRange(double& dLow, double& dHigh, std::uint8_t* pRange6)
         // A settings file may hold any number; a huge one saturates instead of wrapping.
         const std::uint32_t u = TenHertzUnits(*limits[i]);
         const std::uint32_t n = u / 625;
-        *limits[i] = n * 625 * 0.00001;
+        *limits[i] = n * 0.00625; // exactly what the range bytes decode to
         pRange6[3 * i + 0] = static_cast<std::uint8_t>(n & 0xFF);
         pRange6[3 * i + 1] = static_cast<std::uint8_t>((n >> 8) & 0xFF);
         pRange6[3 * i + 2] = static_cast<std::uint8_t>((n >> 16) & 0xFF);

@@ -197,8 +197,9 @@ int FinishCommand(int nStatus) {
     if (!bFlushed || std::ferror(stdout) || !std::cout) {
         std::cerr << "wr7310: cannot write standard output"
                   << (nErr != 0 ? std::string(": ") + std::strerror(nErr) : std::string()) << '\n';
-        if (nStatus == 0)
-            nStatus = 1;
+        // 2, as diff and cmp report trouble: 1 would read as "the images differ".
+        if (nStatus < 2)
+            nStatus = 2;
     }
     return InterruptExitStatus(nStatus);
 }

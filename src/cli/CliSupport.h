@@ -42,8 +42,8 @@ bool ConnectRadio(CRadioComm& comm, const CCliContext& ctx);
 bool CheckSettingsFile(const std::string& strIniFile, const CCliOptions& options);
 
 // The exit status of a command: standard output is flushed, and a failure to write it (a full
-// disk, a closed pipe) makes the command fail with the reason; after Ctrl-C, SIGTERM or SIGHUP
-// it is 128 + the signal.
+// disk, a closed pipe) makes the command fail with the reason and status 2; after Ctrl-C,
+// SIGTERM or SIGHUP it is 128 + the signal.
 int FinishCommand(int nStatus);
 class CWR7310Doc;
 

@@ -32,6 +32,9 @@ std::uint32_t TenHertzUnits(double dMHz) {
 
 namespace {
 
+// The step of each step code in 10 Hz units.
+constexpr double kStepUnits[3] = {625.0, 1000.0, 1250.0};
+
 double StepMHz(int nStepCode) {
     switch (nStepCode & 3) {
     case 0:
@@ -104,11 +107,12 @@ void EncodeFrequency(double& dValue, std::uint8_t& nHi, std::uint8_t& nMid, std:
         n = u / 625;
     } else {
         n = u / 1250;
-        // Rounding down may leave the working range when its lower limit lies on a finer
-        // raster (400.00625 and 400.007 typed): then the nearest raster point inside it wins.
-        if (static_cast<double>(n) * 1250.0 < LowestUnitsInRange(app.m_dMinFreq))
-            NearestInRange(u, app.m_dMinFreq, app.m_dMaxFreq, n, nCode);
     }
+    // Rounding down may leave the working range when its lower limit lies on a finer raster
+    // (400.00625, and 400.007 typed) or between two 10 Hz units: then the nearest raster point
+    // inside the range wins.
+    if (static_cast<double>(n) * kStepUnits[nCode] < LowestUnitsInRange(app.m_dMinFreq))
+        NearestInRange(u, app.m_dMinFreq, app.m_dMaxFreq, n, nCode);
     // What the caller shows is exactly what the bytes decode to.
     dValue = n * StepMHz(nCode);
     // Callers that only want the snapped value point all four outputs at one byte, so the

@@ -177,6 +177,8 @@ TEST_F(Codec, ResultsStayInsideTheRangeAndEqualTheStoredValue) {
         {400, 470, 399.9, 2, 32000, "400.00000"},
         {400, 470, 470.5, 2, 37600, "470.00000"},
         {400.003, 400.00625, 400.004, 0, 64001, "400.00625"}, // one raster point fits
+        // A lower limit between two 10 Hz units: the clamped value would truncate below it.
+        {738.8800028, 969.11, 0.0, 0, 118221, "738.88125"},
     };
     for (const auto& c : cases) {
         SetRange(c.dMin, c.dMax);
