@@ -3,6 +3,7 @@
 // as the desktop; messages go to standard error through the application's notifier, data to
 // standard output.
 #include "app/Messages.h"
+#include "app/Platform.h"
 #include "app/Progress.h"
 #include "app/WR7310App.h"
 #include "cli/CliSupport.h"
@@ -263,7 +264,7 @@ int CmdEmbedded(CCliContext& ctx, const std::vector<std::string>& args) {
                 std::cout << '\n';
             return kExitOk;
         }
-        std::ofstream out(*strOut, std::ios::binary | std::ios::trunc);
+        std::ofstream out(platform::PathFromUtf8(*strOut), std::ios::binary | std::ios::trunc);
         out << strText;
         out.close();
         if (!out) {

@@ -1,4 +1,5 @@
 // wr7310: the radio programming software's command-line tool.
+#include "app/Platform.h"
 #include "app/ProfileFile.h"
 #include "app/WR7310App.h"
 #include "cli/Commands.h"
@@ -65,7 +66,8 @@ bool ApplyPortOption(CWR7310App& app, const std::string& strPort) {
 
 int main(int argc, char** argv) {
     CCliOptions options;
-    std::vector<std::string> args(argv + 1, argv + argc);
+    platform::UseUtf8Console();
+    std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
     std::size_t i = 0;
     auto needValue = [&](const std::string& strOption) -> const std::string* {
         if (i + 1 >= args.size()) {
