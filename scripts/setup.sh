@@ -10,6 +10,8 @@ packages=(
     qt6-base-dev libgl-dev                  # desktop programs (Qt Widgets, PrintSupport)
     xvfb xauth                              # desktop on a machine without a display
     clang-format                            # code style
+    g++-mingw-w64-x86-64-posix googletest   # the Windows build (cross compiler, GTest sources)
+    wine wine64                             # the Windows build's tests
 )
 
 missing=()

@@ -49,16 +49,16 @@ struct CStringCase {
 };
 
 const CStringCase kStringCases[] = {
-    {"FreqRange", "MinFreq", "0", 8},       {"FREQRANGE", "minfreq", "0", 8},
-    {"FreqRange", "MaxFreq", "0", 8},       {"FreqRange", "MaxFreq", "0", 4},
-    {"FreqRange", "Missing", "dflt", 8},    {"FreqRange", "Missing", "123456789", 8},
-    {"FreqRange", "Other", "none", 32},     {"User Mode", "Level", "0", 3},
-    {"COM PORT", "ComPort", "1", 8},        {"com port", "COMPORT", "1", 8},
-    {"COM PORT", "Empty", "dflt", 8},       {"COM PORT", "NoEquals", "dflt", 8},
-    {"COM PORT", "Long", "", 8},            {"COM PORT", "Long", "", 64},
-    {"COM PORT", "Long", "", 1},            {"COM PORT", "Tabbed", "", 16},
-    {"COM PORT", "Indented", "", 8},        {"Spaced", "Key", "none", 32},
-    {"Missing Section", "Key", "dflt", 8},  {"COM PORT", "ComPort ", "1", 8},
+    {"FreqRange", "MinFreq", "0", 8},      {"FREQRANGE", "minfreq", "0", 8},
+    {"FreqRange", "MaxFreq", "0", 8},      {"FreqRange", "MaxFreq", "0", 4},
+    {"FreqRange", "Missing", "dflt", 8},   {"FreqRange", "Missing", "123456789", 8},
+    {"FreqRange", "Other", "none", 32},    {"User Mode", "Level", "0", 3},
+    {"COM PORT", "ComPort", "1", 8},       {"com port", "COMPORT", "1", 8},
+    {"COM PORT", "Empty", "dflt", 8},      {"COM PORT", "NoEquals", "dflt", 8},
+    {"COM PORT", "Long", "", 8},           {"COM PORT", "Long", "", 64},
+    {"COM PORT", "Long", "", 1},           {"COM PORT", "Tabbed", "", 16},
+    {"COM PORT", "Indented", "", 8},       {"Spaced", "Key", "none", 32},
+    {"Missing Section", "Key", "dflt", 8}, {"COM PORT", "ComPort ", "1", 8},
 };
 
 TEST(ProfileCrossCheck, StringsReadAsTheSystemReadsThem) {
@@ -93,9 +93,9 @@ TEST(ProfileCrossCheck, IntegersReadAsTheSystemReadsThem) {
     for (std::size_t i = 0; i < std::size(values); ++i) {
         SCOPED_TRACE(values[i]);
         const std::string strKey = "k" + std::to_string(i);
-        EXPECT_EQ(profile::GetInt("N", strKey, 11, strPath),
-                  static_cast<int>(
-                      ::GetPrivateProfileIntA("N", strKey.c_str(), 11, strPath.c_str())));
+        EXPECT_EQ(
+            profile::GetInt("N", strKey, 11, strPath),
+            static_cast<int>(::GetPrivateProfileIntA("N", strKey.c_str(), 11, strPath.c_str())));
     }
 }
 
@@ -108,12 +108,12 @@ TEST(ProfileCrossCheck, WritesLeaveFilesThatReadTheSame) {
         const char* pszValue;
     };
     const CWrite writes[] = {
-        {"COM PORT", "ComPort", "5"},      // an existing key
-        {"com port", "COMPORT", "6"},      // the same key, named in other case
-        {"FreqRange", "NewKey", "new"},    // a new key in an existing section
-        {"Fresh", "First", "1"},           // a new section
-        {"Fresh", "Second", "two words"},  // a second key in it
-        {"User Mode", "Level", "42"},      // the first of two equal keys
+        {"COM PORT", "ComPort", "5"},     // an existing key
+        {"com port", "COMPORT", "6"},     // the same key, named in other case
+        {"FreqRange", "NewKey", "new"},   // a new key in an existing section
+        {"Fresh", "First", "1"},          // a new section
+        {"Fresh", "Second", "two words"}, // a second key in it
+        {"User Mode", "Level", "42"},     // the first of two equal keys
     };
     CTempDir dir;
     const std::string strOurs = dir.File("ours.ini");
@@ -122,8 +122,8 @@ TEST(ProfileCrossCheck, WritesLeaveFilesThatReadTheSame) {
     WriteTextFile(strSystems, kFile);
     for (const CWrite& w : writes) {
         ASSERT_TRUE(profile::WriteString(w.pszSection, w.pszKey, w.pszValue, strOurs));
-        ASSERT_TRUE(::WritePrivateProfileStringA(w.pszSection, w.pszKey, w.pszValue,
-                                                 strSystems.c_str()));
+        ASSERT_TRUE(
+            ::WritePrivateProfileStringA(w.pszSection, w.pszKey, w.pszValue, strSystems.c_str()));
     }
     const CStringCase reads[] = {
         {"COM PORT", "ComPort", "", 16}, {"FreqRange", "NewKey", "", 16},

@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,17 +22,17 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The simulated radio's log of the frames it received on COMn, one "kind: hex" line each.
-std::vector<std::string> RadioLog(int nPort) {
-    const char* pszDir = std::getenv("WR7310_SIM_DIR");
-    std::vector<std::string> lines;
-    if (!pszDir)
-        return lines;
-    // Wine shows the machine's root folder as drive Z:.
-    std::ifstream in(std::string("Z:") + pszDir + "/com" + std::to_string(nPort) + ".log");
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
+// "52 06 68 08": bytes as the radio's log and --trace show them.
+std::string Hex(std::span<const std::uint8_t> bytes) {
+    std::string text;
+    char item[4];
+    for (const std::uint8_t b : bytes) {
+        std::snprintf(item, sizeof item, "%02X ", b);
+        text += item;
+    }
+    if (!text.empty())
+        text.pop_back();
+    return text;
 }
 
 struct WinLink : ::testing::Test {
@@ -38,6 +40,9 @@ struct WinLink : ::testing::Test {
         ASSERT_NE(std::getenv("WR7310_SIM_DIR"), nullptr) << "run through with-radios.sh";
         app.SetNotifier(&notes);
         comm.SetPortObserver([this](int nPort, const std::string&) { tried.push_back(nPort); });
+        comm.SetTrace([this](bool bSent, std::span<const std::uint8_t> bytes) {
+            (bSent ? sent : received).push_back(Hex(bytes));
+        });
     }
     // Connects to one named port only.
     int ConnectTo(const std::string& strDevice) {
@@ -51,6 +56,8 @@ struct WinLink : ::testing::Test {
     CRecordingNotifier notes;
     CRadioComm comm{&app};
     std::vector<int> tried;
+    std::vector<std::string> sent;     // every frame written, in hex
+    std::vector<std::string> received; // every reply read, in hex
 };
 
 TEST_F(WinLink, ScanSkipsMissingPortsAndFindsTheRadioOnCom3) {
@@ -73,9 +80,8 @@ TEST_F(WinLink, PortNamesInEveryForm) {
         const char* pszDevice;
         bool bRadio;
     } cases[] = {
-        {"COM3", true},           {"com3", true},  {"\\\\.\\COM3", true},
-        {"COM1", false},          {"COM5", false}, {"\\\\.\\COM99", false},
-        {"Z:\\nonexistent", false},
+        {"COM3", true},  {"com3", true},          {"\\\\.\\COM3", true},      {"COM1", false},
+        {"COM5", false}, {"\\\\.\\COM99", false}, {"Z:\\nonexistent", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszDevice);
@@ -97,21 +103,19 @@ TEST_F(WinLink, BlockFramesOnTheWire) {
     const struct {
         std::uint16_t nAddr;
         int nLength;
-        const char* pszLogged;
+        const char* pszFrame;
     } cases[] = {
-        {0x0668, 8, "read: 52 06 68 08"},
-        {0x0000, 8, "read: 52 00 00 08"},
-        {0x07F8, 8, "read: 52 07 F8 08"},
-        {0x0010, 6, "read: 52 00 10 06"},
-        {0x0123, 1, "read: 52 01 23 01"},
+        {0x0668, 8, "52 06 68 08"}, {0x0000, 8, "52 00 00 08"}, {0x07F8, 8, "52 07 F8 08"},
+        {0x0010, 6, "52 00 10 06"}, {0x0123, 1, "52 01 23 01"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.pszLogged);
+        SCOPED_TRACE(c.pszFrame);
         std::uint8_t data[8] = {};
         EXPECT_TRUE(comm.ReadBlock(c.nAddr, c.nLength, data));
-        const auto log = RadioLog(3);
-        ASSERT_FALSE(log.empty());
-        EXPECT_EQ(log.back(), c.pszLogged);
+        EXPECT_EQ(sent.back(), c.pszFrame);
+        // The reply: the command's four bytes again, then the data.
+        ASSERT_EQ(received.back().size(), 3u * static_cast<std::size_t>(4 + c.nLength) - 1);
+        EXPECT_EQ(received.back().substr(0, 11), c.pszFrame);
     }
     // The firmware version the simulated radio reports by default.
     std::string strVersion;
@@ -130,11 +134,11 @@ TEST_F(WinLink, WrittenBlocksReadBack) {
         ASSERT_TRUE(comm.ReadBlock(nAddr, nLength, back.data()));
         EXPECT_EQ(back, Bytes(data.begin(), data.begin() + nLength));
     }
-    const auto log = RadioLog(3);
-    EXPECT_NE(std::find(log.begin(), log.end(), "write: 57 02 40 08 11 22 33 44 55 66 77 88"),
-              log.end());
+    EXPECT_NE(std::find(sent.begin(), sent.end(), "57 02 40 08 11 22 33 44 55 66 77 88"),
+              sent.end());
     EXPECT_TRUE(comm.EndTransfer());
-    EXPECT_EQ(RadioLog(3).back(), "end: 99");
+    EXPECT_EQ(sent.back(), "99");
+    EXPECT_EQ(received.back(), "99");
 }
 
 TEST_F(WinLink, StoppedRadioFailsTheBlockItStopsAt) {
@@ -161,10 +165,18 @@ struct WinPort : ::testing::Test {
 
 TEST_F(WinPort, MissingPortStaysClosed) {
     EXPECT_TRUE(port.Close()); // closing what was never open
-    for (const char* pszDevice : {"COM1", "COM2", "\\\\.\\COM42"}) {
-        SCOPED_TRACE(pszDevice);
-        EXPECT_FALSE(port.Open(pszDevice));
-        EXPECT_EQ(port.LastOpenError(), ENOENT);
+    // COM1 and COM2 have no device behind them; COM42 is not even named.
+    const struct {
+        const char* pszDevice;
+        int nError; // 0: any reason
+    } cases[] = {{"COM1", 0}, {"COM2", 0}, {"\\\\.\\COM42", ENOENT}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszDevice);
+        EXPECT_FALSE(port.Open(c.pszDevice));
+        EXPECT_NE(port.LastOpenError(), 0);
+        if (c.nError != 0) {
+            EXPECT_EQ(port.LastOpenError(), c.nError);
+        }
         EXPECT_FALSE(port.IsOpen());
         EXPECT_EQ(port.PortName(), "");
     }

@@ -19,9 +19,9 @@ namespace {
 
 // Folder names as UTF-8 bytes, so the test's meaning does not hang on the source encoding.
 const char* const kFolderNames[] = {
-    "J\xC3\xBCrgen",                                  // Jürgen
+    "J\xC3\xBCrgen",                                            // Jürgen
     "\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9", // Дмитрий
-    "\xE7\x94\xB0\xE4\xB8\xAD \xE5\xA4\xAA\xE9\x83\x8E",         // 田中 太郎
+    "\xE7\x94\xB0\xE4\xB8\xAD \xE5\xA4\xAA\xE9\x83\x8E",        // 田中 太郎
     "plain ascii",
 };
 
@@ -86,7 +86,8 @@ TEST_P(WidePaths, SettingsFileIsWrittenAndReadThere) {
 }
 
 TEST_P(WidePaths, RadioFileIsSavedReplacedAndReadThere) {
-    const std::string strFile = Folder() + "\\radio.wr73";
+    const std::string strFolder = Folder();
+    const std::string strFile = strFolder + "\\radio.wr73";
     const std::vector<std::uint8_t> first(2176, 0x11);
     const std::vector<std::uint8_t> second(2176, 0x22);
     ASSERT_EQ(WriteFileReplacing(strFile, first), 0);
@@ -99,8 +100,7 @@ TEST_P(WidePaths, RadioFileIsSavedReplacedAndReadThere) {
     // Nothing but the file is left in the folder: no temporary file.
     std::size_t nEntries = 0;
     for ([[maybe_unused]] const auto& e :
-         std::filesystem::directory_iterator(platform::PathFromUtf8(Folder() + "\\..\\" +
-                                                                    GetParam())))
+         std::filesystem::directory_iterator(platform::PathFromUtf8(strFolder)))
         ++nEntries;
     EXPECT_EQ(nEntries, 1u);
 }
