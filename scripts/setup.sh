@@ -18,6 +18,8 @@ packages=(
     libx11-dev                              # Num Lock's state on X11
     fonts-wqy-microhei                      # the tune screen's Chinese notes
     clang libclang-rt-14-dev libfuzzer-14-dev # fuzzing (scripts/fuzz.sh)
+    g++-mingw-w64-x86-64-posix googletest   # the Windows build (cross compiler, GTest sources)
+    wine wine64                             # the Windows build's tests
 )
 
 missing=()

@@ -232,6 +232,9 @@ struct CKeyPlace {
 
 CKeyPlace Locate(const std::vector<std::string>& lines, std::string_view strSection,
                  std::string_view strKey) {
+    // Names asked for are trimmed like the names in the file.
+    strSection = Trim(strSection);
+    strKey = Trim(strKey);
     CKeyPlace place;
     bool bInSection = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -282,6 +285,8 @@ int GetInt(std::string_view strSection, std::string_view strKey, int nDefault,
     if (!place.key)
         return nDefault;
     const std::string value(KeyValue(file.lines[*place.key])->second);
+    if (value.empty())
+        return nDefault; // an empty value counts as missing
     // Like the old runtime: leading digits count, anything else ends the number, no digits
     // read as 0; a number too large for an int is held at the int's limit.
     const long long n = std::strtoll(value.c_str(), nullptr, 10);

@@ -3,6 +3,7 @@
 // as the desktop; messages go to standard error through the application's notifier, data to
 // standard output.
 #include "app/Messages.h"
+#include "app/Platform.h"
 #include "app/Progress.h"
 #include "app/WR7310App.h"
 #include "cli/CliSupport.h"

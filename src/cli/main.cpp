@@ -1,4 +1,5 @@
 // wr7310: the radio programming software's command-line tool.
+#include "app/Platform.h"
 #include "app/WR7310App.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
@@ -6,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -76,8 +78,13 @@ int main(int argc, char** argv) {
         subs.push_back(pSub);
     }
 
+    // The arguments as UTF-8 (on Windows from the wide command line), last first as the
+    // parser takes them.
+    platform::UseUtf8Console();
+    std::vector<std::string> argsUtf8 = platform::Utf8Arguments(argc, argv);
+    std::reverse(argsUtf8.begin(), argsUtf8.end());
     try {
-        cli.parse(argc, argv);
+        cli.parse(argsUtf8);
     } catch (const CLI::CallForHelp&) {
         std::cout << cli.help();
         return kExitOk;

@@ -11,7 +11,7 @@
 struct CVariant;
 
 // $XDG_DATA_HOME/wr7310/backups, or ~/.local/share/wr7310/backups when XDG_DATA_HOME is unset
-// or not absolute. Empty when neither that nor HOME is known.
+// or not absolute (on Windows %LOCALAPPDATA%\wr7310\backups). Empty when none is known.
 std::string BackupDir();
 
 struct CBackupResult {

@@ -37,6 +37,14 @@ TEST_F(ProfileFile, NamesCompareWithoutCase) {
     EXPECT_EQ(profile::GetString("FreqRange", "MinFreq", "0", 8, path), "460");
 }
 
+TEST_F(ProfileFile, AskedNamesAreTrimmedAndEmptyNumbersAreMissing) {
+    WriteTextFile(path, "[COM PORT]\nComPort=3\nEmpty=\n");
+    EXPECT_EQ(profile::GetString(" COM PORT ", "ComPort\t", "1", 8, path), "3");
+    EXPECT_EQ(profile::GetInt("COM PORT", " ComPort", 1, path), 3);
+    EXPECT_EQ(profile::GetInt("COM PORT", "Empty", 7, path), 7);
+    EXPECT_EQ(profile::GetString("COM PORT", "Empty", "dflt", 8, path), "");
+}
+
 TEST_F(ProfileFile, ForeignFileIsReadAndKeptOnWrite) {
     const std::string foreign = "; written by another program\r\n"
                                 "[FreqRange]\r\n"

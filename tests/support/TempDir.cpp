@@ -3,14 +3,28 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
 CTempDir::CTempDir() {
+#ifdef _WIN32
+    std::random_device random;
+    for (int nAttempt = 0; nAttempt < 100 && m_path.empty(); ++nAttempt) {
+        const auto path =
+            std::filesystem::temp_directory_path() / ("wr7310-test-" + std::to_string(random()));
+        std::error_code ec;
+        if (std::filesystem::create_directory(path, ec))
+            m_path = path;
+    }
+    if (m_path.empty())
+        throw std::runtime_error("cannot create a temporary folder");
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "wr7310-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data()))
         throw std::runtime_error("cannot create a temporary folder");
     m_path = pattern;
+#endif
 }
 
 CTempDir::~CTempDir() {
