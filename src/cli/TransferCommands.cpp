@@ -188,6 +188,10 @@ void SetupNone(CLI::App& /*cmd*/, CCliArgs& /*args*/) {}
 
 void SetupWords(CLI::App& cmd, CCliArgs& args) {
     cmd.add_option("WORDS", args.positionals, "what to do, as the usage shows");
+}
+
+void SetupEmbedded(CLI::App& cmd, CCliArgs& args) {
+    SetupWords(cmd, args);
     AddOutputOption(cmd, args, "embedded read: the text file to write ('-': standard output)");
 }
 
@@ -405,7 +409,7 @@ const CCliCommand kCommands[] = {
      "embedded write TEXTFILE      write the file's bytes, exactly, as the embedded\n"
      "                             information (at most 128 bytes)\n"
      "embedded show FILE           print the embedded information kept in a radio file\n",
-     SetupWords, CmdEmbedded},
+     SetupEmbedded, CmdEmbedded},
 };
 
 } // namespace
