@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -13,6 +14,10 @@ struct FilterCase {
     std::string strAccepted;
     std::string strRefused;
 };
+
+void PrintTo(const FilterCase& c, std::ostream* os) {
+    *os << "type " << c.nType << " decimal '" << c.cDecimal << "'";
+}
 
 class FilterSetTest : public ::testing::TestWithParam<FilterCase> {};
 
@@ -73,6 +78,10 @@ struct TypedCase {
     std::string strTyped;
     std::string strInserted;
 };
+
+void PrintTo(const TypedCase& c, std::ostream* os) {
+    *os << "type " << c.nType << " decimal '" << c.cDecimal << "'";
+}
 
 class TypedEditTest : public ::testing::TestWithParam<TypedCase> {};
 

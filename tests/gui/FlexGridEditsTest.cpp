@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 // Restores the twips factors a test changes.
@@ -239,6 +241,10 @@ struct FilterTyping {
     int nRefused;
 };
 
+void PrintTo(const FilterTyping& c, std::ostream* os) {
+    *os << "type " << c.nType << " decimal '" << c.cDecimal << "' typing \"" << c.szTyped << "\"";
+}
+
 class FilterEditTypingTest : public ::testing::TestWithParam<FilterTyping> {};
 
 } // namespace
@@ -327,6 +333,10 @@ struct TypedTyping {
     const char* szTyped; // '|' stands for the keypad's decimal key
     const char* szShown;
 };
+
+void PrintTo(const TypedTyping& c, std::ostream* os) {
+    *os << "type " << c.nType << " decimal '" << c.cDecimal << "' typing \"" << c.szTyped << "\"";
+}
 
 class TypedEditTypingTest : public ::testing::TestWithParam<TypedTyping> {};
 
