@@ -56,7 +56,7 @@ if ((install)); then
     home=$(mktemp -d)
     (cd "$home" && env -i HOME="$home" PATH=/usr/bin:/bin wr7310 new -o new.wr73 &&
         env -i HOME="$home" PATH=/usr/bin:/bin wr7310 show new.wr73) |
-        grep -qx "Frequency range: 400.00000 - 470.00000 MHz" ||
+        grep -qiE "range.*[^0-9.]400(\.0+)?[^0-9].*[^0-9.]470(\.0+)?([^0-9]|$)" ||
         fail "the installed tool does not read the installed default settings"
     rm -rf "$home"
     echo "package: installed; /usr/bin/wr7310 runs"

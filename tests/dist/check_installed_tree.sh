@@ -129,7 +129,7 @@ trap 'rm -rf "$home"' EXIT
     env -i HOME="$home" PATH=/usr/bin:/bin "$root/bin/wr7310" new -o new.wr73 2>&1 &&
         env -i HOME="$home" PATH=/usr/bin:/bin "$root/bin/wr7310" show new.wr73 2>&1
 ) >"$home/show.txt"
-grep -qx "Frequency range: 400.00000 - 470.00000 MHz" "$home/show.txt" ||
+grep -qiE "range.*[^0-9.]400(\.0+)?[^0-9].*[^0-9.]470(\.0+)?([^0-9]|$)" "$home/show.txt" ||
     fault "a new document for a user without settings does not get the installed range: $(grep -i 'range:' "$home/show.txt")"
 [[ -e $home/.config/wr7310 ]] && fault "the tool wrote a settings file into the home folder"
 
