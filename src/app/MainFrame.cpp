@@ -8,6 +8,7 @@
 #include "image/WR7310Doc.h"
 #include "print/PrintCommands.h"
 #include "service/ComPortDlg.h"
+#include "transfer/ImageTransfer.h"
 #include "view/WR7310View.h"
 
 #include <QAction>
@@ -46,6 +47,7 @@ const std::map<int, const char*> kPrompts = {
     {cmd::kComPort, "Com Port Setting\nCom Port"},
     {cmd::kProgramRead, "Read From Radio visa Communication Port \nRead"},
     {cmd::kProgramWrite, "Write To Radio visa Communication Port \nWrite"},
+    {cmd::kVerifyAfterWrite, "Read every written block back after a write and compare it\nVerify"},
     {cmd::kRadioInfo, "Sestting Radio Serial"},
     {cmd::kEmbeddedInfo, "Setting Radio Embedded Information"},
     {cmd::kFileNew, "Create a new document\nNew"},
@@ -185,6 +187,12 @@ void CMainFrame::BuildMenus() {
     m_pProgramMenu->addSeparator();
     connect(add(m_pProgramMenu, cmd::kProgramWrite, "&Write\tCtrl+W", QKeySequence("Ctrl+W")),
             &QAction::triggered, m_pView, &CWR7310View::OnProgramWrite);
+    // Read every written block back after a write; remembered in the settings file.
+    QAction* pVerify = add(m_pProgramMenu, cmd::kVerifyAfterWrite, "&Verify after write");
+    pVerify->setCheckable(true);
+    pVerify->setChecked(GetVerifyAfterWrite(m_app.m_strIniFile));
+    connect(pVerify, &QAction::toggled, this,
+            [this](bool bOn) { SetVerifyAfterWrite(bOn, m_app.m_strIniFile); });
     m_pProgramMenu->addSeparator();
     connect(add(m_pProgramMenu, cmd::kProgramEeprom, "EEPROM"), &QAction::triggered, m_pView,
             &CWR7310View::OnProgramEeprom);
@@ -306,9 +314,11 @@ void CMainFrame::TrimMenu() {
         return;
     m_pProgramMenu->removeAction(Action(cmd::kProgramEeprom));
     if (nLevel != kTuneLevel) {
+        // The separator after the write entries (Write, Verify after write) goes with Tune.
         const QList<QAction*> entries = m_pProgramMenu->actions();
-        if (entries.size() > 3 && entries[3]->isSeparator())
-            m_pProgramMenu->removeAction(entries[3]);
+        const qsizetype nSeparator = entries.indexOf(Action(cmd::kVerifyAfterWrite)) + 1;
+        if (nSeparator > 0 && entries.size() > nSeparator && entries[nSeparator]->isSeparator())
+            m_pProgramMenu->removeAction(entries[nSeparator]);
         m_pProgramMenu->removeAction(Action(cmd::kProgramTune));
     }
 }

@@ -23,9 +23,7 @@ int UsageError(const char* pszCommand, const std::string& strProblem) {
 }
 
 void AddFormatOption(CLI::App& cmd, CCliArgs& args, const std::string& strDescription) {
-    cmd.add_option("--format", args.strFormat, strDescription)
-        ->type_name("json|csv")
-        ->check(CLI::IsMember({"json", "csv"}));
+    cmd.add_option("--format", args.strFormat, strDescription)->type_name("json|csv");
 }
 
 // --- export FILE [--format json|csv] [-o OUT] ---
@@ -37,7 +35,13 @@ void SetupExport(CLI::App& cmd, CCliArgs& args) {
                     "write the settings to this file (default and '-': standard output)");
 }
 
+bool FormatKnown(const CCliArgs& args) {
+    return args.strFormat.empty() || args.strFormat == "json" || args.strFormat == "csv";
+}
+
 int CmdExport(CCliContext& ctx, const CCliArgs& args) {
+    if (!FormatKnown(args))
+        return UsageError("export", "--format " + args.strFormat + ": json or csv");
     if (args.positionals.size() != 1)
         return UsageError("export", "one FILE is needed");
     CWR7310Doc doc(ctx.app);
@@ -63,6 +67,8 @@ void SetupImport(CLI::App& cmd, CCliArgs& args) {
 }
 
 int CmdImport(CCliContext& ctx, const CCliArgs& args) {
+    if (!FormatKnown(args))
+        return UsageError("import", "--format " + args.strFormat + ": json or csv");
     if (args.positionals.size() != 1)
         return UsageError("import", "one SOURCE is needed");
     if (args.strOut.empty())

@@ -48,9 +48,11 @@ int main(int argc, char** argv) {
                          "print the version and exit");
     cli.add_option("--model", options.strModel,
                    "radio model (default xtra: the 2 KiB WR7310SXtra; old: the 1 KiB WR7310S)")
-        ->type_name("xtra|old");
+        ->type_name("xtra|old")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast); // the last one given wins
     cli.add_option("--ini", options.strIniFile, "settings file (default: the program's own)")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     cli.add_option("--port", options.ports,
                    "COM port number to try first, or one device path only; read and write "
                    "take it several times for several radios at once")
@@ -62,6 +64,9 @@ int main(int argc, char** argv) {
     // Options of the tool are accepted after the command as well.
     cli.fallthrough();
     cli.require_subcommand(1);
+    // What no option takes is checked after parsing: "tune frequency -5" takes a value that
+    // looks like an option.
+    cli.allow_extras();
 
     std::vector<CCliArgs> args(commands.size());
     std::vector<CLI::App*> subs;
@@ -84,6 +89,12 @@ int main(int argc, char** argv) {
         return kExitOk;
     } catch (const CLI::ParseError& e) {
         const std::string strCommand = SelectedCommand(cli);
+        const std::vector<std::string> extras = cli.remaining();
+        if (strCommand.empty() && !extras.empty()) {
+            std::cerr << "wr7310: unknown " << (extras[0].starts_with("-") ? "option " : "command ")
+                      << "'" << extras[0] << "'; 'wr7310 --help' lists them\n";
+            return kExitUsage;
+        }
         std::cerr << "wr7310" << (strCommand.empty() ? "" : " " + strCommand) << ": " << e.what()
                   << "\n'wr7310" << (strCommand.empty() ? "" : " " + strCommand)
                   << " --help' describes " << (strCommand.empty() ? "the commands" : "it") << '\n';
@@ -99,6 +110,15 @@ int main(int argc, char** argv) {
         if (!subs[i]->parsed())
             continue;
         const std::string strCommand = commands[i]->pszName;
+        for (const std::string& strExtra : cli.remaining()) {
+            if (strCommand == "tune" && strExtra.starts_with("-") && strExtra != "--") {
+                args[i].positionals.push_back(strExtra); // a negative or odd frequency
+                continue;
+            }
+            std::cerr << "wr7310 " << strCommand << ": unexpected argument '" << strExtra
+                      << "'\n'wr7310 " << strCommand << " --help' describes it\n";
+            return kExitUsage;
+        }
         if (options.ports.size() > 1 && strCommand != "read" && strCommand != "write") {
             std::cerr << "wr7310 " << strCommand
                       << ": --port is given once (several ports: read and write only)\n";

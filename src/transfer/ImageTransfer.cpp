@@ -1,6 +1,7 @@
 #include "transfer/ImageTransfer.h"
 
 #include "app/Messages.h"
+#include "app/ProfileFile.h"
 #include "app/WR7310App.h"
 #include "image/FreqCodec.h"
 #include "image/RadioFile.h"
@@ -219,4 +220,12 @@ bool RunTransfer(CImageTransfer& transfer, const std::function<void(TransferMsg,
     }
     transfer.Join();
     return bSuccess;
+}
+
+bool GetVerifyAfterWrite(const std::string& strIniFile) {
+    return profile::GetInt("Programming", "VerifyAfterWrite", 0, strIniFile) != 0;
+}
+
+void SetVerifyAfterWrite(bool bVerify, const std::string& strIniFile) {
+    profile::WriteString("Programming", "VerifyAfterWrite", bVerify ? "1" : "0", strIniFile);
 }

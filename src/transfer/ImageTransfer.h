@@ -113,3 +113,8 @@ private:
 // For the command-line tool and tests.
 bool RunTransfer(CImageTransfer& transfer, const std::function<void(TransferMsg, long)>& fnHandle,
                  StartResult* pStart = nullptr);
+
+// The desktop's "Verify after write" choice, kept in the settings file ("Programming",
+// "VerifyAfterWrite"; off when absent).
+bool GetVerifyAfterWrite(const std::string& strIniFile);
+void SetVerifyAfterWrite(bool bVerify, const std::string& strIniFile);
