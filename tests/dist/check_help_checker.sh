@@ -21,6 +21,7 @@ expected=(
     "wr7310: option -q of 'wr7310' is not offered"
     "wr7310: option --strict of 'wr7310 verify' is not offered"
     "wr7310: command 'verify' is not offered after 'wr7310'"
+    "wr7310: after --model of 'wr7310' the values 'old xtra' are offered, the help names 'new old xtra'"
 )
 unexpected=(
     "option --model"

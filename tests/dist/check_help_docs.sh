@@ -11,7 +11,9 @@
 #   - manual page: each option appears in the rendered page; each command starts a tagged
 #     paragraph ("tune read" for a nested one); the page lists no command the program lacks;
 #   - completion: the completion function offers each command where it may be typed, and each
-#     option of a command after that command or before it (an option that comes first).
+#     option of a command after that command or before it (an option that comes first); after
+#     an option whose value is one of a list ("--format json|csv", "TEXT:{xtra,old}"), it
+#     offers exactly that list.
 # Each gap is printed on its own line; the exit status is the number of gaps (at most 100).
 # KNOWN lists gaps that come from a fault of the program's help rather than of the manual or
 # completion, one message a line ('#' starts a comment): they are printed as KNOWN and not
@@ -77,9 +79,23 @@ options_in() {
         print "$1\n" while $t =~ /(?:^|(?<=[][ \t,|(=]))(--?[A-Za-z][A-Za-z0-9-]*)/g' | sort -u
 }
 
+# The value lists of the option entries in the help text on stdin, one option a line:
+# "--format csv json" for "--format json|csv" or "-f,--format TEXT:{json,csv}".
+values_in() {
+    perl -ne '
+        next unless /^[ \t]+-/;
+        my ($t) = /^[ \t]+(\S+(?: \S+)*)/;
+        my ($o, $v) = $t =~ /^(\S+) (?:[A-Z]+:)?\{([a-z0-9_-]+(?:,[a-z0-9_-]+)+)\}/;
+        ($o, $v) = $t =~ /^(\S+) ([a-z0-9_-]+(?:\|[a-z0-9_-]+)+)$/ unless defined $o;
+        next unless defined $o;
+        $o = (split /,/, $o)[-1];
+        print join(" ", $o, sort split /[,|]/, $v), "\n"'
+}
+
 # --- what the program says ---------------------------------------------------------------
 declare -a paths=("")  # command paths: "", "tune", "tune read", ...
 declare -A opts_of     # command path -> its option tokens
+declare -A values_of   # command path -> "OPTION VALUE..." lines
 queue=("")
 while ((${#queue[@]})); do
     path=${queue[0]}
@@ -91,6 +107,7 @@ while ((${#queue[@]})); do
         continue
     fi
     opts_of[_$path]=$(options_in <<<"$text" | tr '\n' ' ')
+    values_of[_$path]=$(values_in <<<"$text")
     [[ $(wc -w <<<"$path") -ge 3 ]] && continue
     for c in $(commands_in <<<"$text"); do
         sub=${path:+$path }$c
@@ -176,6 +193,15 @@ if [[ -n $completion ]]; then
             grep -qx -- "$o" <<<"$here" ||
                 gap "$(basename "$completion"): option $o of '$name${path:+ $path}' is not offered"
         done
+    done
+    for path in "${paths[@]}"; do
+        while read -r o vals; do
+            [[ -n $o ]] || continue
+            # shellcheck disable=SC2086
+            got=$(offers $path "$o" "" | sort -u | tr '\n' ' ')
+            [[ ${got% } == "$vals" ]] ||
+                gap "$(basename "$completion"): after $o of '$name${path:+ $path}' the values '${got% }' are offered, the help names '$vals'"
+        done <<<"${values_of[_$path]}"
     done
     for path in "${paths[@]:1}"; do
         parent=${path% *}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Stands in for a command-line tool whose parser prints help the way CLI11 does, with options
-# and one command more than the manual and completion of wr7310 describe, and without
+# and one command more than the manual and completion of wr7310 describe, a model more than
+# the completion offers, and without
 # "embedded". check_help_docs.sh must name exactly these gaps, and not an option that the
 # help's prose only mentions.
 case "$*" in
@@ -13,7 +14,7 @@ Options:
   -h,--help                   Print this help message and exit
   -q,--quiet                  Print nothing but errors
   --colour                    Colour the output
-  --model TEXT:{xtra,old} [xtra]
+  --model TEXT:{xtra,old,new} [xtra]
                               radio model
   --port TEXT                 COM port number or device
 
