@@ -2,7 +2,7 @@
 # Checks a program's manual page (and its bash completion, when given) against what the
 # program's own help says, so that neither can fall behind the parser.
 #
-#   check_help_docs.sh PROGRAM MANPAGE [COMPLETION]
+#   check_help_docs.sh PROGRAM MANPAGE [COMPLETION [KNOWN]]
 #
 # The help is read generically: `PROGRAM --help`, then `PROGRAM COMMAND --help` for every
 # command listed in a "Commands:" or "Subcommands:" section (any capitalisation), recursively.
@@ -11,18 +11,36 @@
 #   - manual page: each option appears in the rendered page; each command starts a tagged
 #     paragraph ("tune read" for a nested one); the page lists no command the program lacks;
 #   - completion: the completion function offers each command where it may be typed, and each
-#     option of a command after that command or before it (an option that comes first).
+#     option of a command after that command or before it (an option that comes first); after
+#     an option whose value is one of a list ("--format json|csv", "TEXT:{xtra,old}"), it
+#     offers exactly that list.
 # Each gap is printed on its own line; the exit status is the number of gaps (at most 100).
+# KNOWN lists gaps that come from a fault of the program's help rather than of the manual or
+# completion, one message a line ('#' starts a comment): they are printed as KNOWN and not
+# counted, and one that no longer occurs is a gap itself, so that the entry goes once the
+# help is mended.
 set -uo pipefail
 
 prog=$(realpath "$1")
 manpage=$(realpath "$2")
 completion=${3:+$(realpath "$3")}
+known=${4:+$(realpath "$4")}
 name=$(basename "$prog")
 export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
 
 gaps=0
+declare -A known_seen # known gap -> 0 until it occurs
+if [[ -n $known ]]; then
+    while IFS= read -r line; do
+        [[ $line =~ ^[[:space:]]*(#|$) ]] || known_seen[$line]=0
+    done <"$known"
+fi
 gap() {
+    if [[ -n ${known_seen[$*]+set} ]]; then
+        echo "KNOWN: $*"
+        known_seen[$*]=1
+        return
+    fi
     echo "GAP: $*"
     gaps=$((gaps + 1))
 }
@@ -48,15 +66,36 @@ commands_in() {
         }'
 }
 
-# Option tokens in the text on stdin: "-x" or "--long-name" after a blank, bracket, comma,
-# bar, parenthesis or "=", or at the start of a line.
+# Option tokens the help text on stdin defines: "-x" or "--long-name" after a blank, bracket,
+# comma, bar, parenthesis or "=", in a usage line ("usage: ...", any capitalisation) and in the
+# left column of an option entry (an indented line starting with "-", up to the first run of
+# two blanks, where its description starts). Options that prose merely mentions ("the object
+# show --json prints") are not the command's own.
 options_in() {
-    perl -ne 'print "$1\n" while /(?:^|(?<=[][ \t,|(=]))(--?[A-Za-z][A-Za-z0-9-]*)/g' | sort -u
+    perl -ne '
+        if (/^\s*usage:/i) { $t = $_ }
+        elsif (/^[ \t]+-/) { ($t) = /^[ \t]+(\S+(?: \S+)*)/ }
+        else { next }
+        print "$1\n" while $t =~ /(?:^|(?<=[][ \t,|(=]))(--?[A-Za-z][A-Za-z0-9-]*)/g' | sort -u
+}
+
+# The value lists of the option entries in the help text on stdin, one option a line:
+# "--format csv json" for "--format json|csv" or "-f,--format TEXT:{json,csv}".
+values_in() {
+    perl -ne '
+        next unless /^[ \t]+-/;
+        my ($t) = /^[ \t]+(\S+(?: \S+)*)/;
+        my ($o, $v) = $t =~ /^(\S+) (?:[A-Z]+:)?\{([a-z0-9_-]+(?:,[a-z0-9_-]+)+)\}/;
+        ($o, $v) = $t =~ /^(\S+) ([a-z0-9_-]+(?:\|[a-z0-9_-]+)+)$/ unless defined $o;
+        next unless defined $o;
+        $o = (split /,/, $o)[-1];
+        print join(" ", $o, sort split /[,|]/, $v), "\n"'
 }
 
 # --- what the program says ---------------------------------------------------------------
 declare -a paths=("")  # command paths: "", "tune", "tune read", ...
 declare -A opts_of     # command path -> its option tokens
+declare -A values_of   # command path -> "OPTION VALUE..." lines
 queue=("")
 while ((${#queue[@]})); do
     path=${queue[0]}
@@ -68,6 +107,7 @@ while ((${#queue[@]})); do
         continue
     fi
     opts_of[_$path]=$(options_in <<<"$text" | tr '\n' ' ')
+    values_of[_$path]=$(values_in <<<"$text")
     [[ $(wc -w <<<"$path") -ge 3 ]] && continue
     for c in $(commands_in <<<"$text"); do
         sub=${path:+$path }$c
@@ -154,6 +194,15 @@ if [[ -n $completion ]]; then
                 gap "$(basename "$completion"): option $o of '$name${path:+ $path}' is not offered"
         done
     done
+    for path in "${paths[@]}"; do
+        while read -r o vals; do
+            [[ -n $o ]] || continue
+            # shellcheck disable=SC2086
+            got=$(offers $path "$o" "" | sort -u | tr '\n' ' ')
+            [[ ${got% } == "$vals" ]] ||
+                gap "$(basename "$completion"): after $o of '$name${path:+ $path}' the values '${got% }' are offered, the help names '$vals'"
+        done <<<"${values_of[_$path]}"
+    done
     for path in "${paths[@]:1}"; do
         parent=${path% *}
         [[ $parent == "$path" ]] && parent=""
@@ -161,6 +210,10 @@ if [[ -n $completion ]]; then
             gap "$(basename "$completion"): command '$path' is not offered after '$name${parent:+ $parent}'"
     done
 fi
+
+for k in "${!known_seen[@]}"; do
+    [[ ${known_seen[$k]} == 1 ]] || gap "$(basename "$known"): '$k' no longer occurs; remove it"
+done
 
 echo "$name: ${#paths[@]} command paths, $gaps gaps"
 exit $((gaps > 100 ? 100 : gaps))

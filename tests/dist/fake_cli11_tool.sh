@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Stands in for a command-line tool whose parser prints help the way CLI11 does, with one
-# option and one command more than the manual and completion of wr7310 describe, and without
-# "embedded". check_help_docs.sh must name exactly these gaps.
+# Stands in for a command-line tool whose parser prints help the way CLI11 does, with options
+# and one command more than the manual and completion of wr7310 describe, a model more than
+# the completion offers, and without
+# "embedded". check_help_docs.sh must name exactly these gaps, and not an option that the
+# help's prose only mentions.
 case "$*" in
 "--help")
     cat <<'TEXT'
@@ -10,8 +12,9 @@ Usage: wr7310 [OPTIONS] SUBCOMMAND
 
 Options:
   -h,--help                   Print this help message and exit
-  --version                   Display program version information and exit
-  --model TEXT:{xtra,old} [xtra]
+  -q,--quiet                  Print nothing but errors
+  --colour                    Colour the output
+  --model TEXT:{xtra,old,new} [xtra]
                               radio model
   --port TEXT                 COM port number or device
 
@@ -34,6 +37,17 @@ SUBCOMMANDS:
   switch                      set or clear the key tune switch
 TEXT
     ;;
-"verify --help") printf 'Usage: wr7310 verify [OPTIONS] FILE\n\nOptions:\n  -h,--help  help\n  --strict   fail on any difference\n' ;;
+"verify --help")
+    cat <<'TEXT'
+Usage: wr7310 verify [OPTIONS] FILE
+
+Compares the radio with FILE and prints what differs the way diff does; --json-like
+output is left to show --json.
+
+Options:
+  -h,--help  help
+  --strict   fail on any difference
+TEXT
+    ;;
 *) printf 'Usage: wr7310 %s\n\nOptions:\n  -h,--help  Print this help message and exit\n' "${*% --help}" ;;
 esac
