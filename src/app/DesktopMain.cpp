@@ -58,6 +58,7 @@ std::optional<CCommandLine> ParseCommandLine(const QStringList& args) {
 int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(Qs(variant.strAppTitle));
+    QApplication::setApplicationVersion(Qs(variant.strFileVersion));
     QApplication::setWindowIcon(ProgramIcon(Qs(variant.strModel)));
 
     const auto line = ParseCommandLine(QApplication::arguments());

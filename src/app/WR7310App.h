@@ -29,6 +29,9 @@ public:
     // 7 characters; a missing "MaxFreq" repeats the "MinFreq" text). A variant with a fixed
     // band takes the band instead.
     void ReadFreqRange();
+    // Takes the working range from six range bytes, as every shown image does; a variant
+    // with a fixed band keeps its band whatever the image says.
+    void TakeRangeFromImage(const std::uint8_t* pRange6);
     // Reads "User Mode"/"Level" afresh (at most 2 characters, atoi).
     int GetUserLevel() const;
     // Writes both limits into six range bytes (24-bit little-endian counts of 6.25 kHz) and

@@ -14,6 +14,7 @@ struct CCliOptions {
     std::string strPort;           // --port: a COM number or a device path; empty: settings file
     bool bTrace = false;           // --trace: every frame in hexadecimal on standard error
     bool bNoBackup = false;        // --no-backup: no timestamped copy of a read image
+    bool bModelGiven = false;      // false: the command's radio files name the model
 };
 
 struct CCliContext {

@@ -2,11 +2,16 @@
 #include "app/ProfileFile.h"
 #include "app/WR7310App.h"
 #include "cli/Commands.h"
+#include "image/RadioFile.h"
 #include "link/RadioComm.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +31,10 @@ std::vector<const CCliCommand*> AllCommands() {
 
 void PrintHelp() {
     std::cout << kUsage << "\nOptions:\n"
-              << "  --model xtra|old  radio model (default xtra: the 2 KiB WR7310SXtra)\n"
+              << "  --model xtra|old  radio model (default: the model of the first radio file\n"
+              << "                    named, by its signature or size, or for a file still to\n"
+              << "                    be written by its extension; else xtra, the 2 KiB\n"
+              << "                    WR7310SXtra)\n"
               << "  --ini FILE        settings file (default: the program's own)\n"
               << "  --port N|DEVICE   COM port number to try first, or one device path only\n"
               << "  --trace           print every frame sent and received on standard error\n"
@@ -61,6 +69,40 @@ bool ApplyPortOption(CWR7310App& app, const std::string& strPort) {
     return true;
 }
 
+bool EndsWithNoCase(std::string_view str, std::string_view strEnd) {
+    if (str.size() < strEnd.size())
+        return false;
+    return std::equal(strEnd.begin(), strEnd.end(), str.end() - static_cast<long>(strEnd.size()),
+                      [](char a, char b) {
+                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b));
+                      });
+}
+
+// Without --model the command's radio files name the model: the first existing one by its
+// signature or size, else the first name with a model's file extension. nullptr: none tells.
+const CVariant* ModelForArguments(const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        std::error_code ec;
+        if (a.starts_with("-") || !std::filesystem::is_regular_file(a, ec))
+            continue;
+        std::vector<std::uint8_t> head;
+        const std::size_t nSignatureField = XtraVariant().nSignatureFieldSize;
+        if (ReadFilePrefix(a, nSignatureField, head).status == CFileReadResult::Status::Failed)
+            continue;
+        const auto nSize = std::filesystem::file_size(a, ec);
+        const std::optional<std::size_t> size =
+            ec ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(nSize));
+        if (const CVariant* p = VariantOfFile(head, size))
+            return p;
+    }
+    for (const std::string& a : args)
+        for (const CVariant* p : {&XtraVariant(), &OldVariant()})
+            if (EndsWithNoCase(a, p->strFileExt))
+                return p;
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -87,6 +129,7 @@ int main(int argc, char** argv) {
             const std::string* pValue = needValue(a);
             if (!pValue)
                 return 2;
+            options.bModelGiven = options.bModelGiven || a == "--model";
             (a == "--model" ? options.strModel
              : a == "--ini" ? options.strIniFile
                             : options.strPort) = *pValue;
@@ -99,13 +142,20 @@ int main(int argc, char** argv) {
         std::cerr << kUsage << "'wr7310 --help' lists the commands.\n";
         return 2;
     }
-    const CVariant* pVariant = FindVariant(options.strModel);
+    const std::string strCommand = args[i];
+    std::vector<std::string> commandArgs(args.begin() + static_cast<long>(i) + 1, args.end());
+    const CVariant* pVariant = nullptr;
+    if (!options.bModelGiven) {
+        pVariant = ModelForArguments(commandArgs);
+        if (!pVariant)
+            pVariant = &XtraVariant();
+    } else {
+        pVariant = FindVariant(options.strModel);
+    }
     if (!pVariant) {
         std::cerr << "wr7310: unknown model '" << options.strModel << "' (xtra or old)\n";
         return 2;
     }
-    const std::string strCommand = args[i];
-    std::vector<std::string> commandArgs(args.begin() + static_cast<long>(i) + 1, args.end());
     for (const CCliCommand* c : AllCommands()) {
         if (strCommand != c->pszName)
             continue;

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <sys/wait.h>
+#include <utility>
 
 namespace {
 
@@ -28,8 +30,10 @@ protected:
 
     CRun Run(const std::string& strArgs, const std::string& strModel = "xtra") {
         const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
-        const std::string cmd = Quote(WR7310_CLI_PATH) + " --model " + strModel + " --ini " +
-                                Quote(ini) + " " + strArgs + " >" + Quote(out) + " 2>" + Quote(err);
+        // An empty model leaves the choice to the tool.
+        const std::string strModelOption = strModel.empty() ? "" : " --model " + strModel;
+        const std::string cmd = Quote(WR7310_CLI_PATH) + strModelOption + " --ini " + Quote(ini) +
+                                " " + strArgs + " >" + Quote(out) + " 2>" + Quote(err);
         const int nRaw = std::system(cmd.c_str());
         CRun r;
         r.nStatus = WIFEXITED(nRaw) ? WEXITSTATUS(nRaw) : -1;
@@ -234,6 +238,91 @@ TEST_F(ImageCli, EachCommandHasHelp) {
     const CRun all = Run("--help");
     for (const char* usage : {"new -o FILE", "dump FILE", "diff A B", "show FILE [--json]"})
         EXPECT_NE(all.strOut.find(usage), std::string::npos) << usage;
+}
+
+TEST_F(ImageCli, ShowJsonOfTheOlderRadio) {
+    const std::string path = NewFile("a.w73", "old");
+    const CRun r = Run("show --json " + Quote(path), "old");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    const std::string& out = r.strOut;
+    for (const char* expected : {
+             "\"model\": \"WR7310S\"",
+             "\"VOX\": true",
+             "\"Default Set Mode\": true",
+             "\"Revert Channel\": \"Current CH\"",
+             "\"channelCount\": 8",
+             "{\"channel\": 8, \"freqNumber\": 52, \"signal\": \"OFF\", \"scan\": \"Add\"}",
+             "{\"number\": 56, \"rx\": 469.56250, \"tx\": 469.56250, \"nonStandard\": false}",
+             "\"modelName\": \"MT-7310\"",
+             "\"localOscillatorMHz\": 21.250",
+             "\"range\": {\"low\": 460.00000, \"high\": 470.00000}",
+             "\"tuneFrequency\": null",
+         })
+        EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+    for (const char* absent : {"\"Menu Enable\"", "\"Channel Set\"", "\"Channel Number\"",
+                               "\"number\": 57", "\"channel\": 9"})
+        EXPECT_EQ(out.find(absent), std::string::npos) << absent;
+}
+
+TEST_F(ImageCli, WithoutModelTheRadioFileNamesIt) {
+    const std::string newer = NewFile("a.wr73", "xtra");
+    const std::string older = NewFile("a.w73", "old");
+    // Renamed, so that only the contents can tell.
+    const std::string newerNoExt = dir.File("newer.bin");
+    const std::string olderNoExt = dir.File("older.bin");
+    std::rename(newer.c_str(), newerNoExt.c_str());
+    std::rename(older.c_str(), olderNoExt.c_str());
+    struct {
+        std::string strArgs;
+        const char* pszExpected; // in standard output
+    } const kCases[] = {
+        {"show " + Quote(olderNoExt), "Model: WR7310S\n"},
+        {"show " + Quote(newerNoExt), "Model: WR7310SXtra\n"},
+        {"show --json " + Quote(olderNoExt), "\"model\": \"WR7310S\""},
+        {"dump " + Quote(olderNoExt), "03F_ "},
+        {"dump " + Quote(newerNoExt), "07F_ "},
+    };
+    for (const auto& c : kCases) {
+        const CRun r = Run(c.strArgs, "");
+        EXPECT_EQ(r.nStatus, 0) << c.strArgs << ": " << r.strErr;
+        EXPECT_NE(r.strOut.find(c.pszExpected), std::string::npos) << c.strArgs;
+    }
+    EXPECT_EQ(Run("dump " + Quote(olderNoExt), "").strOut.find("040_"), std::string::npos);
+
+    // A file still to be written: its extension decides.
+    for (const auto& [strName, nSize] :
+         {std::pair<std::string, std::size_t>{"b.w73", 1152}, {"b.W73", 1152}, {"b.wr73", 2176}}) {
+        const CRun r = Run("new -o " + Quote(dir.File(strName)), "");
+        EXPECT_EQ(r.nStatus, 0) << r.strErr;
+        EXPECT_EQ(ReadBinaryFile(dir.File(strName)).size(), nSize) << strName;
+    }
+}
+
+TEST_F(ImageCli, AFileOfTheOtherModelIsRefused) {
+    const std::string newer = NewFile("a.wr73", "xtra");
+    const std::string older = NewFile("a.w73", "old");
+    struct {
+        const char* pszModel;
+        std::string strPath;
+        const char* pszMaker;
+        const char* pszProgram;
+    } const kCases[] = {
+        {"xtra", older, "WR7310S", "WR7310SXtra"},
+        {"old", newer, "WR7310SXtra", "WR7310S"},
+    };
+    for (const auto& c : kCases) {
+        for (const std::string strCommand : {"show ", "dump "}) {
+            const CRun r = Run(strCommand + Quote(c.strPath), c.pszModel);
+            EXPECT_EQ(r.nStatus, 1) << strCommand << c.pszModel;
+            EXPECT_TRUE(r.strOut.empty()) << r.strOut;
+            EXPECT_NE(r.strErr.find(std::string("it is a radio file of the ") + c.pszMaker +
+                                    ", not of the " + c.pszProgram + "."),
+                      std::string::npos)
+                << r.strErr;
+        }
+    }
+    // Two files of different models are no pair to compare.
+    EXPECT_EQ(Run("diff " + Quote(newer) + " " + Quote(older), "").nStatus, 2);
 }
 
 } // namespace
