@@ -112,6 +112,7 @@ CMainFrame::CMainFrame(CWR7310App& app, QWidget* pParent)
     connect(m_pView, &CWR7310View::portChanged, this, &CMainFrame::SetPortPane);
     connect(m_pView, &CWR7310View::captionChanged, this, &CMainFrame::SetCaption);
     connect(m_pView, &CWR7310View::fitFrameRequested, this, &CMainFrame::FitToForm);
+    connect(m_pView, &CWR7310View::helpRequested, this, &CMainFrame::OnHelpFinder);
 
     BuildMenus();
     BuildToolBar();
@@ -348,6 +349,8 @@ void CMainFrame::SetModified(bool bModified) {
 }
 
 bool CMainFrame::SaveModified() {
+    // An open cell edit counts as a change the prompt must see.
+    m_pView->CommitViewEdits();
     if (!m_pDoc->IsModified())
         return true;
     const QString strName = PathName().isEmpty() ? DocumentTitle() : PathName();

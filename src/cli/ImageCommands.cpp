@@ -6,6 +6,7 @@
 #include "image/ImageFields.h"
 #include "image/SettingTexts.h"
 #include "image/WR7310Doc.h"
+#include "view/ChannelPanel.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -238,8 +239,13 @@ std::string Fmt(const char* pszFormat, double d) {
     return sz;
 }
 
-std::string SignalText(std::uint8_t n) {
-    return n == 0 ? std::string(texts::kSignalOff) : std::to_string(n);
+// The channel grid's own texts, so the listing and the desktop form always agree.
+std::string SignalText(const field::CChannelRecord& rec) {
+    return channel::CellText(rec, channel::kColSignal);
+}
+
+std::string ScanText(const field::CChannelRecord& rec) {
+    return channel::CellText(rec, channel::kColScan);
 }
 
 void PrintText(const CSettingsListing& l) {
@@ -260,10 +266,9 @@ void PrintText(const CSettingsListing& l) {
     std::snprintf(sz, sizeof sz, "  %-6s %-8s %-6s %s\n", "CH", "Freq Num", "Signal", "Scan");
     out << sz;
     for (const auto& [n, rec] : l.channels) {
-        const std::string strCh = "CH " + std::to_string(n);
+        const std::string strCh = channel::RowHeader(n);
         std::snprintf(sz, sizeof sz, "  %-6s %-8d %-6s %s\n", strCh.c_str(), rec.nFreqNumber,
-                      SignalText(rec.nSignalCode).c_str(),
-                      std::string(rec.bScanAdd ? texts::kScanAdd : texts::kScanDel).c_str());
+                      SignalText(rec).c_str(), ScanText(rec).c_str());
         out << sz;
     }
     out << "\nFrequency table (MHz; * marks an entry that is not its standard frequency):\n";
@@ -328,9 +333,8 @@ void PrintJson(const CSettingsListing& l) {
         const auto& [n, rec] = l.channels[i];
         out << (i ? ",\n    " : "\n    ") << "{\"channel\": " << n
             << ", \"freqNumber\": " << int{rec.nFreqNumber}
-            << ", \"signal\": " << JsonString(SignalText(rec.nSignalCode))
-            << ", \"scan\": " << JsonString(rec.bScanAdd ? texts::kScanAdd : texts::kScanDel)
-            << "}";
+            << ", \"signal\": " << JsonString(SignalText(rec))
+            << ", \"scan\": " << JsonString(ScanText(rec)) << "}";
     }
     out << "\n  ],\n  \"frequencies\": [";
     for (std::size_t i = 0; i < l.freqs.size(); ++i) {

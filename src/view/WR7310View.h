@@ -11,6 +11,7 @@
 
 #include <map>
 
+class CChannelGrid;
 class CWR7310App;
 class CWheelComboBox;
 class CDropDownComboBox;
@@ -40,8 +41,23 @@ public:
     void LoadFromImage();
     // Form -> document (IDocView).
     void StoreControls() override;
-    // No grid yet: nothing is ever open for editing.
-    void EndCellEdit() override {}
+    // Closes an open channel cell edit, committing it into the document (IDocView).
+    void EndCellEdit() override;
+    // Commits an open cell edit and gives the grid the focus: before new, open, save, Write,
+    // printing and the EEPROM map.
+    void CommitViewEdits();
+
+    // --- channel grid ---
+    void InitChannelGrid();
+    void FillChannelGrid();
+    // Opens the cell editor over the grid's current cell when that cell may be edited.
+    void BeginCellEdit();
+    // Writes the cell editor's text into the document and the cell.
+    void CommitCellEdit();
+    CChannelGrid* ChannelGrid() const { return m_grid; }
+    QComboBox* CellEditor() const { return m_cboCellEdit; }
+    // Opens the frequency table dialog; true when it ended with OK.
+    bool OnFrequencyList();
 
     // Read and Write through the transfer dialog. True when the transfer succeeded.
     bool OnProgramRead();
@@ -67,6 +83,13 @@ signals:
     void captionChanged(const QString& strCaption);
     // The frame should shrink to the form (never grow).
     void fitFrameRequested();
+    // F1 in a dialog of the form: show the program's help.
+    void helpRequested();
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
     void BuildForm();
@@ -78,6 +101,10 @@ private:
     void OnSelectedChanged(int nIndex);
     void OnSelectedDropDown();
     bool RunTransfer(int nMode);
+    void ColourChannelRows();
+    void OnGridMouseUp(short nButton, short nShift, long x, long y);
+    // Tab, Enter and Escape on the grid and its cell editor; true when the key was consumed.
+    bool OnGridKey(QObject* pWatched, int nKey);
 
     CWR7310App& m_app;
     CWR7310Doc& m_doc;
@@ -89,5 +116,11 @@ private:
     CWheelComboBox* m_cboAvailable = nullptr;
     CDropDownComboBox* m_cboSelected = nullptr;
     QPushButton* m_btnFreqList = nullptr;
+    CChannelGrid* m_grid = nullptr;
+    QComboBox* m_cboCellEdit = nullptr;
+    long m_nEditCol = 1;
+    long m_nEditRow = 1;
+    int m_nGridLeft = 0;
+    int m_nGridTop = 0;
     bool m_bFirstUpdate = true;
 };
