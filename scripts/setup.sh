@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev libgl-dev                  # desktop programs (Qt Widgets, PrintSupport)
     xvfb xauth                              # desktop on a machine without a display
     clang-format                            # code style
+    fonts-liberation poppler-utils          # printout fonts; PDF text for the print tests
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include "app/FindOrNull.h"
 #include "app/WR7310App.h"
 #include "image/WR7310Doc.h"
+#include "print/PrintCommands.h"
 #include "service/ComPortDlg.h"
 #include "view/WR7310View.h"
 
@@ -113,6 +114,7 @@ CMainFrame::CMainFrame(CWR7310App& app, QWidget* pParent)
     connect(m_pView, &CWR7310View::captionChanged, this, &CMainFrame::SetCaption);
     connect(m_pView, &CWR7310View::fitFrameRequested, this, &CMainFrame::FitToForm);
     connect(m_pView, &CWR7310View::helpRequested, this, &CMainFrame::OnHelpFinder);
+    m_pPrint = new CPrintCommands(m_app, *m_pDoc, *m_pView, this);
 
     BuildMenus();
     BuildToolBar();
@@ -164,11 +166,12 @@ void CMainFrame::BuildMenus() {
     connect(add(m_pFileMenu, cmd::kFileSaveAs, "Save &As..."), &QAction::triggered, this,
             &CMainFrame::OnFileSaveAs);
     m_pFileMenu->addSeparator();
-    // Printing arrives with the report; the entries are in place already.
-    add(m_pFileMenu, cmd::kFilePrint, "&Print...\tCtrl+P", QKeySequence("Ctrl+P"))
-        ->setEnabled(false);
-    add(m_pFileMenu, cmd::kFilePrintPreview, "Print Pre&view")->setEnabled(false);
-    add(m_pFileMenu, cmd::kFilePrintSetup, "P&rint Setup...")->setEnabled(false);
+    connect(add(m_pFileMenu, cmd::kFilePrint, "&Print...\tCtrl+P", QKeySequence("Ctrl+P")),
+            &QAction::triggered, m_pPrint, &CPrintCommands::OnFilePrint);
+    connect(add(m_pFileMenu, cmd::kFilePrintPreview, "Print Pre&view"), &QAction::triggered,
+            m_pPrint, &CPrintCommands::OnFilePrintPreview);
+    connect(add(m_pFileMenu, cmd::kFilePrintSetup, "P&rint Setup..."), &QAction::triggered,
+            m_pPrint, &CPrintCommands::OnFilePrintSetup);
     m_pFileMenu->addSeparator();
     m_pRecentSeparator = m_pFileMenu->addSeparator();
     connect(add(m_pFileMenu, cmd::kAppExit, "E&xit"), &QAction::triggered, this, &QWidget::close);

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+class CPrintCommands;
 class CWR7310App;
 class CWR7310Doc;
 class CWR7310View;
@@ -77,6 +78,7 @@ public:
 
     CWR7310Doc& Document() { return *m_pDoc; }
     CWR7310View& View() { return *m_pView; }
+    CPrintCommands& Printing() { return *m_pPrint; }
     QAction* Action(int nId) const;
     QMenu* ProgrammingMenu() const { return m_pProgramMenu; }
     QLabel* Pane(int nId) const;
@@ -100,6 +102,7 @@ private:
     CWR7310App& m_app;
     std::unique_ptr<CWR7310Doc> m_pDoc;
     CWR7310View* m_pView = nullptr;
+    CPrintCommands* m_pPrint = nullptr;
     QScrollArea* m_pScroll = nullptr;
     std::map<int, QAction*> m_actions;
     std::map<int, QLabel*> m_panes;

@@ -70,4 +70,7 @@ inline constexpr const char* kFileReadErrorFmt = "Cannot open \"%s\": %s. Nothin
 inline constexpr const char* kFileSaveErrorFmt =
     "Cannot save \"%s\": %s. Any earlier file of that name is unchanged.";
 
+// Printing (printf format: the printer's name or the output file)
+inline constexpr const char* kPrintFailedFmt = "Cannot print to \"%s\". Nothing was printed.";
+
 } // namespace msg

@@ -11,6 +11,8 @@
 #include <span>
 #include <string>
 
+class CPrintReport;
+
 // User levels read from "User Mode"/"Level". Every other value is the basic level.
 inline constexpr int kFactoryLevel = 73;
 inline constexpr int kTuneLevel = 42;
@@ -57,6 +59,8 @@ public:
     std::string m_strIniFile;
     // When not empty, the radio link tries this device only instead of scanning COM ports.
     std::string m_strPortDevice;
+    // The settings printout's rows and page layout, kept for the run.
+    std::unique_ptr<CPrintReport> m_pReport;
 
 private:
     CStderrNotifier m_defaultNotifier;

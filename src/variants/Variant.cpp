@@ -197,6 +197,7 @@ CVariant MakeOld() {
     v.defaultFreqNumbers = kDefaultFreqNumbers;
     v.nDefaultScanChannels = 8;
 
+    v.printLayout = PrintLayout::OnePage;
     v.switchLayout = SwitchLayout::ThreeColumns;
     v.nChannelWheelPauseMs = 0;
     v.strTuneFreqLabel = "Tune Frequency:";
