@@ -75,6 +75,7 @@ int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
     ChooseScriptedPlatform(argc, argv);
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(Qs(variant.strAppTitle));
+    QApplication::setApplicationVersion(Qs(variant.strFileVersion));
     QApplication::setWindowIcon(ProgramIcon(Qs(variant.strModel)));
 
     const auto line = ParseCommandLine(QApplication::arguments());

@@ -89,6 +89,9 @@ inline constexpr std::string_view kNoHelpPage =
 inline constexpr const char* kFileTooShortFmt =
     "Cannot open \"%s\": it holds %zu bytes, but a radio file holds %zu bytes. Nothing was "
     "changed.";
+// The path, the model the file was made for, then this program's model.
+inline constexpr const char* kFileOtherModelFmt =
+    "Cannot open \"%s\": it is a radio file of the %s, not of the %s. Nothing was changed.";
 inline constexpr const char* kFileReadErrorFmt = "Cannot open \"%s\": %s. Nothing was changed.";
 inline constexpr const char* kFileSaveErrorFmt =
     "Cannot save \"%s\": %s. Any earlier file of that name is unchanged.";

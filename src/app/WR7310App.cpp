@@ -65,6 +65,13 @@ void CWR7310App::ReadFreqRange() {
     m_dMaxFreq = ParseMegahertz(strMax);
 }
 
+void CWR7310App::TakeRangeFromImage(const std::uint8_t* pRange6) {
+    if (!m_variant.bRangeFromSettings)
+        return;
+    m_dMinFreq = DecodeRangeLimit(pRange6, true);
+    m_dMaxFreq = DecodeRangeLimit(pRange6, false);
+}
+
 int CWR7310App::GetUserLevel() const {
     return std::atoi(profile::GetString("User Mode", "Level", "0", 3, SettingsToRead()).c_str());
 }

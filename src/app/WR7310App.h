@@ -31,6 +31,9 @@ public:
     // 7 characters; a missing "MaxFreq" repeats the "MinFreq" text). A variant with a fixed
     // band takes the band instead.
     void ReadFreqRange();
+    // Takes the working range from six range bytes, as every shown image does; a variant
+    // with a fixed band keeps its band whatever the image says.
+    void TakeRangeFromImage(const std::uint8_t* pRange6);
     // Reads "User Mode"/"Level" afresh (at most 2 characters, atoi).
     int GetUserLevel() const;
     // The file the settings are read from: the user's own, or while the user has none the

@@ -111,6 +111,127 @@ int CmdDiff(CCliContext& ctx, const CCliArgs& cliArgs) {
 
 // --- show FILE [--json] ---
 
+<<<<<<< HEAD
+=======
+// A value as text, or the raw byte when it is not one the editor offers.
+template <std::size_t N>
+std::string ItemText(const std::array<std::string_view, N>& items, int nIndex, std::uint8_t nRaw) {
+    if (nIndex >= 0 && static_cast<std::size_t>(nIndex) < N)
+        return std::string(items[static_cast<std::size_t>(nIndex)]);
+    return "(0x" + Hex2(nRaw) + ")";
+}
+
+struct CNamedValue {
+    std::string strName;
+    std::string strValue;
+};
+
+struct CSwitchValue {
+    std::string strName;
+    bool bOn;
+};
+
+struct CFreqEntry {
+    int nNumber;
+    double dRx;
+    double dTx;
+    bool bStandard; // both frequencies equal the standard frequency of the number
+};
+
+// Everything the listing shows, decoded once for both output forms.
+struct CSettingsListing {
+    std::string strModel;
+    std::vector<CSwitchValue> switches;
+    std::vector<CNamedValue> settings;
+    int nChannelCount = 0;
+    int nCurrentChannel = 0;
+    std::vector<std::pair<int, field::CChannelRecord>> channels;
+    std::vector<CFreqEntry> freqs;
+    std::string strModelName;
+    std::string strSerial;
+    std::string strFirmware;
+    double dOscillatorMHz = 0;
+    double dRangeLow = 0;
+    double dRangeHigh = 0;
+    std::optional<double> dTune; // empty: radio files of this model do not carry it
+};
+
+CSettingsListing Decode(const CWR7310Doc& doc) {
+    const CVariant& v = doc.m_variant;
+    const auto d = doc.Data();
+    CSettingsListing l;
+    l.strModel = std::string(v.strModel);
+    const CFeatureSwitches& s = v.switches;
+    auto addSwitch = [&](std::string_view strName, std::optional<CBitField> f) {
+        if (f)
+            l.switches.push_back({std::string(Trimmed(strName)), field::GetBit(d, *f)});
+    };
+    // A "Menu Enable " that is never stored is no switch the user has.
+    addSwitch(texts::kMenuEnable,
+              s.bMenuEnableStored ? std::optional<CBitField>(s.menuEnable) : std::nullopt);
+    addSwitch(texts::kVox, s.vox);
+    addSwitch(texts::kButtonBeep, s.buttonBeep);
+    addSwitch(texts::kCallTone, s.callTone);
+    addSwitch(texts::kManualTxPower, s.manualTxPower);
+    addSwitch(texts::kRangeAlarm, s.rangeAlarm);
+    addSwitch(texts::kChannelSet, s.channelSet);
+    addSwitch(texts::kFrequencySet, s.frequencySet);
+    addSwitch(texts::kSignalingSet, s.signalingSet);
+    addSwitch(texts::kChannelNumber, s.channelNumber);
+    addSwitch(texts::kDefaultSetMode, s.defaultSetMode);
+    addSwitch(texts::kBatterySave, s.batterySave);
+    addSwitch(texts::kTailCut, s.tailCut);
+    addSwitch(texts::kKeypadLock, s.keypadLock);
+
+    const CFeatureSettings& f = v.settings;
+    auto byteItem = [&](std::string_view strLabel, const auto& items, std::uint16_t nAddr,
+                        int nBias) {
+        const std::uint8_t n = field::GetByte(d, nAddr);
+        l.settings.push_back({std::string(strLabel), ItemText(items, n - nBias, n)});
+    };
+    auto bitItem = [&](std::string_view strLabel, const auto& items, CBitField b) {
+        const int n = field::GetBit(d, b) ? 1 : 0;
+        l.settings.push_back(
+            {std::string(strLabel), ItemText(items, n, static_cast<std::uint8_t>(n))});
+    };
+    byteItem(texts::kVoxLabel, texts::kLevelItems, f.nVoxLevel, 0);
+    bitItem(texts::kButtonBeepLabel, texts::kOffOnItems, f.buttonBeepOn);
+    byteItem(texts::kCallToneLabel, texts::kLevelItems, f.nCallToneLevel, 0);
+    bitItem(texts::kRangeAlarmLabel, texts::kOffOnItems, f.rangeAlarmOn);
+    bitItem(texts::kTxPowerLabel, texts::kTxPowerItems, f.txPowerHigh);
+    byteItem(texts::kTotLabel, texts::kTotItems, f.nTotSetting, 0);
+    bitItem(texts::kRevertLabel, texts::kRevertItems, f.revertLastStop);
+    byteItem(texts::kSquelchLabel, texts::kSquelchItems, f.nSquelchLevel, 1);
+
+    l.nChannelCount = field::GetByte(d, v.nChannelCount);
+    l.nCurrentChannel = field::GetByte(d, v.nCurrentChannel);
+    const int nInUse = std::min<int>(l.nChannelCount, v.channels.table.nCount);
+    for (int n = 1; n <= nInUse; ++n)
+        l.channels.emplace_back(n, doc.GetChannel(n));
+
+    for (int n = 1; n <= v.freqTable.nCount; ++n) {
+        const field::CFreqRecord rec = doc.GetFreqRecord(n);
+        const double dRx = rec.RxMHz();
+        const double dTx = rec.TxMHz();
+        l.freqs.push_back(
+            {n, dRx, dTx, IsStandardFrequency(dRx, n) && IsStandardFrequency(dTx, n)});
+    }
+
+    l.strModelName = field::GetText(d, v.modelName, v.modelName.nLength);
+    l.strSerial = field::GetText(d, v.serialNumber, v.serialNumber.nLength);
+    l.strFirmware = field::GetText(d, v.firmwareVersion, v.firmwareVersion.nLength);
+    l.dOscillatorMHz = field::GetU16(d, v.localOscillator.nStart) * 0.001;
+    l.dRangeLow = field::GetRangeLimit(d, v, true);
+    l.dRangeHigh = field::GetRangeLimit(d, v, false);
+    const bool bTuneInFile =
+        std::none_of(v.fileZeroRanges.begin(), v.fileZeroRanges.end(),
+                     [&v](const CAddrRange& r) { return r.Contains(v.tuneFrequency.nStart); });
+    if (bTuneInFile)
+        l.dTune = field::GetTuneFrequency(d, v);
+    return l;
+}
+
+>>>>>>> old
 std::string Fmt(const char* pszFormat, double d) {
     char sz[64];
     std::snprintf(sz, sizeof sz, pszFormat, d);

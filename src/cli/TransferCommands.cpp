@@ -51,11 +51,7 @@ void ReportConnectionTrouble(const CWR7310App& app, const CRadioComm& comm) {
 
 void SetWorkingRangeFromImage(CWR7310App& app, std::span<const std::uint8_t> image) {
     // As the view does whenever it shows an image: the working range follows the range bytes.
-    const CVariant& v = app.m_variant;
-    if (!v.bRangeFromSettings)
-        return;
-    app.m_dMinFreq = field::GetRangeLimit(image, v, true);
-    app.m_dMaxFreq = field::GetRangeLimit(image, v, false);
+    app.TakeRangeFromImage(image.data() + app.m_variant.rangeBytes.nStart);
 }
 
 // A whole-image transfer with a progress bar; the final message goes through the notifier.
@@ -220,7 +216,7 @@ void PrintTuneInfo(const CWR7310Doc& doc) {
     std::printf("Frequency range:      %.5f - %.5fMHz\n", field::GetRangeLimit(data, v, true),
                 field::GetRangeLimit(data, v, false));
     std::printf("Firmware version:     %s%s\n", strVersion.empty() ? "" : "V", strVersion.c_str());
-    std::printf("Tune Frequency[MHz]:  %.5f\n", dTune);
+    std::printf("%-22s%.5f\n", std::string(v.strTuneFreqLabel).c_str(), dTune);
     std::printf("Key Tune Switch:      %s\n",
                 field::GetBit(data, v.keyTuneSwitch) ? "Open" : "Close");
 }

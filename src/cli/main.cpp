@@ -4,12 +4,17 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/HelpFormatter.h"
+#include "image/RadioFile.h"
+#include "variants/Variant.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +38,41 @@ std::string SelectedCommand(const CLI::App& cli) {
     return selected.empty() ? std::string() : selected.front()->get_name();
 }
 
+bool EndsWithNoCase(std::string_view str, std::string_view strEnd) {
+    if (str.size() < strEnd.size())
+        return false;
+    return std::equal(strEnd.begin(), strEnd.end(), str.end() - static_cast<long>(strEnd.size()),
+                      [](char a, char b) {
+                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b));
+                      });
+}
+
+// Without --model the command's radio files name the model: the first existing one by its
+// signature or size, else the first name with a model's file extension. nullptr: none tells.
+const CVariant* ModelForArguments(const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        std::error_code ec;
+        const std::filesystem::path path = platform::PathFromUtf8(a);
+        if (a.starts_with("-") || !std::filesystem::is_regular_file(path, ec))
+            continue;
+        std::vector<std::uint8_t> head;
+        const std::size_t nSignatureField = XtraVariant().nSignatureFieldSize;
+        if (ReadFilePrefix(a, nSignatureField, head).status == CFileReadResult::Status::Failed)
+            continue;
+        const auto nSize = std::filesystem::file_size(path, ec);
+        const std::optional<std::size_t> size =
+            ec ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(nSize));
+        if (const CVariant* p = VariantOfFile(head, size))
+            return p;
+    }
+    for (const std::string& a : args)
+        for (const CVariant* p : {&XtraVariant(), &OldVariant()})
+            if (EndsWithNoCase(a, p->strFileExt))
+                return p;
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -48,7 +88,7 @@ int main(int argc, char** argv) {
         ->group("");
     cli.set_version_flag("--version", std::string("wr7310 ") + WR7310_VERSION,
                          "print the version and exit");
-    cli.add_option("--model", options.strModel,
+    CLI::Option* pModelOption = cli.add_option("--model", options.strModel,
                    "radio model (default xtra: the 2 KiB WR7310SXtra; old: the 1 KiB WR7310S)")
         ->type_name("xtra|old")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast); // the last one given wins
@@ -108,6 +148,8 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
+    // Without --model the command's radio files name the model.
+    options.bModelGiven = pModelOption->count() > 0;
     const CVariant* pVariant = FindVariant(options.strModel);
     if (!pVariant) {
         std::cerr << "wr7310: unknown model '" << options.strModel << "' (xtra or old)\n";
@@ -134,6 +176,15 @@ int main(int argc, char** argv) {
         for (const std::string& strPort : options.ports)
             if (!CheckPortOption(strPort))
                 return kExitUsage;
+        if (!options.bModelGiven) {
+            std::vector<std::string> files = args[i].positionals;
+            for (const std::string* p : {&args[i].strBase, &args[i].strOut})
+                if (!p->empty())
+                    files.push_back(*p);
+            pVariant = ModelForArguments(files);
+            if (!pVariant)
+                pVariant = &XtraVariant();
+        }
         CWR7310App app(*pVariant, options.strIniFile);
         if (!CheckSettingsFile(app.m_strIniFile, options))
             return kExitFailure;

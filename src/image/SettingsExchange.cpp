@@ -606,7 +606,9 @@ CSettingsListing Decode(const CWR7310Doc& doc) {
         if (f)
             l.switches.push_back({std::string(Trimmed(strName)), field::GetBit(d, *f)});
     };
-    addSwitch(texts::kMenuEnable, s.menuEnable);
+    // A "Menu Enable " that is never stored is no switch the user has.
+    addSwitch(texts::kMenuEnable,
+              s.bMenuEnableStored ? std::optional<CBitField>(s.menuEnable) : std::nullopt);
     addSwitch(texts::kVox, s.vox);
     addSwitch(texts::kButtonBeep, s.buttonBeep);
     addSwitch(texts::kCallTone, s.callTone);

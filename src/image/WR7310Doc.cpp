@@ -7,12 +7,32 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 
 namespace {
 
 bool InAnyRange(const std::vector<CAddrRange>& ranges, std::size_t nAddr) {
     return std::any_of(ranges.begin(), ranges.end(),
                        [nAddr](const CAddrRange& r) { return r.Contains(nAddr); });
+}
+
+// The model a radio file was made for, from its signature or else its size; nullptr when
+// neither tells (such a file is taken as this model's).
+const CVariant* MakerOfFile(const CFileReadResult& result, std::span<const std::uint8_t> head,
+                            const std::string& strPath) {
+    if (result.status == CFileReadResult::Status::Failed)
+        return nullptr;
+    std::optional<std::size_t> nSize;
+    if (result.status == CFileReadResult::Status::TooShort) {
+        nSize = result.nBytesRead;
+    } else {
+        std::error_code ec;
+        const auto n = std::filesystem::file_size(strPath, ec);
+        if (!ec)
+            nSize = static_cast<std::size_t>(n);
+    }
+    return VariantOfFile(head, nSize);
 }
 
 } // namespace
@@ -153,6 +173,14 @@ bool CWR7310Doc::OnOpenDocument(const std::string& strPath) {
     const CVariant& v = m_variant;
     std::vector<std::uint8_t> file;
     const CFileReadResult result = ReadFilePrefix(strPath, v.FileSize(), file);
+    if (const CVariant* pMaker = MakerOfFile(result, file, strPath);
+        pMaker && pMaker->strModel != v.strModel) {
+        m_app.ShowMessage(FormatText(msg::kFileOtherModelFmt, strPath.c_str(),
+                                     std::string(pMaker->strModel).c_str(),
+                                     std::string(v.strModel).c_str()),
+                          {}, MsgIcon::Error);
+        return false;
+    }
     if (result.status == CFileReadResult::Status::TooShort) {
         m_app.ShowMessage(
             FormatText(msg::kFileTooShortFmt, strPath.c_str(), result.nBytesRead, v.FileSize()), {},

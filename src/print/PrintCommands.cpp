@@ -1,9 +1,11 @@
 #include "print/PrintCommands.h"
 
+#include "app/MainFrame.h"
 #include "app/Messages.h"
 #include "app/WR7310App.h"
 #include "image/RadioFile.h"
 #include "image/WR7310Doc.h"
+#include "print/OnePagePainter.h"
 #include "print/ReportPainter.h"
 #include "view/WR7310View.h"
 
@@ -88,6 +90,9 @@ bool CPrintCommands::PrintJob(QPrinter& printer, bool bFromPreviewDialog) {
     case PrintLayout::Paged:
         PrintPaged(painter, printer, bPreview);
         break;
+    case PrintLayout::OnePage:
+        PrintOnePage(painter, printer);
+        break;
     }
     painter.end();
     return true;
@@ -107,7 +112,27 @@ void CPrintCommands::PrintPaged(QPainter& painter, QPrinter& printer, bool bPrev
     report.EndPrinting();
 }
 
+void CPrintCommands::PrintOnePage(QPainter& painter, const QPrinter& printer) {
+    const CPrintForm texts = FormTexts(m_view, m_app.m_variant);
+    onepage::CFormTexts form;
+    form.values = m_view.Values();
+    form.settings = texts.settings;
+    form.strAvailable = texts.strAvailable;
+    form.strSelected = texts.strSelected;
+    // The frame names the document as its title bar does ("RadioFile" before the first save).
+    const auto* pFrame = qobject_cast<const CMainFrame*>(m_pParent);
+    const std::string strTitle = pFrame ? Latin1(pFrame->DocumentTitle()) : std::string();
+    const std::string strPath = m_doc.GetPathName();
+    PaintOnePage(painter, printer,
+                 onepage::LayOut(form, m_app.m_variant, m_app.Image(), m_doc.Data(), strPath,
+                                 strTitle, std::time(nullptr)));
+}
+
 void CPrintCommands::OnFilePrint() {
+    if (m_app.m_variant.printLayout == PrintLayout::OnePage) {
+        PrintJob(*m_pPrinter, false); // straight to the current printer, no dialog first
+        return;
+    }
     QPrintDialog dlg(m_pPrinter.get(), m_pParent);
     dlg.setOption(QAbstractPrintDialog::PrintToFile, true);
     dlg.setOption(QAbstractPrintDialog::PrintSelection, false);

@@ -54,6 +54,7 @@ private:
     bool PrintJob(QPrinter& printer, bool bFromPreviewDialog);
     // The paged layout: rows from the form in five sections, as many pages as they fill.
     void PrintPaged(QPainter& painter, QPrinter& printer, bool bPreview);
+    void PrintOnePage(QPainter& painter, const QPrinter& printer);
     int RunDialog(QDialog& dlg);
 
     CWR7310App& m_app;

@@ -104,6 +104,13 @@ CVariant MakeXtra() {
     };
     v.defaultFreqNumbers = kDefaultFreqNumbers;
     v.nDefaultScanChannels = 8;
+
+    v.switchLayout = SwitchLayout::MasterColumns;
+    v.nChannelWheelPauseMs = 300;
+    v.strTuneFreqLabel = "Tune Frequency[MHz]:";
+    v.nTuneFreqEditX = 105;
+    v.strFileVersion = "1.2.3.0";
+    v.strProductVersion = "1.2.0.0";
     return v;
 }
 
@@ -189,6 +196,14 @@ CVariant MakeOld() {
     };
     v.defaultFreqNumbers = kDefaultFreqNumbers;
     v.nDefaultScanChannels = 8;
+
+    v.printLayout = PrintLayout::OnePage;
+    v.switchLayout = SwitchLayout::ThreeColumns;
+    v.nChannelWheelPauseMs = 0;
+    v.strTuneFreqLabel = "Tune Frequency:";
+    v.nTuneFreqEditX = 85;
+    v.strFileVersion = "1.1.8.0";
+    v.strProductVersion = "1.1.0.0";
     return v;
 }
 
@@ -208,5 +223,21 @@ const CVariant* FindVariant(std::string_view strCliName) {
     for (const CVariant* p : {&XtraVariant(), &OldVariant()})
         if (p->strCliName == strCliName)
             return p;
+    return nullptr;
+}
+
+const CVariant* VariantOfFile(std::span<const std::uint8_t> head,
+                              std::optional<std::size_t> nFileSize) {
+    const CVariant* all[] = {&XtraVariant(), &OldVariant()};
+    for (const CVariant* p : all) {
+        const std::string_view sig = p->strSignature;
+        if (head.size() > sig.size() && std::equal(sig.begin(), sig.end(), head.begin()) &&
+            head[sig.size()] == 0)
+            return p;
+    }
+    if (nFileSize)
+        for (const CVariant* p : all)
+            if (*nFileSize == p->FileSize())
+                return p;
     return nullptr;
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -109,6 +110,12 @@ struct CDefaultBytes {
     std::vector<std::uint8_t> bytes;
 };
 
+// Where the "Feature Switch" check boxes stand on the form.
+enum class SwitchLayout {
+    MasterColumns, // each master above its indented dependents, then a column of the rest
+    ThreeColumns,  // no masters shown: three plain columns
+};
+
 // How the Radio Information box shows the radio's range, version and local oscillator.
 struct CRadioInfoFormat {
     bool bRangeFromRadio = false;      // the image's range bytes, not the working range
@@ -119,7 +126,8 @@ struct CRadioInfoFormat {
 
 // How the settings printout lays out its pages; the desktop picks the painter by it.
 enum class PrintLayout {
-    Paged, // header, radio block and as many pages of rows as the settings fill
+    Paged,   // header, radio block and as many pages of rows as the settings fill
+    OnePage, // one page in 0.01 inch drawn in one pass; Print goes straight to the printer
 };
 
 struct CVariant {
@@ -188,7 +196,23 @@ struct CVariant {
     // Progress in percent after read block i (counted from 0).
     constexpr int ReadProgress(int nBlock) const { return (800 * nBlock) / (nImageSize - 8); }
     std::size_t FileSize() const { return nSignatureFieldSize + nImageSize; }
+
+    // --- desktop presentation and service tools ---
+    SwitchLayout switchLayout = SwitchLayout::MasterColumns;
+    // After one accepted wheel step on "Available CHs:", further steps within this many
+    // milliseconds are ignored; 0: the list turns with every step like any other.
+    int nChannelWheelPauseMs = 0;
+    std::string_view strTuneFreqLabel;  // static before the tune frequency edit
+    int nTuneFreqEditX = 0;             // x of that edit in dialog units
+    std::string_view strFileVersion;    // "1.2.3.0": the program file's version
+    std::string_view strProductVersion; // "1.2.0.0"
 };
+
+// The model whose radio file this is: the signature at the start of the file names it; a file
+// without a known signature is taken by its size (nFileSize, when known). nullptr: neither
+// tells.
+const CVariant* VariantOfFile(std::span<const std::uint8_t> head,
+                              std::optional<std::size_t> nFileSize);
 
 // The newer radio (2 KiB image), program WR7310SXtra.
 const CVariant& XtraVariant();

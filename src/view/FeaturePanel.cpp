@@ -69,6 +69,17 @@ bool SwitchStored(const CVariant& variant, int nId) {
     return SwitchField(variant, nId).has_value();
 }
 
+bool MasterGates(const CVariant& variant, int nMasterId) {
+    return SwitchStored(variant, nMasterId);
+}
+
+bool SwitchEnabled(const CFeatureValues& values, const CVariant& variant, int nId) {
+    const CSwitchDef* pDef = FindSwitch(nId);
+    if (!pDef || pDef->nMaster == 0 || !MasterGates(variant, pDef->nMaster))
+        return true;
+    return values.Checked(pDef->nMaster);
+}
+
 CBitField ListField(const CVariant& variant, int nId) {
     const CFeatureSettings& s = variant.settings;
     switch (nId) {

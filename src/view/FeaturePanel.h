@@ -117,6 +117,10 @@ const CListDef* FindList(int nId);
 std::optional<CBitField> SwitchField(const CVariant& variant, int nId);
 // False for a switch that is shown from the image but never written back.
 bool SwitchStored(const CVariant& variant, int nId);
+// Whether a master switch enables and disables its dependents. A master the model lacks, or
+// one that is never stored (the user can neither see nor change it), gates nothing: its
+// dependents stay usable.
+bool MasterGates(const CVariant& variant, int nMasterId);
 // Address of a list's byte (whole-byte kinds) or its bit (ListKind::Bit).
 CBitField ListField(const CVariant& variant, int nId);
 
@@ -130,6 +134,9 @@ struct CFeatureValues {
     int Index(int nId) const;
     void SetIndex(int nId, int nIndex);
 };
+
+// Whether check box nId can be used while the form shows values.
+bool SwitchEnabled(const CFeatureValues& values, const CVariant& variant, int nId);
 
 // The form's values for an image-shaped working copy. A byte outside its list gives -1.
 CFeatureValues LoadFeatures(std::span<const std::uint8_t> data, const CVariant& variant);

@@ -60,8 +60,7 @@ constexpr CPlace kSwitchPlaces[] = {
     {kTailCut, 317, 42, 92},        {kKeypadLock, 317, 55, 60},
 };
 
-// The older radio has neither "Channel Set" nor "Channel Number" and lays the rest out in
-// three columns.
+// Without the masters on show, the rest stand in three plain columns.
 constexpr CPlace kCompactSwitchPlaces[] = {
     {kMenuEnable, 17, 16, 59},    {kVox, 17, 16, 33},           {kButtonBeep, 17, 29, 57},
     {kCallTone, 17, 42, 47},      {kRangeAlarm, 17, 55, 81},    {kManualTxPower, 143, 16, 87},
@@ -119,7 +118,7 @@ CWR7310View::~CWR7310View() {
 
 void CWR7310View::BuildForm() {
     const CDialogUnits du(fontMetrics());
-    const bool bCompact = !m_variant.switches.channelSet.has_value();
+    const bool bCompact = m_variant.switchLayout == SwitchLayout::ThreeColumns;
     auto place = [&](QWidget* w, int x, int y, int cx, int cy) {
         const QSize hint = w->sizeHint();
         w->setGeometry(du.X(x), du.Y(y), std::max(du.X(cx), hint.width()),
@@ -188,6 +187,7 @@ void CWR7310View::BuildForm() {
     place(labelAvail, 198, 95, 47, 8);
     m_cboAvailable = new CWheelComboBox(this);
     m_cboAvailable->setObjectName("list2401");
+    m_cboAvailable->SetPause(m_variant.nChannelWheelPauseMs);
     place(m_cboAvailable, 251, 93, 41, 12);
     labelAvail->setBuddy(m_cboAvailable);
     auto* labelSel = new QLabel("Selected CH:", this);
@@ -265,9 +265,10 @@ void CWR7310View::OnSwitchClicked(int nId) {
         return;
     const bool bChecked = Switch(nId)->isChecked();
     if (nId == kMenuEnable || nId == kChannelSet) {
-        for (const CSwitchDef& dep : kSwitches)
-            if (dep.nMaster == nId)
-                Switch(dep.nId)->setEnabled(bChecked);
+        if (MasterGates(m_variant, nId))
+            for (const CSwitchDef& dep : kSwitches)
+                if (dep.nMaster == nId)
+                    Switch(dep.nId)->setEnabled(bChecked);
     } else if (pDef->nList != 0) {
         // Switching a feature on or off starts its setting again from "OFF".
         QComboBox* list = List(pDef->nList);
@@ -277,9 +278,10 @@ void CWR7310View::OnSwitchClicked(int nId) {
 }
 
 void CWR7310View::ApplyMasters() {
+    const CFeatureValues values = Values();
     for (const CSwitchDef& dep : kSwitches)
-        if (dep.nMaster != 0 && SwitchField(m_variant, dep.nMaster))
-            Switch(dep.nId)->setEnabled(Switch(dep.nMaster)->isChecked());
+        if (dep.nMaster != 0)
+            Switch(dep.nId)->setEnabled(SwitchEnabled(values, m_variant, dep.nId));
 }
 
 void CWR7310View::InitComboBoxes() {
@@ -320,9 +322,7 @@ void CWR7310View::LoadFromImage() {
     emit portChanged(m_doc.m_nComPort);
 
     const auto image = m_doc.Data();
-    const std::uint8_t* pRange = image.data() + m_variant.rangeBytes.nStart;
-    m_app.m_dMinFreq = DecodeRangeLimit(pRange, true);
-    m_app.m_dMaxFreq = DecodeRangeLimit(pRange, false);
+    m_app.TakeRangeFromImage(image.data() + m_variant.rangeBytes.nStart);
 
     const CFeatureValues values = LoadFeatures(image, m_variant);
     for (const CListDef& def : kLists)

@@ -22,7 +22,7 @@ void CWheelComboBox::SetClock(Clock fnClock) {
 
 void CWheelComboBox::wheelEvent(QWheelEvent* pEvent) {
     const std::int64_t nNow = m_fnClock();
-    if (nNow - m_nLastWheel <= kWheelPauseMs) {
+    if (m_nPauseMs > 0 && nNow - m_nLastWheel <= m_nPauseMs) {
         pEvent->accept();
         return;
     }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <vector>
 
 using namespace feature;
@@ -116,6 +118,54 @@ TEST(FeaturePanelRules, OlderModelNeverStoresMenuEnable) {
     StoreFeatures(v, data, old);
     EXPECT_FALSE(field::GetBit(data, old.switches.menuEnable));
     EXPECT_FALSE(SwitchField(old, kChannelSet).has_value());
+}
+
+TEST(FeaturePanelRules, OnlyAMasterTheUserCanChangeGreysItsSwitches) {
+    // The newer form greys the five menu switches with "Menu Enable " and three with
+    // "Channel Set"; the older form shows neither master, so nothing it offers is ever grey.
+    const int kMenuSwitches[] = {kVox, kButtonBeep, kCallTone, kRangeAlarm, kManualTxPower};
+    const int kChannelSwitches[] = {kFrequencySet, kSignalingSet};
+    const int kFree[] = {kDefaultSetMode, kBatterySave, kTailCut, kKeypadLock};
+    struct {
+        const CVariant* pVariant;
+        bool bMenuChecked;
+        bool bChannelSetChecked;
+        bool bMenuSwitchesEnabled;
+        bool bChannelSwitchesEnabled;
+    } const kCases[] = {
+        {&XtraVariant(), false, false, false, false}, {&XtraVariant(), true, false, true, false},
+        {&XtraVariant(), false, true, false, true},   {&XtraVariant(), true, true, true, true},
+        {&OldVariant(), false, false, true, true},    {&OldVariant(), true, false, true, true},
+    };
+    for (const auto& c : kCases) {
+        CFeatureValues v;
+        v.SetChecked(kMenuEnable, c.bMenuChecked);
+        v.SetChecked(kChannelSet, c.bChannelSetChecked);
+        const std::string strTrace = std::string(c.pVariant->strModel) + " menu " +
+                                     std::to_string(c.bMenuChecked) + " channel set " +
+                                     std::to_string(c.bChannelSetChecked);
+        for (int nId : kMenuSwitches)
+            EXPECT_EQ(SwitchEnabled(v, *c.pVariant, nId), c.bMenuSwitchesEnabled)
+                << strTrace << " id " << nId;
+        for (int nId : kChannelSwitches)
+            EXPECT_EQ(SwitchEnabled(v, *c.pVariant, nId), c.bChannelSwitchesEnabled)
+                << strTrace << " id " << nId;
+        for (int nId : kFree)
+            EXPECT_TRUE(SwitchEnabled(v, *c.pVariant, nId)) << strTrace << " id " << nId;
+    }
+}
+
+TEST(FeaturePanelRules, OlderDefaultsLeaveTheMenuSwitchesUsable) {
+    // A new older document holds 0xCF at 0x10C: bit 5 ("Menu Enable " and "Revert Channel")
+    // is clear.
+    const CVariant& old = OldVariant();
+    std::vector<std::uint8_t> data(old.nImageSize, 0);
+    data[0x10C] = 0xCF;
+    const CFeatureValues v = LoadFeatures(data, old);
+    EXPECT_FALSE(v.Checked(kMenuEnable));
+    EXPECT_EQ(v.Index(kCboRevert), 0);
+    for (int nId : {kVox, kButtonBeep, kCallTone, kRangeAlarm, kManualTxPower})
+        EXPECT_TRUE(SwitchEnabled(v, old, nId)) << nId;
 }
 
 TEST(ChannelListRules, ClampOnLoad) {

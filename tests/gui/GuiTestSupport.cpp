@@ -42,9 +42,10 @@ private:
 
 } // namespace
 
-CGuiTestApp::CGuiTestApp(const std::string& strIni) : m_strIniFile(m_dir.File("WR7310SXtra.ini")) {
+CGuiTestApp::CGuiTestApp(const std::string& strIni, const CVariant& variant)
+    : m_strIniFile(m_dir.File(std::string(variant.strModel) + ".ini")) {
     WriteTextFile(m_strIniFile, strIni);
-    m_pApp = std::make_unique<CWR7310App>(XtraVariant(), m_strIniFile);
+    m_pApp = std::make_unique<CWR7310App>(variant, m_strIniFile);
     m_pApp->SetNotifier(&m_notifier);
 }
 

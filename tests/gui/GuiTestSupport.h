@@ -20,7 +20,8 @@ class QDialog;
 class CGuiTestApp {
 public:
     // strIni: the settings file's text.
-    explicit CGuiTestApp(const std::string& strIni = "[FreqRange]\nMinFreq=400\nMaxFreq=470\n");
+    explicit CGuiTestApp(const std::string& strIni = "[FreqRange]\nMinFreq=400\nMaxFreq=470\n",
+                         const CVariant& variant = XtraVariant());
     CTempDir m_dir;
     std::string m_strIniFile;
     CRecordingNotifier m_notifier;

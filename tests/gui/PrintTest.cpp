@@ -177,3 +177,50 @@ TEST_F(PrintTest, UnwritableOutputIsReported) {
 }
 
 } // namespace
+
+// --- the older program's one page ---
+
+namespace {
+
+class OlderPrintTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_frame.NewDocument()); }
+    CPrintCommands& Print() { return m_frame.Printing(); }
+
+    CGuiTestApp m_t{"", OldVariant()};
+    CMainFrame m_frame{m_t.App()};
+};
+
+} // namespace
+
+TEST_F(OlderPrintTest, PrintGoesStraightToThePrinterAndPreviewShowsOnePage) {
+    for (int nChannels : {1, 8}) {
+        m_t.App().Image()[0x100] = static_cast<std::uint8_t>(nChannels);
+        m_frame.View().LoadFromImage();
+        const QString strPath =
+            QString::fromStdString(m_t.m_dir.File("old" + std::to_string(nChannels) + ".pdf"));
+        Print().Printer().setOutputFormat(QPrinter::PdfFormat);
+        Print().Printer().setOutputFileName(strPath);
+        int nDialogs = 0;
+        int nPreviewPages = 0;
+        Print().SetDialogRunner([&](QDialog& dlg) {
+            ++nDialogs;
+            dlg.show();
+            QApplication::processEvents();
+            auto* pWidget = dlg.findChild<QPrintPreviewWidget*>();
+            if (!pWidget)
+                return int(QDialog::Rejected);
+            pWidget->updatePreview();
+            QApplication::processEvents();
+            nPreviewPages = pWidget->pageCount();
+            return int(QDialog::Rejected);
+        });
+        m_frame.Action(cmd::kFilePrint)->trigger();
+        EXPECT_EQ(nDialogs, 0) << "no printer dialog before printing";
+        EXPECT_TRUE(QFile::exists(strPath));
+        m_frame.Action(cmd::kFilePrintPreview)->trigger();
+        EXPECT_EQ(nDialogs, 1);
+        EXPECT_EQ(nPreviewPages, 1) << nChannels;
+    }
+    EXPECT_TRUE(m_t.m_notifier.m_messages.empty());
+}

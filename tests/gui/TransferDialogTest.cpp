@@ -260,3 +260,80 @@ TEST_F(TransferTest, ComPortCommandUpdatesPortAndPane) {
     }
     EXPECT_EQ(m_frame.Document().m_nComPort, 5); // Cancel changes nothing
 }
+
+// --- the older program with its own radio ---
+
+namespace {
+
+CRadioSimOptions FastOlderRadio() {
+    CRadioSimOptions options = FastRadio();
+    options.pVariant = &OldVariant();
+    return options;
+}
+
+class OlderProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_frame.NewDocument()); }
+
+    CSimRadio m_radio{FastOlderRadio()};
+    CGuiTestApp m_t{"[COM PORT]\nComPort=3\nDevice3=" + m_radio.DevicePath() + "\n", OldVariant()};
+    CMainFrame m_frame{m_t.App()};
+};
+
+} // namespace
+
+TEST_F(OlderProgramTest, ReadsAndWritesItsOwnRadio) {
+    auto pDriver = DriveTransferDialog();
+    ASSERT_TRUE(m_frame.View().OnProgramRead());
+    pDriver.reset();
+    const std::vector<std::uint8_t> radio = m_radio.Memory();
+    ASSERT_EQ(radio.size(), 1024u);
+    EXPECT_TRUE(SameValues(m_frame.View().Values(), LoadFeatures(radio, OldVariant())));
+    EXPECT_EQ(m_frame.View().AvailableList()->currentIndex() + 1, radio[0x100]);
+    EXPECT_EQ(m_frame.windowTitle(), "Read from Radio");
+    // The radio's own range does not move the older program's band.
+    EXPECT_DOUBLE_EQ(m_t.App().m_dMinFreq, 460.0);
+    EXPECT_DOUBLE_EQ(m_t.App().m_dMaxFreq, 470.0);
+
+    m_frame.View().Switch(kKeypadLock)->click();
+    const bool bKeypad = m_frame.View().Switch(kKeypadLock)->isChecked();
+    m_frame.View().List(kCboTot)->setCurrentIndex(1);
+    pDriver = DriveTransferDialog();
+    ASSERT_TRUE(m_frame.View().OnProgramWrite());
+    EXPECT_EQ(m_frame.windowTitle(), "Write to Radio");
+    const std::vector<std::uint8_t> after = m_radio.Memory();
+    EXPECT_EQ(field::GetBit(after, {0x10B, 0}), bKeypad);
+    EXPECT_EQ(after[0x10D], 1);
+    EXPECT_EQ(m_t.m_notifier.Texts(), (std::vector<std::string>{std::string(msg::kReadDone),
+                                                                std::string(msg::kWriteDone)}));
+}
+
+TEST_F(OlderProgramTest, EachProgramRefusesTheOtherModelsFile) {
+    CGuiTestApp newer;
+    CMainFrame newerFrame(newer.App());
+    ASSERT_TRUE(newerFrame.NewDocument());
+    const std::string strNewerFile = m_t.m_dir.File("radio.wr73");
+    const std::string strOlderFile = m_t.m_dir.File("radio.w73");
+    ASSERT_TRUE(newerFrame.Document().OnSaveDocument(strNewerFile));
+    ASSERT_TRUE(m_frame.Document().OnSaveDocument(strOlderFile));
+
+    struct {
+        CMainFrame* pFrame;
+        CGuiTestApp* pApp;
+        std::string strFile;
+        std::string strMessage;
+    } const kCases[] = {
+        {&m_frame, &m_t, strNewerFile,
+         "it is a radio file of the WR7310SXtra, not of the WR7310S."},
+        {&newerFrame, &newer, strOlderFile,
+         "it is a radio file of the WR7310S, not of the WR7310SXtra."},
+    };
+    for (const auto& c : kCases) {
+        c.pApp->m_notifier.m_messages.clear();
+        EXPECT_FALSE(c.pFrame->OpenDocumentFile(QString::fromStdString(c.strFile)));
+        ASSERT_EQ(c.pApp->m_notifier.Texts().size(), 1u) << c.strFile;
+        EXPECT_NE(c.pApp->m_notifier.Texts()[0].find(c.strMessage), std::string::npos)
+            << c.pApp->m_notifier.Texts()[0];
+        EXPECT_NE(c.pFrame->Document().GetPathName(), c.strFile);
+    }
+}

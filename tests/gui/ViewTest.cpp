@@ -326,3 +326,95 @@ TEST_F(ViewTest, TabStopsAreTheFormsControlsOnly) {
     EXPECT_EQ(stops.back(), View().FrequencyListButton());
     m_frame.hide();
 }
+
+// --- the older radio's form ---
+
+namespace {
+
+class OlderViewTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_frame.NewDocument()); }
+    CWR7310View& View() { return m_frame.View(); }
+    QCheckBox* Sw(int nId) { return View().Switch(nId); }
+
+    CGuiTestApp m_t{"", OldVariant()};
+    CMainFrame m_frame{m_t.App()};
+};
+
+} // namespace
+
+TEST_F(OlderViewTest, FormOffersNeitherChannelSetNorChannelNumber) {
+    std::set<QString> shown;
+    for (QCheckBox* pBox : View().findChildren<QCheckBox*>())
+        if (pBox->isVisibleTo(&View()))
+            shown.insert(pBox->text());
+    const std::set<QString> expected = {"VOX ",
+                                        "Button Beep ",
+                                        "Call Tone ",
+                                        "Comm Range Alarm ",
+                                        "Manual TX Power Set",
+                                        "Battery Save ",
+                                        "Tail Cut Signal Transmit ",
+                                        "Keypad Lock ",
+                                        "Frequency Set ",
+                                        "Signaling Set ",
+                                        "Default Set Mode "};
+    EXPECT_EQ(shown, expected);
+    EXPECT_FALSE(Sw(kMenuEnable)->isVisibleTo(&View())); // read, hidden, never stored
+}
+
+TEST_F(OlderViewTest, SwitchesStandInThreeColumnsOfFourRows) {
+    const std::vector<std::vector<int>> kColumns = {
+        {kVox, kButtonBeep, kCallTone, kRangeAlarm},
+        {kManualTxPower, kBatterySave, kTailCut, kKeypadLock},
+        {kFrequencySet, kSignalingSet, kDefaultSetMode}};
+    int nPreviousX = -1;
+    for (const auto& column : kColumns) {
+        const int x = Sw(column[0])->x();
+        EXPECT_GT(x, nPreviousX);
+        nPreviousX = x;
+        for (std::size_t row = 0; row < column.size(); ++row) {
+            EXPECT_EQ(Sw(column[row])->x(), x) << column[row];
+            EXPECT_EQ(Sw(column[row])->y(), Sw(kColumns[0][row])->y()) << column[row];
+            if (row > 0) {
+                EXPECT_GT(Sw(column[row])->y(), Sw(column[row - 1])->y()) << column[row];
+            }
+        }
+    }
+}
+
+TEST_F(OlderViewTest, NewDocumentLeavesEveryShownSwitchUsable) {
+    for (QCheckBox* pBox : View().findChildren<QCheckBox*>())
+        if (pBox->isVisibleTo(&View())) {
+            EXPECT_TRUE(pBox->isEnabled()) << pBox->text().toStdString();
+        }
+    // "Menu Enable " follows bit 5 of 0x10C, which the "Revert Channel:" list stores.
+    EXPECT_FALSE(Sw(kMenuEnable)->isChecked());
+    m_t.App().Image()[0x10C] |= 0x20;
+    View().LoadFromImage();
+    EXPECT_TRUE(Sw(kMenuEnable)->isChecked());
+    View().List(kCboRevert)->setCurrentIndex(0);
+    View().StoreControls();
+    EXPECT_EQ(m_frame.Document().Data()[0x10C] & 0x20, 0);
+}
+
+TEST_F(OlderViewTest, ChannelListsHoldEightAndTurnWithEveryWheelStep) {
+    CWheelComboBox* pAvail = View().AvailableList();
+    ASSERT_EQ(pAvail->count(), 8);
+    EXPECT_EQ(pAvail->itemText(7), "8");
+    emit View().SelectedList()->aboutToDropDown();
+    EXPECT_EQ(View().SelectedList()->count(), 8);
+
+    m_t.App().Image()[0x100] = 8;
+    View().LoadFromImage();
+    std::int64_t nNow = 1000;
+    pAvail->SetClock([&nNow] { return nNow; });
+    for (int nExpected : {6, 5, 4}) {
+        nNow += 10; // far quicker than the newer list lets a wheel turn
+        QWheelEvent e(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(pAvail, &e);
+        EXPECT_EQ(pAvail->currentIndex(), nExpected);
+    }
+    EXPECT_EQ(m_frame.Document().Data()[0x100], 5);
+}

@@ -300,3 +300,46 @@ TEST(ImageFields, TextsArePaddedCutAndReadUpToTheirFirstZero) {
 }
 
 } // namespace
+
+// --- the older radio's fixed band ---
+
+TEST(OlderRadioBand, EncodingClampsIntoFourSixtyToFourSeventy) {
+    CTempDir dir;
+    // Limits in the settings file mean nothing to the older program.
+    WriteTextFile(dir.File("old.ini"), "[FreqRange]\nMinFreq=400\nMaxFreq=480\n");
+    CWR7310App app(OldVariant(), dir.File("old.ini"));
+    struct {
+        double dIn;
+        double dOut;
+        std::uint32_t nCount; // 12.5 kHz steps
+    } const kCases[] = {
+        {455.0, 460.0, 36800}, {400.0, 460.0, 36800}, {459.9875, 460.0, 36800},
+        {475.0, 470.0, 37600}, {480.0, 470.0, 37600}, {470.0125, 470.0, 37600},
+        {465.0, 465.0, 37200}, {460.0, 460.0, 36800}, {470.0, 470.0, 37600},
+    };
+    for (const auto& c : kCases) {
+        double d = c.dIn;
+        std::uint8_t hi = 0, mid = 0, lo = 0, code = 0xEE;
+        EncodeFrequency(d, hi, mid, lo, code);
+        EXPECT_DOUBLE_EQ(d, c.dOut) << c.dIn;
+        EXPECT_EQ(code, 2) << c.dIn;
+        EXPECT_EQ(lo | (mid << 8) | (hi << 16), static_cast<int>(c.nCount)) << c.dIn;
+    }
+}
+
+TEST(OlderRadioBand, ShownImagesMoveTheNewerWorkingRangeOnly) {
+    CTempDir dir;
+    WriteTextFile(dir.File("a.ini"), "[FreqRange]\nMinFreq=400\nMaxFreq=470\n");
+    // 450 MHz to 480 MHz in 6.25 kHz steps.
+    const std::uint8_t range[6] = {0x40, 0x19, 0x01, 0x00, 0x2C, 0x01};
+    struct {
+        const CVariant* pVariant;
+        double dMin, dMax;
+    } const kCases[] = {{&XtraVariant(), 450.0, 480.0}, {&OldVariant(), 460.0, 470.0}};
+    for (const auto& c : kCases) {
+        CWR7310App app(*c.pVariant, dir.File("a.ini"));
+        app.TakeRangeFromImage(range);
+        EXPECT_DOUBLE_EQ(app.m_dMinFreq, c.dMin) << c.pVariant->strModel;
+        EXPECT_DOUBLE_EQ(app.m_dMaxFreq, c.dMax) << c.pVariant->strModel;
+    }
+}

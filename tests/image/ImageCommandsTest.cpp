@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <sys/wait.h>
+#include <utility>
 
 namespace {
 
@@ -30,8 +32,10 @@ protected:
 
     CRun Run(const std::string& strArgs, const std::string& strModel = "xtra") {
         const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
-        const std::string cmd = Quote(WR7310_CLI_PATH) + " --model " + strModel + " --ini " +
-                                Quote(ini) + " " + strArgs + " >" + Quote(out) + " 2>" + Quote(err);
+        // An empty model leaves the choice to the tool.
+        const std::string strModelOption = strModel.empty() ? "" : " --model " + strModel;
+        const std::string cmd = Quote(WR7310_CLI_PATH) + strModelOption + " --ini " + Quote(ini) +
+                                " " + strArgs + " >" + Quote(out) + " 2>" + Quote(err);
         const int nRaw = std::system(cmd.c_str());
         CRun r;
         r.nStatus = WIFEXITED(nRaw) ? WEXITSTATUS(nRaw) : -1;
@@ -243,6 +247,94 @@ TEST_F(ImageCli, EachCommandHasHelp) {
     const CRun all = Run("--help");
     for (const char* usage : {"new -o FILE", "dump FILE", "diff A B", "show FILE [--json]"})
         EXPECT_NE(all.strOut.find(usage), std::string::npos) << usage;
+}
+
+TEST_F(ImageCli, ShowJsonOfTheOlderRadio) {
+    const std::string path = NewFile("a.w73", "old");
+    const CRun r = Run("show --json " + Quote(path), "old");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    const nlohmann::json j = nlohmann::json::parse(r.strOut);
+    EXPECT_EQ(j["model"], "WR7310S");
+    EXPECT_EQ(j["featureSwitches"]["VOX"], true);
+    EXPECT_EQ(j["featureSwitches"]["Default Set Mode"], true);
+    EXPECT_EQ(j["featureSettings"]["Revert Channel"], "Current CH");
+    EXPECT_EQ(j["channelCount"], 8);
+    ASSERT_EQ(j["channels"].size(), 8u);
+    EXPECT_EQ(j["channels"][7],
+              nlohmann::json::parse(
+                  R"({"channel": 8, "freqNumber": 52, "signal": "OFF", "scan": "Add"})"));
+    ASSERT_EQ(j["frequencies"].size(), 56u);
+    EXPECT_EQ(j["frequencies"][55],
+              nlohmann::json::parse(
+                  R"({"number": 56, "rx": 469.5625, "tx": 469.5625, "nonStandard": false})"));
+    EXPECT_EQ(j["identity"]["modelName"], "MT-7310");
+    EXPECT_EQ(j["identity"]["localOscillatorMHz"], 21.25);
+    EXPECT_EQ(j["range"], nlohmann::json::parse(R"({"low": 460.0, "high": 470.0})"));
+    EXPECT_TRUE(j["tuneFrequency"].is_null());
+    // The older form has no such switches: a hidden "Menu Enable " is no switch of the user's.
+    for (const char* absent : {"Menu Enable", "Channel Set", "Channel Number"})
+        EXPECT_FALSE(j["featureSwitches"].contains(absent)) << absent;
+}
+
+TEST_F(ImageCli, WithoutModelTheRadioFileNamesIt) {
+    const std::string newer = NewFile("a.wr73", "xtra");
+    const std::string older = NewFile("a.w73", "old");
+    // Renamed, so that only the contents can tell.
+    const std::string newerNoExt = dir.File("newer.bin");
+    const std::string olderNoExt = dir.File("older.bin");
+    std::rename(newer.c_str(), newerNoExt.c_str());
+    std::rename(older.c_str(), olderNoExt.c_str());
+    struct {
+        std::string strArgs;
+        const char* pszExpected; // in standard output
+    } const kCases[] = {
+        {"show " + Quote(olderNoExt), "Model: WR7310S\n"},
+        {"show " + Quote(newerNoExt), "Model: WR7310SXtra\n"},
+        {"show --json " + Quote(olderNoExt), "\"model\": \"WR7310S\""},
+        {"dump " + Quote(olderNoExt), "03F_ "},
+        {"dump " + Quote(newerNoExt), "07F_ "},
+    };
+    for (const auto& c : kCases) {
+        const CRun r = Run(c.strArgs, "");
+        EXPECT_EQ(r.nStatus, 0) << c.strArgs << ": " << r.strErr;
+        EXPECT_NE(r.strOut.find(c.pszExpected), std::string::npos) << c.strArgs;
+    }
+    EXPECT_EQ(Run("dump " + Quote(olderNoExt), "").strOut.find("040_"), std::string::npos);
+
+    // A file still to be written: its extension decides.
+    for (const auto& [strName, nSize] :
+         {std::pair<std::string, std::size_t>{"b.w73", 1152}, {"b.W73", 1152}, {"b.wr73", 2176}}) {
+        const CRun r = Run("new -o " + Quote(dir.File(strName)), "");
+        EXPECT_EQ(r.nStatus, 0) << r.strErr;
+        EXPECT_EQ(ReadBinaryFile(dir.File(strName)).size(), nSize) << strName;
+    }
+}
+
+TEST_F(ImageCli, AFileOfTheOtherModelIsRefused) {
+    const std::string newer = NewFile("a.wr73", "xtra");
+    const std::string older = NewFile("a.w73", "old");
+    struct {
+        const char* pszModel;
+        std::string strPath;
+        const char* pszMaker;
+        const char* pszProgram;
+    } const kCases[] = {
+        {"xtra", older, "WR7310S", "WR7310SXtra"},
+        {"old", newer, "WR7310SXtra", "WR7310S"},
+    };
+    for (const auto& c : kCases) {
+        for (const std::string strCommand : {"show ", "dump "}) {
+            const CRun r = Run(strCommand + Quote(c.strPath), c.pszModel);
+            EXPECT_EQ(r.nStatus, 1) << strCommand << c.pszModel;
+            EXPECT_TRUE(r.strOut.empty()) << r.strOut;
+            EXPECT_NE(r.strErr.find(std::string("it is a radio file of the ") + c.pszMaker +
+                                    ", not of the " + c.pszProgram + "."),
+                      std::string::npos)
+                << r.strErr;
+        }
+    }
+    // Two files of different models are no pair to compare.
+    EXPECT_EQ(Run("diff " + Quote(newer) + " " + Quote(older), "").nStatus, 2);
 }
 
 } // namespace

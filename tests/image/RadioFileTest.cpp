@@ -340,4 +340,54 @@ TEST(OlderRadioFile, ShortFileNamesTheOlderSize) {
     EXPECT_NE(f.notifier.m_messages[0].strText.find("1152 bytes"), std::string::npos);
 }
 
+// --- a file of the other model ---
+
+TEST(OtherModelsFile, IsRefusedWithItsModelNamedAndNothingChanges) {
+    const std::string kNewerSig = "This is PC Programe for WR7310SXtra. [070327]";
+    const std::string kOlderSig = "This is PC Programe for WR7310S. [040113]";
+    struct {
+        const CVariant* pProgram;
+        std::string strSignature;
+        std::size_t nSize;
+        const char* pszMaker; // nullptr: the file opens
+    } const kCases[] = {
+        {&OldVariant(), kNewerSig, 2176, "WR7310SXtra"},
+        {&OldVariant(), "", 2176, "WR7310SXtra"}, // no signature, but the newer size
+        {&OldVariant(), kNewerSig, 3000, "WR7310SXtra"},
+        {&XtraVariant(), kOlderSig, 1152, "WR7310S"},
+        {&XtraVariant(), "", 1152, "WR7310S"},
+        {&XtraVariant(), kOlderSig, 2176, "WR7310S"},
+        {&OldVariant(), kOlderSig, 1152, nullptr},
+        {&OldVariant(), "", 2000, nullptr}, // neither signature nor size tells: it opens
+        {&XtraVariant(), kNewerSig, 2176, nullptr},
+        {&XtraVariant(), kOlderSig + "x", 2176, nullptr},
+    };
+    for (const auto& c : kCases) {
+        const std::string strTrace = std::string(c.pProgram->strModel) + " opening " +
+                                     c.strSignature + " of " + std::to_string(c.nSize);
+        CDocFixture f(*c.pProgram);
+        FillPattern(f.pApp->Image(), 9);
+        f.pDoc->SyncImageToDoc();
+        const auto imageBefore = f.Image();
+        const auto docBefore = f.DocData();
+        std::vector<std::uint8_t> file(c.nSize, 0x11);
+        std::fill_n(file.begin(), 128, 0);
+        std::copy(c.strSignature.begin(), c.strSignature.end(), file.begin());
+        const std::string path = f.dir.File("radio.file");
+        WriteBinaryFile(path, file);
+        const bool bOpened = f.pDoc->OnOpenDocument(path);
+        EXPECT_EQ(bOpened, c.pszMaker == nullptr) << strTrace;
+        if (!c.pszMaker)
+            continue;
+        ASSERT_EQ(f.notifier.Texts().size(), 1u) << strTrace;
+        EXPECT_EQ(f.notifier.Texts()[0], "Cannot open \"" + path +
+                                             "\": it is a radio file of the " + c.pszMaker +
+                                             ", not of the " + std::string(c.pProgram->strModel) +
+                                             ". Nothing was changed.")
+            << strTrace;
+        EXPECT_EQ(f.Image(), imageBefore) << strTrace;
+        EXPECT_EQ(f.DocData(), docBefore) << strTrace;
+    }
+}
+
 } // namespace

@@ -208,4 +208,69 @@ TEST_F(PrintPdf, UnreadableFileOrOutputFailsWithAMessage) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("x.pdf")));
 }
 
+// --- the older program's one page ---
+
+TEST(OlderPrintPdf, OnePageWhateverTheFormHolds) {
+    CTempDir dir;
+    const std::string ini = dir.File("WR7310S.ini");
+    WriteTextFile(ini, "");
+    struct {
+        const char* pszName;
+        int nChannels;
+        bool bLongTexts;
+        const char* pszLastChannel; // the last channel line of the table
+    } const kCases[] = {
+        {"one", 1, false, "CH 1 7 OFF Add"},
+        {"eight", 8, true, "CH 8 52 OFF Add"},
+        {"none", 0, true, "CH 1 7 OFF Add"}, // a count of 0 is shown as 1
+    };
+    for (const auto& c : kCases) {
+        const std::string radio = dir.File(std::string(c.pszName) + ".w73");
+        {
+            CWR7310App app(OldVariant(), ini);
+            CWR7310Doc doc(app);
+            ASSERT_TRUE(doc.OnNewDocument());
+            const CVariant& v = app.m_variant;
+            const auto image = app.Image();
+            field::SetByte(image, v.nChannelCount, static_cast<std::uint8_t>(c.nChannels));
+            field::SetText(image, v.serialNumber, c.bLongTexts ? "SERIAL-WWWWWWWWW" : "S1");
+            field::SetText(image, v.firmwareVersion, "1.01.08");
+            doc.SyncImageToDoc();
+            ASSERT_TRUE(doc.OnSaveDocument(radio));
+        }
+        const std::string pdf = dir.File(std::string(c.pszName) + ".pdf");
+        const std::string err = dir.File("stderr.txt");
+        const std::string program = "XDG_CONFIG_HOME=" + Quote(dir.File("config")) +
+                                    " XDG_DATA_HOME=" + Quote(dir.File("data")) + " " +
+                                    Quote(WR7310_OLD_PATH);
+        ASSERT_EQ(RunShell(program + " --ini " + Quote(ini) + " --print-pdf " + Quote(pdf) + " " +
+                           Quote(radio) + " 2>" + Quote(err)),
+                  0)
+            << ReadTextFile(err);
+        const std::string info = dir.File("info.txt");
+        ASSERT_EQ(RunShell("pdfinfo " + Quote(pdf) + " >" + Quote(info)), 0);
+        EXPECT_NE(ReadTextFile(info).find("Pages:           1\n"), std::string::npos)
+            << c.pszName << "\n"
+            << ReadTextFile(info);
+        const std::string txt = dir.File("out.txt");
+        ASSERT_EQ(RunShell("pdftotext -layout " + Quote(pdf) + " " + Quote(txt)), 0);
+        const std::string strText = ReadTextFile(txt);
+        const std::vector<std::string> lines = Normalised(strText);
+        for (const std::string& strLine :
+             {std::string("Radio Info"), std::string("Frequency Range: 460 - 470 MHz"),
+              std::string("Local Oscillator Freq: 21.25 MHz"), std::string("Feature Switch"),
+              std::string("VOX Enable Manual Tx Power Enable Frequency Set Enable"),
+              std::string("Channel Setting"), std::string("CH Freq Num Signal Scan"),
+              std::string(c.pszLastChannel)}) {
+            EXPECT_NE(std::find(lines.begin(), lines.end(), strLine), lines.end())
+                << c.pszName << ": " << strLine << "\n"
+                << strText;
+        }
+        const bool bPageLine = std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+            return l.size() >= 6 && l.compare(l.size() - 6, 6, "Page 1") == 0;
+        });
+        EXPECT_TRUE(bPageLine) << strText;
+    }
+}
+
 } // namespace

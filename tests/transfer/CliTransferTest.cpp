@@ -314,6 +314,62 @@ TEST_F(CliTransferTest, ConnectionErrorFailsTheCommand) {
     EXPECT_FALSE(fs::exists(strFile));
 }
 
+// --- the older radio ---
+
+TEST_F(CliTransferTest, OlderRadioReadWriteInfoAndTuneWithTheModelFromTheFile) {
+    CRadioSimOptions o;
+    o.pVariant = &OldVariant();
+    auto memory = CRadioSim::BuiltInImage(OldVariant());
+    memory[0x10C] |= 0x80; // the key tune switch is open in the radio
+    StartRadioWith(memory, o);
+
+    // No --model: the file's extension names the older radio.
+    const std::string strFile = m_dir.File("radio.w73");
+    CCliResult r = Cli("read -o '" + strFile + "'");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    const auto file = ReadBinaryFile(strFile);
+    ASSERT_EQ(file.size(), 1152u);
+    const std::string strSig = "This is PC Programe for WR7310S. [040113]";
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 41), strSig);
+    for (int a = 0; a < 0x400; ++a) {
+        const bool bZero = (a >= 0x080 && a <= 0x0FF) || a == 0x103 || a == 0x10E || a == 0x10F ||
+                           (a >= 0x104 && a <= 0x107) || (a >= 0x300 && a <= 0x35F) ||
+                           (a >= 0x370 && a <= 0x37F);
+        const std::uint8_t expected =
+            bZero ? 0
+                  : (a == 0x10C ? m_memory[0x10C] & 0x7F : m_memory[static_cast<std::size_t>(a)]);
+        ASSERT_EQ(file[static_cast<std::size_t>(128 + a)], expected) << std::hex << a;
+    }
+    const auto backups = Backups();
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_TRUE(backups[0].ends_with(".w73")) << backups[0];
+
+    // No --model again: the signature names it; 74 blocks go to the radio.
+    const std::size_t nFramesBefore = m_pRadio->Frames().size();
+    r = Cli("write '" + strFile + "'");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    const auto frames = m_pRadio->Frames();
+    const auto nWrites = std::count_if(frames.begin() + static_cast<long>(nFramesBefore),
+                                       frames.end(), [](const auto& f) { return f[0] == 0x57; });
+    EXPECT_EQ(nWrites, 74);
+
+    r = Cli("--model old --no-backup info");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "Frequency Range:   460 - 470MHz\n"
+                        "Model:             MT-7310\n"
+                        "Serial:            SIM-7310-000417\n"
+                        "Verion:            V1.01.05\n"
+                        "Local Oscillator:  21.25MHz\n");
+
+    // Below the radio's range at 0x138: raised to 460 MHz (count 36800, code 2) at 0x370.
+    r = Cli("--model old tune frequency 455");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    const auto after = m_pRadio->Memory();
+    EXPECT_EQ(std::vector<std::uint8_t>(after.begin() + 0x370, after.begin() + 0x374),
+              Bytes({0xC0, 0x8F, 0x00, 0x02}));
+    EXPECT_EQ(after[0x10C] & 0x80, 0);
+}
+
 } // namespace
 
 namespace {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 namespace {
 
 int BytesSent(const CVariant& v, std::uint16_t nAddr) {
@@ -63,6 +66,43 @@ TEST(Variants, FoundByCommandLineName) {
     EXPECT_EQ(FindVariant("other"), nullptr);
     EXPECT_EQ(XtraVariant().FileSize(), 2176u);
     EXPECT_EQ(OldVariant().FileSize(), 1152u);
+}
+
+// A radio file's first bytes: a text, then zero bytes up to the end of the signature field.
+std::vector<std::uint8_t> Head(std::string_view strText) {
+    std::vector<std::uint8_t> head(128, 0);
+    std::copy(strText.begin(), strText.end(), head.begin());
+    return head;
+}
+
+TEST(VariantOfFile, SignatureFirstThenSize) {
+    const std::string_view kNewer = "This is PC Programe for WR7310SXtra. [070327]";
+    const std::string_view kOlder = "This is PC Programe for WR7310S. [040113]";
+    struct {
+        std::string strHead;
+        std::optional<std::size_t> nSize;
+        const CVariant* pExpected;
+    } const kCases[] = {
+        {std::string(kNewer), 2176, &XtraVariant()},
+        {std::string(kOlder), 1152, &OldVariant()},
+        {std::string(kOlder), 2176, &OldVariant()},  // the signature outweighs the size
+        {std::string(kNewer), 1152, &XtraVariant()}, // a cut newer file is still a newer one
+        {std::string(kOlder), std::nullopt, &OldVariant()},
+        {"", 1152, &OldVariant()}, // no signature: the size decides
+        {"", 2176, &XtraVariant()},
+        {"Some other text", 2176, &XtraVariant()},
+        {std::string(kOlder) + "!", 3000, nullptr}, // a longer text is no signature
+        {"", 2000, nullptr},
+        {"", std::nullopt, nullptr},
+        {std::string(kNewer.substr(0, 30)), 1024, nullptr},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(VariantOfFile(Head(c.strHead), c.nSize), c.pExpected)
+            << c.strHead << " / " << c.nSize.value_or(0);
+    }
+    // Fewer bytes than the signature and its zero: nothing to compare.
+    const auto head = Head(kOlder);
+    EXPECT_EQ(VariantOfFile(std::span(head).first(kOlder.size()), std::nullopt), nullptr);
 }
 
 } // namespace

@@ -2,9 +2,12 @@
 // software without a radio and as the peer of the end-to-end tests.
 #include "RadioSim.h"
 
+#include "image/RadioFile.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -19,7 +22,9 @@ void PrintHelp() {
         << "\nOpens a pseudo-terminal, prints its device path on one line and answers the\n"
            "radio programming protocol on it until interrupted (SIGINT, SIGTERM, SIGHUP).\n"
            "\nOptions:\n"
-           "  --model xtra|old        radio model: xtra (2048-byte memory, default) or old (1024)\n"
+           "  --model xtra|old        radio model: xtra (2048-byte memory) or old (1024);\n"
+           "                          default: the model of the --image file (by its\n"
+           "                          signature or size), else xtra\n"
            "  --image FILE            start from a raw image or a radio file (.wr73 / .w73);\n"
            "                          default: a built-in image that passes the version check\n"
            "  --link PATH             also place a symbolic link to the device at PATH\n"
@@ -56,6 +61,25 @@ bool ParseNumber(const std::string& str, unsigned long nMax, unsigned long& nVal
     return *pEnd == '\0' && str[0] != '-' && nValue <= nMax;
 }
 
+// The model of an image file given without --model: a radio file by its signature or size,
+// a raw image by its size. nullptr: neither tells.
+const CVariant* ModelOfImageFile(const std::string& strPath) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(strPath, ec))
+        return nullptr;
+    const auto nSize = std::filesystem::file_size(strPath, ec);
+    if (ec)
+        return nullptr;
+    std::vector<std::uint8_t> head;
+    ReadFilePrefix(strPath, XtraVariant().nSignatureFieldSize, head);
+    if (const CVariant* p = VariantOfFile(head, static_cast<std::size_t>(nSize)))
+        return p;
+    for (const CVariant* p : {&XtraVariant(), &OldVariant()})
+        if (nSize == p->nImageSize)
+            return p;
+    return nullptr;
+}
+
 int Fail(const std::string& strText) {
     std::cerr << "wr7310-radiosim: " << strText << "\n";
     return 2;
@@ -66,6 +90,7 @@ int Fail(const std::string& strText) {
 int main(int argc, char** argv) {
     CRadioSimOptions options;
     std::string strImage;
+    bool bModelGiven = false;
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -87,6 +112,7 @@ int main(int argc, char** argv) {
         if (a == "--model") {
             options.pVariant = FindVariant(value);
             bOk = options.pVariant != nullptr;
+            bModelGiven = true;
         } else if (a == "--image") {
             strImage = value;
         } else if (a == "--link") {
@@ -118,6 +144,9 @@ int main(int argc, char** argv) {
             return Fail("bad value for " + a + ": " + value);
     }
     if (!strImage.empty()) {
+        if (!bModelGiven)
+            if (const CVariant* p = ModelOfImageFile(strImage))
+                options.pVariant = p;
         std::string strError;
         if (!CRadioSim::LoadImageFile(strImage, *options.pVariant, options.image, strError))
             return Fail(strError);
