@@ -5,11 +5,19 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config        # compiler and build
+    ccache                                  # compiler cache for rebuilds
     libgtest-dev libgmock-dev               # unit tests
     libbenchmark-dev                        # bench/
     qt6-base-dev libgl-dev                  # desktop programs (Qt Widgets, PrintSupport)
     xvfb xauth                              # desktop on a machine without a display
     clang-format                            # code style
+    fonts-liberation poppler-utils          # printout fonts; PDF text for the print tests
+    libcli11-dev nlohmann-json3-dev         # command-line parsing, JSON
+    dpkg-dev fakeroot                       # Debian package (cpack -G DEB, dpkg-shlibdeps)
+    man-db groff-base appstream             # manuals and AppStream metadata checked by tests
+    libx11-dev                              # Num Lock's state on X11
+    fonts-wqy-microhei                      # the tune screen's Chinese notes
+    clang libclang-rt-14-dev libfuzzer-14-dev # fuzzing (scripts/fuzz.sh)
     g++-mingw-w64-x86-64-posix googletest   # the Windows build (cross compiler, GTest sources)
     wine wine64                             # the Windows build's tests
 )

@@ -8,16 +8,21 @@
 #include "link/RadioComm.h"
 #include "transfer/ImageTransfer.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -88,6 +93,70 @@ void Report(const char* pszName, const CFigures& f) {
                 100.0 * f.dCpu / f.dWall);
 }
 
+// N radios at once, one thread each, as wr7310 read/write with several --port do it.
+CFigures MeasureFleet(std::vector<std::unique_ptr<CWR7310App>>& apps, TransferMode mode) {
+    CFigures f;
+    const double dCpu0 = CpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    std::vector<std::thread> threads;
+    std::atomic<int> nFailed{0};
+    for (auto& pApp : apps)
+        threads.emplace_back([&pApp, mode, &nFailed] {
+            CImageTransfer transfer(*pApp, mode);
+            if (!RunTransfer(transfer, [](TransferMsg, long) {}))
+                ++nFailed;
+        });
+    for (std::thread& t : threads)
+        t.join();
+    f.dWall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    f.dCpu = CpuSeconds() - dCpu0;
+    if (nFailed != 0) {
+        std::fprintf(stderr, "%d fleet transfers failed\n", nFailed.load());
+        std::exit(1);
+    }
+    return f;
+}
+
+void ReportFleet(const char* pszName, std::size_t nRadios, const CFigures& f, double dOneWall) {
+    std::printf("%s, %zu radios at once:\n", pszName, nRadios);
+    std::printf("  wall time          %8.3f s  (%.1f %% of one radio's %.3f s; target < 110 %%)\n",
+                f.dWall, 100.0 * f.dWall / dOneWall, dOneWall);
+    std::printf("  CPU time           %8.3f s  (%.2f %% of wall, %.3f s a radio)\n", f.dCpu,
+                100.0 * f.dCpu / f.dWall, f.dCpu / static_cast<double>(nRadios));
+}
+
+// Simulated radios in child processes, so that the CPU time measured is the transfers' alone.
+struct CSimProcesses {
+    std::vector<std::unique_ptr<CRadioSim>> sims;
+    std::vector<pid_t> children;
+
+    bool Start(std::size_t nCount) {
+        for (std::size_t i = 0; i < nCount; ++i) {
+            CRadioSimOptions options;
+            options.nBaudRate = 9600;
+            auto pSim = std::make_unique<CRadioSim>(options);
+            if (!pSim->Open()) {
+                std::fprintf(stderr, "%s\n", pSim->LastError().c_str());
+                return false;
+            }
+            const pid_t child = ::fork();
+            if (child < 0)
+                return false;
+            if (child == 0)
+                _exit(pSim->Run() ? 0 : 1);
+            children.push_back(child);
+            sims.push_back(std::move(pSim));
+        }
+        return true;
+    }
+    ~CSimProcesses() {
+        for (pid_t child : children)
+            ::kill(child, SIGTERM);
+        for (pid_t child : children)
+            ::waitpid(child, nullptr, 0);
+    }
+};
+
 } // namespace
 
 int main() {
@@ -124,7 +193,30 @@ int main() {
         std::printf("Simulated radio at 9600 baud on %s\n\n", sim.DevicePath().c_str());
         Report("Full read", Measure(app, TransferMode::Read));
         std::printf("\n");
-        Report("Full write", Measure(app, TransferMode::Write));
+        const CFigures oneWrite = Measure(app, TransferMode::Write);
+        Report("Full write", oneWrite);
+        // The same write to several radios at once: the wire of each is the limit, so the wall
+        // time stays close to one radio's.
+        for (std::size_t nRadios : {3u, 8u}) {
+            CSimProcesses fleet;
+            if (!fleet.Start(nRadios))
+                return 1;
+            std::vector<std::unique_ptr<CWR7310App>> apps;
+            std::vector<std::unique_ptr<CRecordingNotifier>> fleetNotes;
+            for (const auto& pSim : fleet.sims) {
+                apps.push_back(std::make_unique<CWR7310App>(XtraVariant(), strIni));
+                fleetNotes.push_back(std::make_unique<CRecordingNotifier>());
+                apps.back()->SetNotifier(fleetNotes.back().get());
+                apps.back()->m_strPortDevice = pSim->DevicePath();
+                const auto src = app.Image();
+                std::copy(src.begin(), src.end(), apps.back()->Image().begin());
+            }
+            std::printf("\n");
+            ReportFleet("Full write", nRadios, MeasureFleet(apps, TransferMode::Write),
+                        oneWrite.dWall);
+            while (!apps.empty())
+                apps.pop_back(); // the last application object made goes first
+        }
         for (const std::string& s : notes.Texts())
             std::fprintf(stderr, "message: %s\n", s.c_str());
         nStatus = notes.Texts().empty() ? 0 : 1;

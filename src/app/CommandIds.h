@@ -26,6 +26,7 @@ inline constexpr int kReadEmbeddedInfo = 32781;
 inline constexpr int kWriteEmbeddedInfo = 32782;
 inline constexpr int kProgramEeprom = 32783;
 inline constexpr int kProgramTune = 32784;
+inline constexpr int kVerifyAfterWrite = 32900; // Programming > Verify after write
 
 // View and help
 inline constexpr int kViewToolbar = 59392;

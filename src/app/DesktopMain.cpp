@@ -2,14 +2,19 @@
 
 #include "app/MainFrame.h"
 #include "app/MessageBoxNotifier.h"
+#include "app/ProfileFile.h"
 #include "app/WR7310App.h"
 #include "image/WR7310Doc.h"
+#include "print/PrintCommands.h"
+#include "transfer/CommDlg.h"
+#include "transfer/Interrupt.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
 #include <QImageReader>
 #include <QStringList>
+#include <QTimer>
 
 #include <clocale>
 #include <cstdio>
@@ -25,6 +30,7 @@ struct CCommandLine {
     QString strIniFile;
     QString strPort; // a number 1..16 or a device path
     QString strFile;
+    QString strPrintPdf; // print the document to this PDF file and end, showing no window
 };
 
 // The program's icon: the desktop theme's when it has one, else the scalable drawing where Qt can
@@ -45,6 +51,8 @@ std::optional<CCommandLine> ParseCommandLine(const QStringList& args) {
         const QString& a = args[i];
         if ((a == "--ini" || a == "--port") && i + 1 < args.size())
             (a == "--ini" ? line.strIniFile : line.strPort) = args[++i];
+        else if (a == "--print-pdf" && i + 1 < args.size())
+            line.strPrintPdf = args[++i];
         else if (a.startsWith("--") || !line.strFile.isEmpty())
             return std::nullopt;
         else
@@ -53,16 +61,26 @@ std::optional<CCommandLine> ParseCommandLine(const QStringList& args) {
     return line;
 }
 
+// Scripted printing needs no display: without a platform chosen, it draws offscreen.
+void ChooseScriptedPlatform(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--print-pdf" &&
+            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 } // namespace
 
 int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
+    ChooseScriptedPlatform(argc, argv);
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(Qs(variant.strAppTitle));
     QApplication::setWindowIcon(ProgramIcon(Qs(variant.strModel)));
 
     const auto line = ParseCommandLine(QApplication::arguments());
     if (!line) {
-        std::fprintf(stderr, "usage: %s [--ini FILE] [--port N|DEVICE] [FILE]\n",
+        std::fprintf(stderr,
+                     "usage: %s [--ini FILE] [--port N|DEVICE] [--print-pdf OUT.pdf] [FILE]\n",
                      std::string(variant.strModel).c_str());
         return 2;
     }
@@ -77,7 +95,13 @@ int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
             app.m_strPortDevice = QFile::encodeName(line->strPort).toStdString();
     }
     CMessageBoxNotifier notifier;
-    app.SetNotifier(&notifier);
+    const bool bScripted = !line->strPrintPdf.isEmpty();
+    if (!bScripted) // scripted runs report on standard error
+        app.SetNotifier(&notifier);
+    // A device, a pipe or an oversized file is not read as settings: say so, then go on with
+    // the defaults (the file is left alone at exit).
+    if (const std::string strProblem = profile::FileProblem(app.m_strIniFile); !strProblem.empty())
+        app.ShowMessage("Settings file " + strProblem, {}, MsgIcon::Exclamation);
 
     CMainFrame frame(app);
     notifier.SetParent(&frame);
@@ -94,6 +118,22 @@ int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     if (const std::lconv* pConv = std::localeconv(); pConv && pConv->decimal_point)
         app.m_nDecimalPoint = static_cast<signed char>(pConv->decimal_point[0]);
+
+    if (bScripted)
+        return frame.Printing().PrintToPdf(line->strPrintPdf) ? 0 : 1;
+    // The end of the session (SIGTERM, SIGHUP) or Ctrl-C in the terminal ends the program
+    // cleanly: a running transfer first stops at its next block and releases the radio.
+    CInterruptGuard interruptGuard;
+    QTimer interruptPoll;
+    QObject::connect(&interruptPoll, &QTimer::timeout, [] {
+        if (!InterruptRequested())
+            return;
+        const auto* pDlg = qobject_cast<const CCommDlg*>(QApplication::activeModalWidget());
+        if (pDlg && pDlg->IsTransferring())
+            return; // it stops at its next block boundary
+        QCoreApplication::exit(InterruptExitStatus(0));
+    });
+    interruptPoll.start(100);
 
     frame.PlaceOnScreen();
     frame.show();

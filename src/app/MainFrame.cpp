@@ -3,9 +3,14 @@
 #include "app/AboutDlg.h"
 #include "app/CommandIds.h"
 #include "app/FindOrNull.h"
+#include "app/KeyIndicators.h"
 #include "app/WR7310App.h"
 #include "image/WR7310Doc.h"
+#include "print/PrintCommands.h"
 #include "service/ComPortDlg.h"
+#include "service/ContextHelp.h"
+#include "service/HelpLauncher.h"
+#include "transfer/ImageTransfer.h"
 #include "view/WR7310View.h"
 
 #include <QAction>
@@ -28,6 +33,7 @@
 #include <QUrl>
 
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -43,6 +49,7 @@ const std::map<int, const char*> kPrompts = {
     {cmd::kComPort, "Com Port Setting\nCom Port"},
     {cmd::kProgramRead, "Read From Radio visa Communication Port \nRead"},
     {cmd::kProgramWrite, "Write To Radio visa Communication Port \nWrite"},
+    {cmd::kVerifyAfterWrite, "Read every written block back after a write and compare it\nVerify"},
     {cmd::kRadioInfo, "Sestting Radio Serial"},
     {cmd::kEmbeddedInfo, "Setting Radio Embedded Information"},
     {cmd::kFileNew, "Create a new document\nNew"},
@@ -112,6 +119,8 @@ CMainFrame::CMainFrame(CWR7310App& app, QWidget* pParent)
     connect(m_pView, &CWR7310View::portChanged, this, &CMainFrame::SetPortPane);
     connect(m_pView, &CWR7310View::captionChanged, this, &CMainFrame::SetCaption);
     connect(m_pView, &CWR7310View::fitFrameRequested, this, &CMainFrame::FitToForm);
+    m_pPrint = new CPrintCommands(m_app, *m_pDoc, *m_pView, this);
+    connect(m_pView, &CWR7310View::helpRequested, this, &CMainFrame::OnHelpFinder);
 
     BuildMenus();
     BuildToolBar();
@@ -163,11 +172,12 @@ void CMainFrame::BuildMenus() {
     connect(add(m_pFileMenu, cmd::kFileSaveAs, "Save &As..."), &QAction::triggered, this,
             &CMainFrame::OnFileSaveAs);
     m_pFileMenu->addSeparator();
-    // Printing arrives with the report; the entries are in place already.
-    add(m_pFileMenu, cmd::kFilePrint, "&Print...\tCtrl+P", QKeySequence("Ctrl+P"))
-        ->setEnabled(false);
-    add(m_pFileMenu, cmd::kFilePrintPreview, "Print Pre&view")->setEnabled(false);
-    add(m_pFileMenu, cmd::kFilePrintSetup, "P&rint Setup...")->setEnabled(false);
+    connect(add(m_pFileMenu, cmd::kFilePrint, "&Print...\tCtrl+P", QKeySequence("Ctrl+P")),
+            &QAction::triggered, m_pPrint, &CPrintCommands::OnFilePrint);
+    connect(add(m_pFileMenu, cmd::kFilePrintPreview, "Print Pre&view"), &QAction::triggered,
+            m_pPrint, &CPrintCommands::OnFilePrintPreview);
+    connect(add(m_pFileMenu, cmd::kFilePrintSetup, "P&rint Setup..."), &QAction::triggered,
+            m_pPrint, &CPrintCommands::OnFilePrintSetup);
     m_pFileMenu->addSeparator();
     m_pRecentSeparator = m_pFileMenu->addSeparator();
     connect(add(m_pFileMenu, cmd::kAppExit, "E&xit"), &QAction::triggered, this, &QWidget::close);
@@ -179,18 +189,29 @@ void CMainFrame::BuildMenus() {
     m_pProgramMenu->addSeparator();
     connect(add(m_pProgramMenu, cmd::kProgramWrite, "&Write\tCtrl+W", QKeySequence("Ctrl+W")),
             &QAction::triggered, m_pView, &CWR7310View::OnProgramWrite);
+    // Read every written block back after a write; remembered in the settings file.
+    QAction* pVerify = add(m_pProgramMenu, cmd::kVerifyAfterWrite, "&Verify after write");
+    pVerify->setCheckable(true);
+    pVerify->setChecked(GetVerifyAfterWrite(m_app.m_strIniFile));
+    connect(pVerify, &QAction::toggled, this,
+            [this](bool bOn) { SetVerifyAfterWrite(bOn, m_app.m_strIniFile); });
     m_pProgramMenu->addSeparator();
-    // The service screens arrive later; their entries are in place already.
-    add(m_pProgramMenu, cmd::kProgramEeprom, "EEPROM")->setEnabled(false);
-    add(m_pProgramMenu, cmd::kProgramTune, "Tune...")->setEnabled(false);
+    connect(add(m_pProgramMenu, cmd::kProgramEeprom, "EEPROM"), &QAction::triggered, m_pView,
+            &CWR7310View::OnProgramEeprom);
+    connect(add(m_pProgramMenu, cmd::kProgramTune, "Tune..."), &QAction::triggered, m_pView,
+            &CWR7310View::OnProgramTune);
 
     QMenu* pInfo = menuBar()->addMenu("&Information");
-    add(pInfo, cmd::kRadioInfo, "Ra&dio Information")->setEnabled(false);
+    connect(add(pInfo, cmd::kRadioInfo, "Ra&dio Information"), &QAction::triggered, m_pView,
+            &CWR7310View::OnRadioInfo);
     pInfo->addSeparator();
-    add(pInfo, cmd::kEmbeddedInfo, "&Embedded Information")->setEnabled(false);
+    connect(add(pInfo, cmd::kEmbeddedInfo, "&Embedded Information"), &QAction::triggered, m_pView,
+            &CWR7310View::OnEmbeddedInfo);
     pInfo->addSeparator();
-    add(pInfo, cmd::kReadEmbeddedInfo, "&Read Embedded Information")->setEnabled(false);
-    add(pInfo, cmd::kWriteEmbeddedInfo, "&Write Embedded Information")->setEnabled(false);
+    connect(add(pInfo, cmd::kReadEmbeddedInfo, "&Read Embedded Information"), &QAction::triggered,
+            m_pView, &CWR7310View::OnReadEmbeddedInfo);
+    connect(add(pInfo, cmd::kWriteEmbeddedInfo, "&Write Embedded Information"), &QAction::triggered,
+            m_pView, &CWR7310View::OnWriteEmbeddedInfo);
 
     QMenu* pView = menuBar()->addMenu("&View");
     QAction* pToolbar = add(pView, cmd::kViewToolbar, "&Toolbar");
@@ -265,8 +286,28 @@ void CMainFrame::BuildStatusBar() {
     };
     pane(cmd::kPaneComPort, "9COM99", QString());
     pane(cmd::kPaneModel, Qs(m_app.m_variant.strModel), Qs(m_app.m_variant.strModel));
-    // Num Lock's state cannot be asked portably; the pane keeps its place and stays empty.
     pane(cmd::kPaneNumLock, "Velmor", QString());
+    // Num Lock can change in any window: look again after each key and at each activation.
+    QCoreApplication::instance()->installEventFilter(this);
+    UpdateKeyIndicators();
+}
+
+void CMainFrame::UpdateKeyIndicators() {
+    const std::optional<bool> numLock = NumLockState();
+    Pane(cmd::kPaneNumLock)->setText(numLock.value_or(false) ? "Velmor" : QString());
+}
+
+bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    switch (pEvent->type()) {
+    case QEvent::KeyRelease:
+    case QEvent::ApplicationStateChange:
+    case QEvent::WindowActivate:
+        UpdateKeyIndicators();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(pWatched, pEvent);
 }
 
 void CMainFrame::TrimMenu() {
@@ -275,9 +316,11 @@ void CMainFrame::TrimMenu() {
         return;
     m_pProgramMenu->removeAction(Action(cmd::kProgramEeprom));
     if (nLevel != kTuneLevel) {
+        // The separator after the write entries (Write, Verify after write) goes with Tune.
         const QList<QAction*> entries = m_pProgramMenu->actions();
-        if (entries.size() > 3 && entries[3]->isSeparator())
-            m_pProgramMenu->removeAction(entries[3]);
+        const qsizetype nSeparator = entries.indexOf(Action(cmd::kVerifyAfterWrite)) + 1;
+        if (nSeparator > 0 && entries.size() > nSeparator && entries[nSeparator]->isSeparator())
+            m_pProgramMenu->removeAction(entries[nSeparator]);
         m_pProgramMenu->removeAction(Action(cmd::kProgramTune));
     }
 }
@@ -319,7 +362,17 @@ void CMainFrame::FitToForm() {
 }
 
 void CMainFrame::SetPortPane(int nPort) {
-    Pane(cmd::kPaneComPort)->setText(QString::asprintf(" COM%d ", nPort));
+    QLabel* pPane = Pane(cmd::kPaneComPort);
+    if (m_app.m_strPortDevice.empty()) {
+        pPane->setText(QString::asprintf(" COM%d ", nPort));
+        pPane->setToolTip(QString());
+        return;
+    }
+    // The device the command line chose is the port in use; "/dev/" goes without saying.
+    const QString strDevice = QFile::decodeName(m_app.m_strPortDevice.c_str());
+    const QString strShown = strDevice.startsWith("/dev/") ? strDevice.mid(5) : strDevice;
+    pPane->setText(" " + strShown + " ");
+    pPane->setToolTip(strDevice);
 }
 
 void CMainFrame::SetCaption(const QString& strText) {
@@ -348,6 +401,8 @@ void CMainFrame::SetModified(bool bModified) {
 }
 
 bool CMainFrame::SaveModified() {
+    // An open cell edit counts as a change the prompt must see.
+    m_pView->CommitViewEdits();
     if (!m_pDoc->IsModified())
         return true;
     const QString strName = PathName().isEmpty() ? DocumentTitle() : PathName();
@@ -433,9 +488,13 @@ void CMainFrame::OnRecentFile(int nIndex) {
 
 void CMainFrame::OnComPort() {
     CComPortDlg dlg(m_pDoc->m_nComPort, m_app.m_strIniFile, this);
-    dlg.SetHelp([this] { OnHelpFinder(); });
+    dlg.SetHelp([this] { ShowContextHelp(m_app, help::kComPortContext, help::kComPortContext); });
+    if (!m_app.m_strPortDevice.empty())
+        dlg.SetCommandLineDevice(QFile::decodeName(m_app.m_strPortDevice.c_str()));
     if (dlg.exec() != QDialog::Accepted)
         return;
+    // The port chosen here replaces the device the command line named.
+    m_app.m_strPortDevice.clear();
     m_pDoc->m_nComPort = dlg.PortIndex() + 1;
     m_app.m_nComPort = m_pDoc->m_nComPort;
     SetPortPane(m_pDoc->m_nComPort);

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+class CPrintCommands;
 class CWR7310App;
 class CWR7310Doc;
 class CWR7310View;
@@ -69,7 +70,10 @@ public:
     void PlaceOnScreen();
     // Shrinks the frame so that the form fits it without blank margins; never grows it.
     void FitToForm();
+    // " COMn ", or the device's name while the command line's --port DEVICE is in use.
     void SetPortPane(int nPort);
+    // The Num Lock pane follows the keyboard where the platform can tell; else it stays empty.
+    void UpdateKeyIndicators();
     void SetCaption(const QString& strText);
     // Removes the service entries the settings file's user level does not allow.
     void TrimMenu();
@@ -77,6 +81,7 @@ public:
 
     CWR7310Doc& Document() { return *m_pDoc; }
     CWR7310View& View() { return *m_pView; }
+    CPrintCommands& Printing() { return *m_pPrint; }
     QAction* Action(int nId) const;
     QMenu* ProgrammingMenu() const { return m_pProgramMenu; }
     QLabel* Pane(int nId) const;
@@ -86,6 +91,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     QAction* MakeAction(int nId, const QString& strText);
@@ -100,6 +106,7 @@ private:
     CWR7310App& m_app;
     std::unique_ptr<CWR7310Doc> m_pDoc;
     CWR7310View* m_pView = nullptr;
+    CPrintCommands* m_pPrint = nullptr;
     QScrollArea* m_pScroll = nullptr;
     std::map<int, QAction*> m_actions;
     std::map<int, QLabel*> m_panes;

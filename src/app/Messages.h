@@ -16,13 +16,24 @@ inline constexpr std::string_view kVersionTooOld =
 // Printed after the connection error for a port that exists but may not be opened. The
 // arguments are the device and the group whose members may use it.
 inline constexpr const char* kPortGroupHintFmt =
-    "No permission to open %s. Members of the group \"%s\" may use it: run "
+    "No permission to open %s. The udev rule 60-wr7310.rules that comes with this software "
+    "opens USB programming cables to the logged-in user: install it and plug the cable in "
+    "again. Otherwise members of the group \"%s\" may use it: run "
     "'sudo usermod -aG %s $USER', then log out and in again.";
 inline constexpr const char* kPortGroupPendingFmt =
     "No permission to open %s. You are a member of the group \"%s\" that may use it, but "
     "this login session does not have it yet: log out and in again.";
 inline constexpr const char* kPortNoAccessFmt =
-    "No permission to open %s. Ask the administrator for read and write access to it.";
+    "No permission to open %s. The udev rule 60-wr7310.rules that comes with this software "
+    "opens USB programming cables to the logged-in user; otherwise ask the administrator for "
+    "read and write access to it.";
+// Printed after the connection error for a device named by the user (the device, then for a
+// busy device the programs that hold it).
+inline constexpr const char* kPortMissingFmt = "%s: no such device.";
+inline constexpr const char* kPortNotSerialFmt = "%s: not a serial port.";
+inline constexpr const char* kPortBusyFmt = "%s: busy: another program holds it%s.";
+inline constexpr const char* kPortNoAnswerFmt = "%s: the port opened, but no radio answered.";
+inline constexpr const char* kPortOpenErrorFmt = "%s: %s.";
 
 // Whole-image transfer
 inline constexpr std::string_view kRangeMismatch = "Frequency range isn't match.";
@@ -32,6 +43,15 @@ inline constexpr const char* kReadErrorFmt = "Read error in address %X";   // lo
 inline constexpr const char* kWriteErrorFmt = "Write error in address %X"; // low 16 bits
 inline constexpr const char* kReadingFmt = "Reading data. Please waiting ...    %d%%";
 inline constexpr const char* kWritingFmt = "Writing data. Please waiting ...    %d%%";
+// A transfer stopped by Ctrl-C or the end of the session (the address of the first block not
+// transferred)
+inline constexpr const char* kReadStoppedFmt =
+    "Read interrupted at address %X: nothing was saved; the radio is unchanged.";
+inline constexpr const char* kWriteStoppedFmt = "Write interrupted at address %X: the radio holds "
+                                                "a partly written configuration; write the file "
+                                                "again.";
+inline constexpr std::string_view kWriteStoppedUnchanged =
+    "Write interrupted before the first block: the radio is unchanged.";
 inline constexpr std::string_view kReadPrompt = "Click [OK] to read data from radio.";
 inline constexpr std::string_view kWritePrompt = "Click [OK] to write data to radio.";
 inline constexpr std::string_view kReadCaption = "Read from Radio";
@@ -59,6 +79,12 @@ inline constexpr std::string_view kTuneAboveRange =
     "Frequency is out of extend maximum frequency value,\nthe value is mandatorily changed to "
     "the normal maximum frequency.";
 
+// Service screens
+// printf of the image's last address
+inline constexpr const char* kAddressRangeFmt = "Address is out of range: 0000 ~ %04X";
+inline constexpr std::string_view kNoHelpPage =
+    "No help is available: the help page was not found.";
+
 // Radio files (printf formats: the path, then the figures or the system's reason)
 inline constexpr const char* kFileTooShortFmt =
     "Cannot open \"%s\": it holds %zu bytes, but a radio file holds %zu bytes. Nothing was "
@@ -66,5 +92,8 @@ inline constexpr const char* kFileTooShortFmt =
 inline constexpr const char* kFileReadErrorFmt = "Cannot open \"%s\": %s. Nothing was changed.";
 inline constexpr const char* kFileSaveErrorFmt =
     "Cannot save \"%s\": %s. Any earlier file of that name is unchanged.";
+
+// Printing (printf format: the printer's name or the output file)
+inline constexpr const char* kPrintFailedFmt = "Cannot print to \"%s\". Nothing was printed.";
 
 } // namespace msg

@@ -1,18 +1,29 @@
 #include "app/ProfileFile.h"
 
 #include "app/Platform.h"
+#include "image/RadioFile.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace profile {
 namespace {
+
+constexpr std::size_t kMaxFileSize = 1024 * 1024;
 
 std::string_view Trim(std::string_view s) {
     const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -35,16 +46,97 @@ struct CLines {
     std::vector<std::string> lines;
     bool bCrLf = false;
     bool bFinalNewline = true;
+    bool bBom = false;      // began with a UTF-8 byte-order mark, kept when written
+    std::string strProblem; // the file exists but is refused (see FileProblem)
 };
+
+// Reads at most kMaxFileSize bytes of a regular file. A device, a pipe or a file too large
+// is refused with a reason and never read (a pipe is opened without waiting for a writer).
+#ifndef _WIN32
+std::string ReadBounded(const std::string& strPath, std::string& text, bool& bExists) {
+    bExists = false;
+    const int fd = ::open(strPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        bExists = errno != ENOENT && errno != ENOTDIR;
+        return bExists ? std::string("cannot be read: ") + std::strerror(errno) : std::string();
+    }
+    bExists = true;
+    struct stat st {};
+    std::string strProblem;
+    if (::fstat(fd, &st) != 0) {
+        strProblem = std::string("cannot be read: ") + std::strerror(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+        strProblem = "is a folder, not a settings file";
+    } else if (!S_ISREG(st.st_mode)) {
+        strProblem =
+            "is not a regular file (a device or a pipe); settings are read from files only";
+    } else if (st.st_size > static_cast<off_t>(kMaxFileSize)) {
+        strProblem = "is larger than 1 MiB; a settings file is a few lines of text";
+    } else {
+        text.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t nDone = 0;
+        while (nDone < text.size()) {
+            const ssize_t n = ::read(fd, text.data() + nDone, text.size() - nDone);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                strProblem = std::string("cannot be read: ") + std::strerror(errno);
+                break;
+            }
+            if (n == 0)
+                break; // it shrank while being read
+            nDone += static_cast<std::size_t>(n);
+        }
+        text.resize(nDone);
+    }
+    ::close(fd);
+    if (!strProblem.empty())
+        text.clear();
+    return strProblem;
+}
+#else
+std::string ReadBounded(const std::string& strPath, std::string& text, bool& bExists) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path path = platform::PathFromUtf8(strPath);
+    const fs::file_status st = fs::status(path, ec);
+    bExists = fs::exists(st);
+    if (!bExists)
+        return {};
+    if (fs::is_directory(st))
+        return "is a folder, not a settings file";
+    if (!fs::is_regular_file(st))
+        return "is not a regular file (a device or a pipe); settings are read from files only";
+    const std::uintmax_t nSize = fs::file_size(path, ec);
+    if (ec)
+        return "cannot be read: " + ec.message();
+    if (nSize > kMaxFileSize)
+        return "is larger than 1 MiB; a settings file is a few lines of text";
+    std::ifstream in(path, std::ios::binary);
+    text.resize(static_cast<std::size_t>(nSize));
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) {
+        text.clear();
+        return "cannot be read";
+    }
+    return {};
+}
+#endif
 
 CLines ReadLines(const std::string& strPath) {
     CLines result;
-    std::ifstream in(platform::PathFromUtf8(strPath), std::ios::binary);
-    if (!in)
+    std::string text;
+    bool bExists = false;
+    result.strProblem = ReadBounded(strPath, text, bExists);
+    if (!result.strProblem.empty())
         return result;
-    std::ostringstream all;
-    all << in.rdbuf();
-    const std::string text = all.str();
+    // Editors on some systems start UTF-8 files with a byte-order mark; it is no part of the
+    // first section's name.
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        result.bBom = true;
+        text.erase(0, 3);
+    }
     result.bCrLf = text.find("\r\n") != std::string::npos;
     result.bFinalNewline = text.empty() || text.back() == '\n';
     std::size_t start = 0;
@@ -60,6 +152,51 @@ CLines ReadLines(const std::string& strPath) {
     }
     return result;
 }
+
+// Serialises programs writing the same settings file, so that none loses a key another has
+// just written: an exclusive lock on the file as it is now (created empty when missing). A
+// writer that obtains its lock on a file another writer has meanwhile replaced tries again.
+#ifndef _WIN32
+class CWriterLock {
+public:
+    explicit CWriterLock(const std::string& strPath) {
+        struct stat st {};
+        if (::stat(strPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            return; // refused by the reader anyway
+        for (int nAttempt = 0; nAttempt < 100; ++nAttempt) {
+            const int fd = ::open(strPath.c_str(), O_RDONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666);
+            if (fd < 0)
+                return; // the write will fail and say so
+            struct stat locked {};
+            struct stat now {};
+            while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+            if (::fstat(fd, &locked) == 0 && ::stat(strPath.c_str(), &now) == 0 &&
+                locked.st_dev == now.st_dev && locked.st_ino == now.st_ino) {
+                m_fd = fd;
+                return;
+            }
+            ::close(fd);
+        }
+    }
+    ~CWriterLock() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CWriterLock(const CWriterLock&) = delete;
+    CWriterLock& operator=(const CWriterLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+#else
+// Windows: a file being replaced by MoveFileEx cannot be opened by another writer meanwhile;
+// the rename itself is the serialisation.
+class CWriterLock {
+public:
+    explicit CWriterLock(const std::string&) {}
+};
+#endif
 
 // "[name]" gives name.
 std::optional<std::string_view> SectionName(std::string_view line) {
@@ -158,6 +295,11 @@ int GetInt(std::string_view strSection, std::string_view strKey, int nDefault,
 
 bool WriteString(std::string_view strSection, std::string_view strKey, std::string_view strValue,
                  const std::string& strPath) {
+    const std::filesystem::path path(strPath);
+    std::error_code ec;
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path(), ec);
+    const CWriterLock lock(strPath);
     CLines file = ReadLines(strPath);
     const CKeyPlace place = Locate(file.lines, strSection, strKey);
     const std::string keyLine = std::string(strKey) + "=" + std::string(strValue);
@@ -170,43 +312,25 @@ bool WriteString(std::string_view strSection, std::string_view strKey, std::stri
         file.lines.push_back(keyLine);
     }
 
-    // Write beside the file and rename over it, so a failed write never loses the old one.
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // A settings file reached through a link is updated where it lives.
-    fs::path path = platform::PathFromUtf8(strPath);
-    if (fs::is_symlink(path, ec)) {
-        fs::path target = fs::weakly_canonical(path, ec);
-        if (!ec)
-            path = std::move(target);
+    if (!file.strProblem.empty())
+        return false; // never replace what could not be read whole
+
+    std::string text = file.bBom ? "\xEF\xBB\xBF" : "";
+    const char* eol = file.bCrLf ? "\r\n" : "\n";
+    for (std::size_t i = 0; i < file.lines.size(); ++i) {
+        text += file.lines[i];
+        if (i + 1 < file.lines.size() || file.bFinalNewline || !place.key)
+            text += eol;
     }
-    const auto perms = fs::status(path, ec).permissions();
-    const bool bExisted = fs::exists(path, ec);
-    if (path.has_parent_path())
-        fs::create_directories(path.parent_path(), ec);
-    fs::path temp = path;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        const char* eol = file.bCrLf ? "\r\n" : "\n";
-        for (std::size_t i = 0; i < file.lines.size(); ++i) {
-            out << file.lines[i];
-            if (i + 1 < file.lines.size() || file.bFinalNewline || !place.key)
-                out << eol;
-        }
-        if (!out.flush())
-            return false;
-    }
-    if (bExisted)
-        fs::permissions(temp, perms, ec);
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    // A unique temporary file beside the target, renamed over it: the old file survives a
+    // failed write, and a link stays a link.
+    const auto* pBytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    return WriteFileReplacing(strPath, {pBytes, text.size()}) == 0;
+}
+
+std::string FileProblem(const std::string& strPath) {
+    const CLines file = ReadLines(strPath);
+    return file.strProblem.empty() ? std::string() : strPath + " " + file.strProblem;
 }
 
 } // namespace profile

@@ -2,7 +2,8 @@
 // had: section and key names compare case-insensitively, a value is cut to the reader's
 // buffer, a missing file or key gives the default, and writing a key creates its section and
 // the file. Lines the program does not understand (comments, other sections, CRLF endings,
-// blanks around "=") are read correctly and kept when one key is written.
+// blanks around "=", a UTF-8 byte-order mark) are read correctly and kept when one key is
+// written. Files are read bounded: a device, a pipe or a file over 1 MiB is never read.
 #pragma once
 
 #include <string>
@@ -27,5 +28,10 @@ int GetInt(std::string_view strSection, std::string_view strKey, int nDefault,
 // not be written.
 bool WriteString(std::string_view strSection, std::string_view strKey, std::string_view strValue,
                  const std::string& strPath);
+
+// Empty when strPath can serve as a settings file (or does not exist). Otherwise a message
+// naming the file and why it is refused: a device or pipe, larger than 1 MiB, unreadable.
+// Readers treat such a file as missing and the writer refuses to replace it.
+std::string FileProblem(const std::string& strPath);
 
 } // namespace profile

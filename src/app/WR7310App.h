@@ -11,6 +11,8 @@
 #include <span>
 #include <string>
 
+class CPrintReport;
+
 // User levels read from "User Mode"/"Level". Every other value is the basic level.
 inline constexpr int kFactoryLevel = 73;
 inline constexpr int kTuneLevel = 42;
@@ -31,6 +33,13 @@ public:
     void ReadFreqRange();
     // Reads "User Mode"/"Level" afresh (at most 2 characters, atoi).
     int GetUserLevel() const;
+    // The file the settings are read from: the user's own, or while the user has none the
+    // installed default (m_strDefaultIniFile), or else the user's path (every key missing).
+    const std::string& SettingsToRead() const;
+    // Copies the installed default to the user's path when the user has no settings file yet,
+    // so that keys written later land beside the default's values. False when a copy was due
+    // but failed.
+    bool CreateUserSettings() const;
     // Writes both limits into six range bytes (24-bit little-endian counts of 6.25 kHz) and
     // floors the limits to whole 6.25 kHz steps.
     void EncodeRange(double& dLow, double& dHigh, std::uint8_t* pRange6) const;
@@ -52,8 +61,13 @@ public:
     double m_dMaxFreq = 0.0;
     int m_nComPort = 1;
     std::string m_strIniFile;
+    // The installed default settings of the program, read while m_strIniFile does not exist;
+    // empty when a settings file was named explicitly or none is installed.
+    std::string m_strDefaultIniFile;
     // When not empty, the radio link tries this device only instead of scanning COM ports.
     std::string m_strPortDevice;
+    // The settings printout's rows and page layout, kept for the run.
+    std::unique_ptr<CPrintReport> m_pReport;
 
 private:
     CStderrNotifier m_defaultNotifier;
@@ -70,3 +84,9 @@ std::string ExecutableDir();
 // folder is writable, else in the user's configuration folder ($XDG_CONFIG_HOME/wr7310 or
 // ~/.config/wr7310).
 std::string DefaultIniPath(const CVariant& variant);
+// The installed default settings of a program: "wr7310/<program>.ini" in the "share" folder
+// beside strExeDir (the installation prefix), else in the first folder of the colon-separated
+// strXdgDataDirs that holds one (empty list: /usr/local/share:/usr/share). Empty when none
+// exists.
+std::string FindDefaultIni(std::string_view strProgram, const std::string& strExeDir,
+                           std::string_view strXdgDataDirs);

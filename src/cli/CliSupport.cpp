@@ -1,10 +1,113 @@
 #include "cli/CliSupport.h"
 
+#include "app/ProfileFile.h"
+#include "app/WR7310App.h"
 #include "cli/Commands.h"
+#include "image/RadioFile.h"
+#include "image/WR7310Doc.h"
 #include "link/RadioComm.h"
+#include "transfer/Interrupt.h"
 
+#include <CLI/CLI.hpp>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+// Standard input and output carry radio files byte for byte.
+void SetBinary(std::FILE* pFile) {
+#if defined(_WIN32)
+    _setmode(_fileno(pFile), _O_BINARY);
+#else
+    (void)pFile;
+#endif
+}
+
+// Up to nMax bytes of standard input; bMore tells whether it held more.
+std::vector<std::uint8_t> ReadStdin(std::size_t nMax, bool& bMore) {
+    SetBinary(stdin);
+    std::vector<std::uint8_t> bytes(nMax);
+    std::size_t nDone = 0;
+    while (nDone < nMax) {
+        const std::size_t n = std::fread(bytes.data() + nDone, 1, nMax - nDone, stdin);
+        if (n == 0)
+            break;
+        nDone += n;
+    }
+    bytes.resize(nDone);
+    bMore = nDone == nMax && std::fgetc(stdin) != EOF;
+    return bytes;
+}
+
+bool WriteStdout(std::span<const std::uint8_t> bytes) {
+    SetBinary(stdout);
+    std::cout.flush();
+    const bool bOk = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+                     std::fflush(stdout) == 0;
+    if (!bOk)
+        std::cerr << "wr7310: cannot write to standard output: " << std::strerror(errno) << '\n';
+    return bOk;
+}
+
+} // namespace
+
+bool OpenRadioFile(CWR7310Doc& doc, const std::string& strPath) {
+    if (strPath != kStdStream)
+        return doc.OnOpenDocument(strPath);
+    bool bMore = false;
+    const std::vector<std::uint8_t> bytes = ReadStdin(doc.m_variant.FileSize(), bMore);
+    return doc.OnOpenBytes(bytes, "standard input");
+}
+
+bool SaveRadioFile(CWR7310Doc& doc, const std::string& strPath) {
+    if (strPath != kStdStream)
+        return doc.OnSaveDocument(strPath);
+    return WriteStdout(doc.SaveToBytes());
+}
+
+bool ReadSource(const std::string& strPath, std::size_t nMax, std::string& strText) {
+    std::vector<std::uint8_t> bytes;
+    bool bMore = false;
+    if (strPath == kStdStream) {
+        bytes = ReadStdin(nMax + 1, bMore);
+    } else {
+        const CFileReadResult r = ReadFilePrefix(strPath, nMax + 1, bytes);
+        if (r.status == CFileReadResult::Status::Failed) {
+            std::cerr << "wr7310: cannot open " << strPath << ": " << std::strerror(r.nErrno)
+                      << '\n';
+            return false;
+        }
+    }
+    if (bMore || bytes.size() > nMax) {
+        std::cerr << "wr7310: " << (strPath == kStdStream ? "standard input" : strPath)
+                  << " holds more than " << nMax << " bytes; at most " << nMax
+                  << " bytes are taken. Nothing was done.\n";
+        return false;
+    }
+    strText.assign(bytes.begin(), bytes.end());
+    return true;
+}
+
+bool WriteText(const std::string& strPath, const std::string& strText) {
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(strText.data()),
+                                              strText.size());
+    if (strPath == kStdStream)
+        return WriteStdout(bytes);
+    if (const int nErr = WriteFileReplacing(strPath, bytes); nErr != 0) {
+        std::cerr << "wr7310: cannot write " << strPath << ": " << std::strerror(nErr) << '\n';
+        return false;
+    }
+    return true;
+}
 
 void AttachTrace(CRadioComm& comm, const CCliOptions& options) {
     if (!options.bTrace)
@@ -42,6 +145,8 @@ std::string PrintableText(std::string_view str) {
 }
 
 void PrintPermissionHints(const CRadioComm& comm) {
+    if (const std::string strReason = comm.DeviceFailureReason(); !strReason.empty())
+        std::cerr << strReason << '\n';
     for (const std::string& strHint : comm.PermissionHints())
         std::cerr << strHint << '\n';
 }
@@ -57,4 +162,72 @@ bool ConnectRadio(CRadioComm& comm, const CCliContext& ctx) {
         return false;
     }
     return true;
+}
+
+bool CheckSettingsFile(const std::string& strIniFile, const CCliOptions& options) {
+    std::error_code ec;
+    if (!options.strIniFile.empty() && !std::filesystem::exists(options.strIniFile, ec)) {
+        std::cerr << "wr7310: settings file " << options.strIniFile << " does not exist\n";
+        return false;
+    }
+    const std::string strProblem = profile::FileProblem(strIniFile);
+    if (!strProblem.empty()) {
+        std::cerr << "wr7310: settings file " << strProblem << '\n';
+        return false;
+    }
+    return true;
+}
+
+bool CheckPortOption(const std::string& strPort) {
+    if (strPort.empty() || strPort.find_first_not_of("0123456789") != std::string::npos)
+        return true;
+    if (strPort.size() > 2 || std::stoi(strPort) > radio::kMaxComPort) {
+        std::cerr << "wr7310: --port " << strPort << ": COM ports are numbered 0 to "
+                  << radio::kMaxComPort << " (or name a device path)\n";
+        return false;
+    }
+    return true;
+}
+
+int FinishCommand(int nStatus) {
+    std::cout.flush();
+    errno = 0;
+    const bool bFlushed = std::fflush(stdout) == 0;
+    const int nErr = errno;
+    if (!bFlushed || std::ferror(stdout) || !std::cout) {
+        std::cerr << "wr7310: cannot write standard output"
+                  << (nErr != 0 ? std::string(": ") + std::strerror(nErr) : std::string()) << '\n';
+        // 2, as diff and cmp report trouble: 1 would read as "the images differ".
+        if (nStatus < 2)
+            nStatus = 2;
+    }
+    return InterruptExitStatus(nStatus);
+}
+
+bool ApplyPortOption(CWR7310App& app, const std::string& strPort) {
+    if (!CheckPortOption(strPort))
+        return false;
+    if (strPort.empty())
+        app.m_nComPort = profile::GetInt("COM PORT", "ComPort", 1, app.m_strIniFile);
+    else if (strPort.find_first_not_of("0123456789") == std::string::npos)
+        app.m_nComPort = std::stoi(strPort);
+    else
+        app.m_strPortDevice = strPort;
+    return true;
+}
+
+std::string DiffLine(std::size_t nAddr, std::uint8_t nBefore, std::uint8_t nAfter) {
+    char sz[32];
+    std::snprintf(sz, sizeof sz, "$%04X:0x%02X -> 0x%02X\n", static_cast<unsigned>(nAddr), nBefore,
+                  nAfter);
+    return sz;
+}
+
+void AddOutputOption(CLI::App& cmd, CCliArgs& args, const std::string& strDescription) {
+    cmd.add_option("-o,--output", args.strOut, strDescription)->type_name("FILE");
+}
+
+void AddFileArguments(CLI::App& cmd, CCliArgs& args, const std::string& strName,
+                      const std::string& strDescription) {
+    cmd.add_option(strName, args.positionals, strDescription);
 }

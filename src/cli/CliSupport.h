@@ -7,8 +7,13 @@
 #include <string_view>
 
 class CRadioComm;
+class CWR7310App;
 struct CCliOptions;
 struct CCliContext;
+struct CCliArgs;
+namespace CLI {
+class App;
+}
 
 // With --trace, every frame the link sends and receives is printed in hexadecimal on
 // standard error ("> 52 00 00 08", "< 52 00 00 08 ...").
@@ -22,11 +27,52 @@ std::string HexBytes(std::span<const std::uint8_t> bytes);
 // or retitle the user's terminal.
 std::string PrintableText(std::string_view str);
 
-// After a Connect that found no radio: prints on standard error, one a line, what would grant
-// access to the ports that exist but were refused for lack of permission.
+// After a Connect that found no radio: prints on standard error, one a line, why a device
+// named with --port failed, and what would grant access to the ports that exist but were
+// refused for lack of permission.
 void PrintPermissionHints(const CRadioComm& comm);
 
 // The start of every command that talks to the radio: trace attached, Connect (with the
 // permission hints when no radio answered), then the version gate. True: the port is open
 // and the radio in programming mode. False: the user has been told why and the port is closed.
 bool ConnectRadio(CRadioComm& comm, const CCliContext& ctx);
+
+// Before any command: an --ini file named on the command line must exist, and no settings
+// file may be a device, a pipe or larger than 1 MiB. False: the reason has been printed.
+bool CheckSettingsFile(const std::string& strIniFile, const CCliOptions& options);
+
+// The exit status of a command: standard output is flushed, and a failure to write it (a full
+// disk, a closed pipe) makes the command fail with the reason and status 2; after Ctrl-C,
+// SIGTERM or SIGHUP it is 128 + the signal.
+int FinishCommand(int nStatus);
+class CWR7310Doc;
+
+// "-" names standard input or output wherever a file is read or written.
+inline constexpr const char* kStdStream = "-";
+
+// Opens a radio file, or reads one from standard input for "-" (no more than a radio file's
+// bytes are read). False: the document has said why.
+bool OpenRadioFile(CWR7310Doc& doc, const std::string& strPath);
+// Saves the document as a radio file, or writes its bytes to standard output for "-".
+bool SaveRadioFile(CWR7310Doc& doc, const std::string& strPath);
+// Reads a whole text source of at most nMax bytes ("-": standard input). False: the reason
+// is on standard error.
+bool ReadSource(const std::string& strPath, std::size_t nMax, std::string& strText);
+// Writes a text to a file (through a temporary file, as radio files are saved) or, for "-",
+// to standard output. False: the reason is on standard error.
+bool WriteText(const std::string& strPath, const std::string& strText);
+
+// --port N starts the port scan at COMn; --port DEVICE uses that device only; without it
+// (empty) the scan starts at the port remembered in the settings file, as the desktop's does.
+// A number that is no COM port is refused: false, and the reason is on standard error.
+bool CheckPortOption(const std::string& strPort);
+bool ApplyPortOption(CWR7310App& app, const std::string& strPort);
+
+// "$0324:0xCF -> 0x4F\n": one differing byte as diff and write --verify print it.
+std::string DiffLine(std::size_t nAddr, std::uint8_t nBefore, std::uint8_t nAfter);
+
+// Declares "-o,--output FILE" on a command's parser.
+void AddOutputOption(CLI::App& cmd, CCliArgs& args, const std::string& strDescription);
+// Declares the command's file arguments (any number: the command checks how many it needs).
+void AddFileArguments(CLI::App& cmd, CCliArgs& args, const std::string& strName = "FILE",
+                      const std::string& strDescription = "a radio file ('-': standard input)");

@@ -5,7 +5,11 @@
 #include "image/FreqCodec.h"
 #include "image/ImageFields.h"
 #include "image/SettingTexts.h"
+#include "image/SettingsExchange.h"
 #include "image/WR7310Doc.h"
+#include "view/ChannelPanel.h"
+
+#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,10 +21,7 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
 constexpr int kExitDiffer = 1;
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
 
 int UsageError(const char* pszCommand, const std::string& strProblem) {
     std::cerr << "wr7310 " << pszCommand << ": " << strProblem << "; 'wr7310 " << pszCommand
@@ -34,37 +35,33 @@ std::string Hex2(std::uint8_t b) {
     return sz;
 }
 
-std::string_view Trimmed(std::string_view str) {
-    while (!str.empty() && str.back() == ' ')
-        str.remove_suffix(1);
-    return str;
-}
-
 // --- new -o FILE ---
 
-int CmdNew(CCliContext& ctx, const std::vector<std::string>& args) {
-    std::string strOut;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "-o" || args[i] == "--output") && i + 1 < args.size())
-            strOut = args[++i];
-        else
-            return UsageError("new", "unexpected argument '" + args[i] + "'");
-    }
-    if (strOut.empty())
+void SetupNew(CLI::App& cmd, CCliArgs& args) {
+    AddOutputOption(cmd, args, "the radio file to write ('-': standard output)");
+}
+
+int CmdNew(CCliContext& ctx, const CCliArgs& args) {
+    if (args.strOut.empty())
         return UsageError("new", "-o FILE is needed");
     CWR7310Doc doc(ctx.app);
-    if (!doc.OnNewDocument() || !doc.OnSaveDocument(strOut))
+    if (!doc.OnNewDocument() || !SaveRadioFile(doc, args.strOut))
         return kExitFailure;
     return kExitOk;
 }
 
 // --- dump FILE ---
 
-int CmdDump(CCliContext& ctx, const std::vector<std::string>& args) {
+void SetupFiles(CLI::App& cmd, CCliArgs& args) {
+    AddFileArguments(cmd, args);
+}
+
+int CmdDump(CCliContext& ctx, const CCliArgs& cliArgs) {
+    const std::vector<std::string>& args = cliArgs.positionals;
     if (args.size() != 1)
         return UsageError("dump", "one FILE is needed");
     CWR7310Doc doc(ctx.app);
-    if (!doc.OnOpenDocument(args[0]))
+    if (!OpenRadioFile(doc, args[0]))
         return kExitFailure;
     const auto image = ctx.app.Image();
     std::string strOut = "Addr.";
@@ -89,146 +86,30 @@ int CmdDump(CCliContext& ctx, const std::vector<std::string>& args) {
 
 // --- diff A B ---
 
-int CmdDiff(CCliContext& ctx, const std::vector<std::string>& args) {
+int CmdDiff(CCliContext& ctx, const CCliArgs& cliArgs) {
+    const std::vector<std::string>& args = cliArgs.positionals;
     if (args.size() != 2)
         return UsageError("diff", "two files are needed");
+    if (args[0] == kStdStream && args[1] == kStdStream)
+        return UsageError("diff", "standard input can be only one of the two files");
     CWR7310Doc doc(ctx.app);
-    if (!doc.OnOpenDocument(args[0]))
+    if (!OpenRadioFile(doc, args[0]))
         return kExitUsage;
     const std::vector<std::uint8_t> a(ctx.app.Image().begin(), ctx.app.Image().end());
-    if (!doc.OnOpenDocument(args[1]))
+    if (!OpenRadioFile(doc, args[1]))
         return kExitUsage;
     const auto b = ctx.app.Image();
     bool bDiffer = false;
-    char sz[32];
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (a[i] == b[i])
             continue;
         bDiffer = true;
-        std::snprintf(sz, sizeof sz, "$%04X:0x%02X -> 0x%02X\n", static_cast<unsigned>(i), a[i],
-                      b[i]);
-        std::cout << sz;
+        std::cout << DiffLine(i, a[i], b[i]);
     }
     return bDiffer ? kExitDiffer : kExitOk;
 }
 
 // --- show FILE [--json] ---
-
-// A value as text, or the raw byte when it is not one the editor offers.
-template <std::size_t N>
-std::string ItemText(const std::array<std::string_view, N>& items, int nIndex, std::uint8_t nRaw) {
-    if (nIndex >= 0 && static_cast<std::size_t>(nIndex) < N)
-        return std::string(items[static_cast<std::size_t>(nIndex)]);
-    return "(0x" + Hex2(nRaw) + ")";
-}
-
-struct CNamedValue {
-    std::string strName;
-    std::string strValue;
-};
-
-struct CSwitchValue {
-    std::string strName;
-    bool bOn;
-};
-
-struct CFreqEntry {
-    int nNumber;
-    double dRx;
-    double dTx;
-    bool bStandard; // both frequencies equal the standard frequency of the number
-};
-
-// Everything the listing shows, decoded once for both output forms.
-struct CSettingsListing {
-    std::string strModel;
-    std::vector<CSwitchValue> switches;
-    std::vector<CNamedValue> settings;
-    int nChannelCount = 0;
-    int nCurrentChannel = 0;
-    std::vector<std::pair<int, field::CChannelRecord>> channels;
-    std::vector<CFreqEntry> freqs;
-    std::string strModelName;
-    std::string strSerial;
-    std::string strFirmware;
-    double dOscillatorMHz = 0;
-    double dRangeLow = 0;
-    double dRangeHigh = 0;
-    std::optional<double> dTune; // empty: radio files of this model do not carry it
-};
-
-CSettingsListing Decode(const CWR7310Doc& doc) {
-    const CVariant& v = doc.m_variant;
-    const auto d = doc.Data();
-    CSettingsListing l;
-    l.strModel = std::string(v.strModel);
-    const CFeatureSwitches& s = v.switches;
-    auto addSwitch = [&](std::string_view strName, std::optional<CBitField> f) {
-        if (f)
-            l.switches.push_back({std::string(Trimmed(strName)), field::GetBit(d, *f)});
-    };
-    addSwitch(texts::kMenuEnable, s.menuEnable);
-    addSwitch(texts::kVox, s.vox);
-    addSwitch(texts::kButtonBeep, s.buttonBeep);
-    addSwitch(texts::kCallTone, s.callTone);
-    addSwitch(texts::kManualTxPower, s.manualTxPower);
-    addSwitch(texts::kRangeAlarm, s.rangeAlarm);
-    addSwitch(texts::kChannelSet, s.channelSet);
-    addSwitch(texts::kFrequencySet, s.frequencySet);
-    addSwitch(texts::kSignalingSet, s.signalingSet);
-    addSwitch(texts::kChannelNumber, s.channelNumber);
-    addSwitch(texts::kDefaultSetMode, s.defaultSetMode);
-    addSwitch(texts::kBatterySave, s.batterySave);
-    addSwitch(texts::kTailCut, s.tailCut);
-    addSwitch(texts::kKeypadLock, s.keypadLock);
-
-    const CFeatureSettings& f = v.settings;
-    auto byteItem = [&](std::string_view strLabel, const auto& items, std::uint16_t nAddr,
-                        int nBias) {
-        const std::uint8_t n = field::GetByte(d, nAddr);
-        l.settings.push_back({std::string(strLabel), ItemText(items, n - nBias, n)});
-    };
-    auto bitItem = [&](std::string_view strLabel, const auto& items, CBitField b) {
-        const int n = field::GetBit(d, b) ? 1 : 0;
-        l.settings.push_back(
-            {std::string(strLabel), ItemText(items, n, static_cast<std::uint8_t>(n))});
-    };
-    byteItem(texts::kVoxLabel, texts::kLevelItems, f.nVoxLevel, 0);
-    bitItem(texts::kButtonBeepLabel, texts::kOffOnItems, f.buttonBeepOn);
-    byteItem(texts::kCallToneLabel, texts::kLevelItems, f.nCallToneLevel, 0);
-    bitItem(texts::kRangeAlarmLabel, texts::kOffOnItems, f.rangeAlarmOn);
-    bitItem(texts::kTxPowerLabel, texts::kTxPowerItems, f.txPowerHigh);
-    byteItem(texts::kTotLabel, texts::kTotItems, f.nTotSetting, 0);
-    bitItem(texts::kRevertLabel, texts::kRevertItems, f.revertLastStop);
-    byteItem(texts::kSquelchLabel, texts::kSquelchItems, f.nSquelchLevel, 1);
-
-    l.nChannelCount = field::GetByte(d, v.nChannelCount);
-    l.nCurrentChannel = field::GetByte(d, v.nCurrentChannel);
-    const int nInUse = std::min<int>(l.nChannelCount, v.channels.table.nCount);
-    for (int n = 1; n <= nInUse; ++n)
-        l.channels.emplace_back(n, doc.GetChannel(n));
-
-    for (int n = 1; n <= v.freqTable.nCount; ++n) {
-        const field::CFreqRecord rec = doc.GetFreqRecord(n);
-        const double dRx = rec.RxMHz();
-        const double dTx = rec.TxMHz();
-        l.freqs.push_back(
-            {n, dRx, dTx, IsStandardFrequency(dRx, n) && IsStandardFrequency(dTx, n)});
-    }
-
-    l.strModelName = field::GetText(d, v.modelName, v.modelName.nLength);
-    l.strSerial = field::GetText(d, v.serialNumber, v.serialNumber.nLength);
-    l.strFirmware = field::GetText(d, v.firmwareVersion, v.firmwareVersion.nLength);
-    l.dOscillatorMHz = field::GetU16(d, v.localOscillator.nStart) * 0.001;
-    l.dRangeLow = field::GetRangeLimit(d, v, true);
-    l.dRangeHigh = field::GetRangeLimit(d, v, false);
-    const bool bTuneInFile =
-        std::none_of(v.fileZeroRanges.begin(), v.fileZeroRanges.end(),
-                     [&v](const CAddrRange& r) { return r.Contains(v.tuneFrequency.nStart); });
-    if (bTuneInFile)
-        l.dTune = field::GetTuneFrequency(d, v);
-    return l;
-}
 
 std::string Fmt(const char* pszFormat, double d) {
     char sz[64];
@@ -236,20 +117,25 @@ std::string Fmt(const char* pszFormat, double d) {
     return sz;
 }
 
-std::string SignalText(std::uint8_t n) {
-    return n == 0 ? std::string(texts::kSignalOff) : std::to_string(n);
+// The channel grid's own texts, so the listing and the desktop form always agree.
+std::string SignalText(const field::CChannelRecord& rec) {
+    return channel::CellText(rec, channel::kColSignal);
 }
 
-void PrintText(const CSettingsListing& l) {
+std::string ScanText(const field::CChannelRecord& rec) {
+    return channel::CellText(rec, channel::kColScan);
+}
+
+void PrintText(const exchange::CSettingsListing& l) {
     std::ostringstream out;
     char sz[160];
     out << "Model: " << l.strModel << "\n\nFeature switches:\n";
-    for (const CSwitchValue& s : l.switches) {
+    for (const exchange::CSwitchValue& s : l.switches) {
         std::snprintf(sz, sizeof sz, "  %-26s %s\n", s.strName.c_str(), s.bOn ? "on" : "off");
         out << sz;
     }
     out << "\nFeature settings:\n";
-    for (const CNamedValue& s : l.settings) {
+    for (const exchange::CNamedValue& s : l.settings) {
         std::snprintf(sz, sizeof sz, "  %-26s %s\n", s.strName.c_str(), s.strValue.c_str());
         out << sz;
     }
@@ -258,16 +144,15 @@ void PrintText(const CSettingsListing& l) {
     std::snprintf(sz, sizeof sz, "  %-6s %-8s %-6s %s\n", "CH", "Freq Num", "Signal", "Scan");
     out << sz;
     for (const auto& [n, rec] : l.channels) {
-        const std::string strCh = "CH " + std::to_string(n);
+        const std::string strCh = channel::RowHeader(n);
         std::snprintf(sz, sizeof sz, "  %-6s %-8d %-6s %s\n", strCh.c_str(), rec.nFreqNumber,
-                      SignalText(rec.nSignalCode).c_str(),
-                      std::string(rec.bScanAdd ? texts::kScanAdd : texts::kScanDel).c_str());
+                      SignalText(rec).c_str(), ScanText(rec).c_str());
         out << sz;
     }
     out << "\nFrequency table (MHz; * marks an entry that is not its standard frequency):\n";
     std::snprintf(sz, sizeof sz, "  %3s  %-10s %s\n", "Num", "RX", "TX");
     out << sz;
-    for (const CFreqEntry& e : l.freqs) {
+    for (const exchange::CFreqEntry& e : l.freqs) {
         std::snprintf(sz, sizeof sz, "  %3d  %-10s %s%s\n", e.nNumber,
                       FormatFrequency(e.dRx).c_str(), FormatFrequency(e.dTx).c_str(),
                       e.bStandard ? "" : " *");
@@ -287,85 +172,22 @@ void PrintText(const CSettingsListing& l) {
     std::cout << out.str();
 }
 
-// A JSON string; bytes outside printable ASCII are escaped as the Latin-1 characters they are.
-std::string JsonString(std::string_view str) {
-    std::string out = "\"";
-    char sz[8];
-    for (char c : str) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20 || u >= 0x7F) {
-            std::snprintf(sz, sizeof sz, "\\u%04X", u);
-            out += sz;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+void SetupShow(CLI::App& cmd, CCliArgs& args) {
+    AddFileArguments(cmd, args);
+    cmd.add_flag("--json", args.bJson, "print the settings as one JSON object (as export does)");
 }
 
-void PrintJson(const CSettingsListing& l) {
-    std::ostringstream out;
-    out << "{\n  \"model\": " << JsonString(l.strModel) << ",\n  \"featureSwitches\": {";
-    for (std::size_t i = 0; i < l.switches.size(); ++i)
-        out << (i ? ",\n    " : "\n    ") << JsonString(l.switches[i].strName) << ": "
-            << (l.switches[i].bOn ? "true" : "false");
-    out << "\n  },\n  \"featureSettings\": {";
-    for (std::size_t i = 0; i < l.settings.size(); ++i) {
-        std::string strName = l.settings[i].strName;
-        if (!strName.empty() && strName.back() == ':')
-            strName.pop_back();
-        out << (i ? ",\n    " : "\n    ") << JsonString(strName) << ": "
-            << JsonString(l.settings[i].strValue);
-    }
-    out << "\n  },\n  \"channelCount\": " << l.nChannelCount
-        << ",\n  \"selectedChannel\": " << l.nCurrentChannel << ",\n  \"channels\": [";
-    for (std::size_t i = 0; i < l.channels.size(); ++i) {
-        const auto& [n, rec] = l.channels[i];
-        out << (i ? ",\n    " : "\n    ") << "{\"channel\": " << n
-            << ", \"freqNumber\": " << int{rec.nFreqNumber}
-            << ", \"signal\": " << JsonString(SignalText(rec.nSignalCode))
-            << ", \"scan\": " << JsonString(rec.bScanAdd ? texts::kScanAdd : texts::kScanDel)
-            << "}";
-    }
-    out << "\n  ],\n  \"frequencies\": [";
-    for (std::size_t i = 0; i < l.freqs.size(); ++i) {
-        const CFreqEntry& e = l.freqs[i];
-        out << (i ? ",\n    " : "\n    ") << "{\"number\": " << e.nNumber
-            << ", \"rx\": " << FormatFrequency(e.dRx) << ", \"tx\": " << FormatFrequency(e.dTx)
-            << ", \"nonStandard\": " << (e.bStandard ? "false" : "true") << "}";
-    }
-    out << "\n  ],\n  \"identity\": {\n    \"modelName\": " << JsonString(l.strModelName)
-        << ",\n    \"serialNumber\": " << JsonString(l.strSerial)
-        << ",\n    \"firmwareVersion\": " << JsonString(l.strFirmware)
-        << ",\n    \"localOscillatorMHz\": " << Fmt("%.3f", l.dOscillatorMHz)
-        << "\n  },\n  \"range\": {\"low\": " << FormatFrequency(l.dRangeLow)
-        << ", \"high\": " << FormatFrequency(l.dRangeHigh)
-        << "},\n  \"tuneFrequency\": " << (l.dTune ? FormatFrequency(*l.dTune) : "null") << "\n}\n";
-    std::cout << out.str();
-}
-
-int CmdShow(CCliContext& ctx, const std::vector<std::string>& args) {
-    bool bJson = false;
-    std::string strFile;
-    for (const std::string& a : args) {
-        if (a == "--json")
-            bJson = true;
-        else if (strFile.empty() && !a.starts_with("--"))
-            strFile = a;
-        else
-            return UsageError("show", "unexpected argument '" + a + "'");
-    }
-    if (strFile.empty())
+int CmdShow(CCliContext& ctx, const CCliArgs& args) {
+    if (args.positionals.empty())
         return UsageError("show", "FILE is needed");
+    if (args.positionals.size() > 1)
+        return UsageError("show", "unexpected argument '" + args.positionals[1] + "'");
     CWR7310Doc doc(ctx.app);
-    if (!doc.OnOpenDocument(strFile))
+    if (!OpenRadioFile(doc, args.positionals[0]))
         return kExitFailure;
-    const CSettingsListing listing = Decode(doc);
-    if (bJson)
-        PrintJson(listing);
+    const exchange::CSettingsListing listing = exchange::Decode(doc);
+    if (args.bJson)
+        std::cout << exchange::JsonText(listing);
     else
         PrintText(listing);
     return kExitOk;
@@ -377,22 +199,22 @@ const CCliCommand kCommands[] = {
      "frequencies and the frequency range of the settings file (see --ini). The file is\n"
      "written beside its final name and then renamed, so an existing file is replaced only\n"
      "when the new one is complete.\n",
-     CmdNew},
+     SetupNew, CmdNew},
     {"dump", "dump FILE", "print the image of a radio file as a hexadecimal map",
      "Prints the image of a radio file as the EEPROM map shows it: 16 bytes a row, each row\n"
      "labelled with the upper digits of its address (\"07F_\" holds 0x7F0..0x7FF).\n",
-     CmdDump},
+     SetupFiles, CmdDump},
     {"diff", "diff A B", "list the image bytes in which two radio files differ",
      "Prints one line per image byte that differs, in address order:\n"
      "  $ADDR:0xAA -> 0xBB   (the value in A, then the value in B)\n"
      "Exit status: 0 when the images are equal, 1 when they differ, 2 on an error.\n",
-     CmdDiff},
+     SetupFiles, CmdDiff},
     {"show", "show FILE [--json]", "print the settings of a radio file",
      "Prints the decoded settings of a radio file: feature switches and settings, the\n"
      "channel count and selected channel, the channels in use, the frequency table (MHz;\n"
      "entries that are not their standard frequency are marked), the radio's identity, its\n"
      "frequency range and the tune frequency. --json prints the same as one JSON object.\n",
-     CmdShow},
+     SetupShow, CmdShow},
 };
 
 } // namespace

@@ -4,15 +4,15 @@
 #include "cli/Commands.h"
 #include "link/RadioComm.h"
 
+#include <CLI/CLI.hpp>
+
 #include <iostream>
 
 namespace {
 
-int Probe(CCliContext& ctx, const std::vector<std::string>& args) {
-    if (!args.empty()) {
-        std::cerr << "wr7310 probe: unexpected argument '" << args[0] << "'\n";
-        return 2;
-    }
+void SetupProbe(CLI::App& /*cmd*/, CCliArgs& /*args*/) {}
+
+int Probe(CCliContext& ctx, const CCliArgs& /*args*/) {
     CRadioComm comm(&ctx.app);
     if (!ConnectRadio(comm, ctx))
         return 1;
@@ -44,7 +44,7 @@ const CCliCommand kLinkCommands[] = {
      "\n"
      "Exit status 0 when a radio with a suitable firmware answered, 1 otherwise (the reason\n"
      "is on standard error), 2 for a usage error.\n",
-     Probe},
+     SetupProbe, Probe},
 };
 
 } // namespace

@@ -13,7 +13,11 @@ int Percent(int nPos, int nRange) {
 }
 } // namespace
 
-CTerminalProgress::CTerminalProgress() : CTerminalProgress(stderr, ::isatty(STDERR_FILENO) == 1) {}
+CTerminalProgress::CTerminalProgress() : CTerminalProgress(stderr, StderrIsTerminal()) {}
+
+bool CTerminalProgress::StderrIsTerminal() {
+    return ::isatty(STDERR_FILENO) == 1;
+}
 
 CTerminalProgress::CTerminalProgress(std::FILE* pOut, bool bEnabled)
     : m_pOut(pOut), m_bEnabled(bEnabled) {}

@@ -18,6 +18,9 @@ public:
     void SetProgress(int nPos) override;
     void End() override;
 
+    // True when standard error is a terminal: progress is drawn there.
+    static bool StderrIsTerminal();
+
     // "Title [#####               ]  25%": the line as drawn, without the carriage return.
     static std::string BarLine(std::string_view strTitle, int nPos, int nRange);
 

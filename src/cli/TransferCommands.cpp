@@ -8,29 +8,33 @@
 #include "app/WR7310App.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/FleetTransfer.h"
 #include "cli/TerminalProgress.h"
 #include "image/FreqCodec.h"
 #include "image/ImageFields.h"
 #include "image/RadioFile.h"
 #include "image/RadioInfo.h"
 #include "image/WR7310Doc.h"
+#include "service/InfoTexts.h"
+#include "service/TuneRules.h"
 #include "transfer/Backup.h"
 #include "transfer/ImageTransfer.h"
+#include "transfer/Interrupt.h"
+
+#include <algorithm>
+#include <CLI/CLI.hpp>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <sstream>
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+constexpr int kExitFailed = kExitFailure;
 
 int Usage(const char* pszUsage) {
     std::cerr << "usage: wr7310 [OPTIONS] " << pszUsage << '\n';
@@ -42,20 +46,7 @@ int Usage(const char* pszUsage) {
 void ReportConnectionTrouble(const CWR7310App& app, const CRadioComm& comm) {
     if (app.m_nComPort != 0)
         return;
-    for (const std::string& strHint : comm.PermissionHints())
-        std::cerr << strHint << '\n';
-}
-
-// "-o FILE" among the arguments: the file, std::nullopt when absent; false when malformed.
-bool ParseOutputOption(const std::vector<std::string>& args, std::optional<std::string>& strOut) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size() && !strOut) {
-            strOut = args[++i];
-            continue;
-        }
-        return false;
-    }
-    return true;
+    PrintPermissionHints(comm);
 }
 
 void SetWorkingRangeFromImage(CWR7310App& app, std::span<const std::uint8_t> image) {
@@ -68,8 +59,15 @@ void SetWorkingRangeFromImage(CWR7310App& app, std::span<const std::uint8_t> ima
 }
 
 // A whole-image transfer with a progress bar; the final message goes through the notifier.
-bool RunImageTransfer(CCliContext& ctx, TransferMode mode) {
+// With bVerify, a write reads every written block back; the bytes that differ are printed
+// in the diff form (written -> read back).
+bool RunImageTransfer(CCliContext& ctx, TransferMode mode, bool bVerify = false) {
+    // Ctrl-C (or SIGTERM, SIGHUP) stops the transfer at its next block; a second one is
+    // ignored until the port is closed, which happens before this guard ends.
+    const CInterruptGuard interruptGuard;
     CImageTransfer transfer(ctx.app, mode);
+    transfer.SetStopCheck(InterruptRequested);
+    transfer.m_bVerify = bVerify;
     AttachTrace(transfer.m_comm, ctx.options);
     CTerminalProgress progress;
     progress.Begin(mode == TransferMode::Read ? msg::kReadCaption : msg::kWriteCaption, 100);
@@ -89,53 +87,112 @@ bool RunImageTransfer(CCliContext& ctx, TransferMode mode) {
     progress.End();
     if (start == StartResult::NoRadio)
         ReportConnectionTrouble(ctx.app, transfer.m_comm);
+    if (!transfer.m_mismatches.empty()) {
+        std::cerr << "Verify: " << transfer.m_mismatches.size()
+                  << " byte(s) read back differ from what was written (written -> read back):\n";
+        for (const CByteMismatch& m : transfer.m_mismatches)
+            std::cout << DiffLine(m.nAddr, m.nWritten, m.nRead);
+    } else if (bOk && bVerify) {
+        std::cerr << "Verify: every written block read back as written.\n";
+    }
     return bOk;
 }
 
-// Reads the whole image and keeps a backup of it unless --no-backup.
-bool ReadImage(CCliContext& ctx) {
+// Before a read whose result is to be saved: a path that cannot take the file is refused now,
+// with the reason, rather than after the whole read.
+bool CheckOutputPath(const std::string& strPath) {
+    const int nErr = CheckCanSave(strPath);
+    if (nErr == 0)
+        return true;
+    std::cerr << "wr7310: cannot save " << strPath << ": " << std::strerror(nErr)
+              << ". Nothing was read.\n";
+    return false;
+}
+
+// Reads the whole image and keeps a backup of it unless --no-backup (pstrBackup, when given,
+// receives the backup's path).
+bool ReadImage(CCliContext& ctx, std::string* pstrBackup = nullptr) {
     if (!RunImageTransfer(ctx, TransferMode::Read))
         return false;
     SetWorkingRangeFromImage(ctx.app, ctx.app.Image());
     if (!ctx.options.bNoBackup) {
         const CBackupResult backup = SaveBackup(ctx.app.m_variant, ctx.app.Image());
-        if (backup.Ok())
+        if (backup.Ok()) {
             std::cerr << "Backup: " << backup.strPath << '\n';
-        else
+            if (pstrBackup)
+                *pstrBackup = backup.strPath;
+        } else
             std::cerr << "wr7310: warning: no backup kept: " << backup.strError << '\n';
     }
     return true;
 }
 
-int CmdRead(CCliContext& ctx, const std::vector<std::string>& args) {
-    std::optional<std::string> strOut;
-    if (!ParseOutputOption(args, strOut) || !strOut)
+void SetupRead(CLI::App& cmd, CCliArgs& args) {
+    AddOutputOption(cmd, args,
+                    "the radio file to write ('-': standard output); with several --port, "
+                    "each radio's file gets the port's name added");
+}
+
+int CmdRead(CCliContext& ctx, const CCliArgs& args) {
+    if (args.strOut.empty())
         return Usage("read -o FILE");
-    if (!ReadImage(ctx))
+    if (ctx.options.ports.size() > 1)
+        return ReadFleet(ctx, args.strOut);
+    if (args.strOut != kStdStream && !CheckOutputPath(args.strOut))
+        return kExitFailed;
+    std::string strBackup;
+    if (!ReadImage(ctx, &strBackup))
         return kExitFailed;
     CWR7310Doc doc(ctx.app);
     doc.SyncImageToDoc();
-    if (!doc.OnSaveDocument(*strOut))
-        return kExitFailed; // the document has said why
+    if (!SaveRadioFile(doc, args.strOut)) {
+        // The document has said why; the image read is not lost.
+        if (!strBackup.empty())
+            std::cerr << "wr7310: the image read is kept in " << strBackup << '\n';
+        return kExitFailed;
+    }
     return kExitOk;
 }
 
-int CmdWrite(CCliContext& ctx, const std::vector<std::string>& args) {
-    if (args.size() != 1)
-        return Usage("write FILE");
-    CWR7310Doc doc(ctx.app);
-    if (!doc.OnOpenDocument(args[0]))
-        return kExitFailed; // the document has said why
-    SetWorkingRangeFromImage(ctx.app, ctx.app.Image());
-    // The form clears the key tune switch whenever it stores its controls, so a whole-image
-    // write never opens the radio's tune mode; the tune commands alone set it.
-    field::SetBit(doc.Data(), ctx.app.m_variant.keyTuneSwitch, false);
-    doc.SyncDocToImage();
-    return RunImageTransfer(ctx, TransferMode::Write) ? kExitOk : kExitFailed;
+void SetupWrite(CLI::App& cmd, CCliArgs& args) {
+    AddFileArguments(cmd, args);
+    cmd.add_flag("--verify", args.bVerify,
+                 "read every written block back and compare; differences are printed as diff "
+                 "prints them and end with status 1");
 }
 
-int CmdInfo(CCliContext& ctx, const std::vector<std::string>& args) {
-    if (!args.empty())
+// Opens a radio file for writing to a radio: the working range follows its range bytes, and
+// the key tune switch is cleared as the form does whenever it stores its controls, so a
+// whole-image write never opens the radio's tune mode; the tune commands alone set it.
+bool PrepareWrite(CWR7310App& app, const std::string& strFile) {
+    CWR7310Doc doc(app);
+    if (!OpenRadioFile(doc, strFile))
+        return false; // the document has said why
+    SetWorkingRangeFromImage(app, app.Image());
+    field::SetBit(doc.Data(), app.m_variant.keyTuneSwitch, false);
+    doc.SyncDocToImage();
+    return true;
+}
+
+int CmdWrite(CCliContext& ctx, const CCliArgs& args) {
+    if (args.positionals.size() != 1)
+        return Usage("write FILE [--verify]");
+    if (ctx.options.ports.size() > 1)
+        return WriteFleet(ctx, args.positionals[0], args.bVerify);
+    if (!PrepareWrite(ctx.app, args.positionals[0]))
+        return kExitFailed;
+    return RunImageTransfer(ctx, TransferMode::Write, args.bVerify) ? kExitOk : kExitFailed;
+}
+
+void SetupNone(CLI::App& /*cmd*/, CCliArgs& /*args*/) {}
+
+void SetupWords(CLI::App& cmd, CCliArgs& args) {
+    cmd.add_option("WORDS", args.positionals, "what to do, as the usage shows");
+    AddOutputOption(cmd, args, "embedded read: the text file to write ('-': standard output)");
+}
+
+int CmdInfo(CCliContext& ctx, const CCliArgs& cliArgs) {
+    if (!cliArgs.positionals.empty())
         return Usage("info");
     if (!ReadImage(ctx))
         return kExitFailed;
@@ -175,25 +232,10 @@ bool ReadTune(CCliContext& ctx, CWR7310Doc& doc) {
     return true;
 }
 
-// The tune edit's rules: first the radio's range bytes (with their two messages), then the
-// working range and the raster through the encoder.
-double ApplyTuneRangeRules(CWR7310App& app, const CWR7310Doc& doc, double dValue) {
-    const double dLow = field::GetRangeLimit(doc.Data(), app.m_variant, true);
-    const double dHigh = field::GetRangeLimit(doc.Data(), app.m_variant, false);
-    if (dValue < dLow) {
-        app.ShowMessage(msg::kTuneBelowRange, {}, MsgIcon::Exclamation);
-        dValue = dLow;
-    }
-    if (dValue > dHigh) {
-        app.ShowMessage(msg::kTuneAboveRange, {}, MsgIcon::Exclamation);
-        dValue = dHigh;
-    }
-    return dValue;
-}
-
-int CmdTune(CCliContext& ctx, const std::vector<std::string>& args) {
+int CmdTune(CCliContext& ctx, const CCliArgs& cliArgs) {
+    const std::vector<std::string>& args = cliArgs.positionals;
     const char* const pszUsage = "tune read | tune switch open|close | tune frequency MHZ";
-    if (args.empty())
+    if (args.empty() || !cliArgs.strOut.empty())
         return Usage(pszUsage);
     CWR7310Doc doc(ctx.app);
     AttachTrace(doc.m_comm, ctx.options);
@@ -223,12 +265,10 @@ int CmdTune(CCliContext& ctx, const std::vector<std::string>& args) {
         }
         if (!ReadTune(ctx, doc))
             return kExitFailed;
-        dValue = ApplyTuneRangeRules(ctx.app, doc, dValue);
-        const CVariant& v = ctx.app.m_variant;
-        auto data = doc.Data();
-        const std::uint16_t t = v.tuneFrequency.nStart;
-        EncodeFrequency(dValue, data[t + 2], data[t + 1], data[t], data[t + 3]);
-        field::SetBit(data, v.keyTuneSwitch, false);
+        // The tune screen's rules: the radio's range with its messages, then the working
+        // range and the raster.
+        dValue = tune::ApplyRangeRules(ctx.app, doc.Data(), dValue);
+        dValue = tune::StoreTuneFrequency(ctx.app, doc.Data(), dValue);
         std::cerr << "Tune frequency: " << FormatFrequency(dValue) << " MHz\n";
         if (doc.WriteTuneFrequency() != 1) {
             ReportConnectionTrouble(ctx.app, doc.m_comm);
@@ -240,18 +280,46 @@ int CmdTune(CCliContext& ctx, const std::vector<std::string>& args) {
     return Usage(pszUsage);
 }
 
-int CmdEmbedded(CCliContext& ctx, const std::vector<std::string>& args) {
-    const char* const pszUsage = "embedded read [-o TEXTFILE] | embedded write TEXTFILE";
+// The embedded information on the terminal as its editor shows it, control bytes escaped.
+void PrintEmbeddedText(const std::string& strText) {
+    std::string strLine;
+    for (char c : strText) {
+        if (c == '\n') {
+            std::cout << PrintableText(strLine) << '\n';
+            strLine.clear();
+        } else {
+            strLine.push_back(c);
+        }
+    }
+    if (!strLine.empty())
+        std::cout << PrintableText(strLine) << '\n';
+}
+
+int CmdEmbedded(CCliContext& ctx, const CCliArgs& cliArgs) {
+    const std::vector<std::string>& args = cliArgs.positionals;
+    const char* const pszUsage =
+        "embedded read [-o TEXTFILE] | embedded write TEXTFILE | embedded show FILE";
     if (args.empty())
         return Usage(pszUsage);
     CWR7310Doc doc(ctx.app);
     AttachTrace(doc.m_comm, ctx.options);
     const CAddrRange area = ctx.app.m_variant.embeddedInfo;
     CTerminalProgress progress;
+    if (args[0] == "show" && args.size() == 2) {
+        if (!doc.OnOpenDocument(args[1]))
+            return kExitFailed; // the document has said why
+        const std::span<const std::uint8_t> image = ctx.app.Image();
+        PrintEmbeddedText(info::EmbeddedEditText(field::Bytes(image, area)));
+        return kExitOk;
+    }
     if (args[0] == "read") {
         std::optional<std::string> strOut;
-        if (!ParseOutputOption({args.begin() + 1, args.end()}, strOut))
+        if (args.size() != 1)
             return Usage(pszUsage);
+        if (!cliArgs.strOut.empty() && cliArgs.strOut != kStdStream)
+            strOut = cliArgs.strOut;
+        if (strOut && !CheckOutputPath(*strOut))
+            return kExitFailed;
         if (doc.ReadEmbeddedInfo(progress) != 1) {
             ReportConnectionTrouble(ctx.app, doc.m_comm);
             return kExitFailed;
@@ -259,37 +327,31 @@ int CmdEmbedded(CCliContext& ctx, const std::vector<std::string>& args) {
         ctx.app.ShowMessage(msg::kCompleteReading, msg::kReadShortCaption, MsgIcon::Information);
         const std::string strText = field::GetText(doc.Data(), area, area.nLength);
         if (!strOut) {
-            std::cout << strText;
-            if (!strText.empty() && strText.back() != '\n')
-                std::cout << '\n';
+            // Stored bytes reach the terminal escaped, as show and info print them; the
+            // text's own line breaks stay line breaks.
+            std::size_t nStart = 0;
+            while (nStart < strText.size()) {
+                const std::size_t nEnd = std::min(strText.find('\n', nStart), strText.size());
+                std::cout << PrintableText(std::string_view(strText).substr(nStart, nEnd - nStart))
+                          << '\n';
+                nStart = nEnd + 1;
+            }
             return kExitOk;
         }
-        std::ofstream out(platform::PathFromUtf8(*strOut), std::ios::binary | std::ios::trunc);
-        out << strText;
-        out.close();
-        if (!out) {
-            std::cerr << "wr7310: cannot write " << *strOut << '\n';
+        // The file gets the bytes exactly, through the one safe save.
+        const auto* pBytes = reinterpret_cast<const std::uint8_t*>(strText.data());
+        if (const int nErr = WriteFileReplacing(*strOut, {pBytes, strText.size()}); nErr != 0) {
+            std::cerr << "wr7310: cannot write " << *strOut << ": " << std::strerror(nErr) << '\n';
             return kExitFailed;
         }
         return kExitOk;
     }
-    if (args[0] == "write" && args.size() == 2) {
+    if (args[0] == "write" && args.size() == 2 && cliArgs.strOut.empty()) {
         // One byte more than fits is enough to refuse a text, and a device or pipe that
         // never ends is not read to its (missing) end.
-        std::vector<std::uint8_t> bytes;
-        const CFileReadResult read = ReadFilePrefix(args[1], area.nLength + 1u, bytes);
-        if (read.status == CFileReadResult::Status::Failed) {
-            std::cerr << "wr7310: cannot open " << args[1] << ": " << std::strerror(read.nErrno)
-                      << '\n';
+        std::string strText;
+        if (!ReadSource(args[1], area.nLength, strText))
             return kExitFailed;
-        }
-        if (read.status == CFileReadResult::Status::Ok) {
-            std::cerr << "wr7310: " << args[1] << " holds more than " << area.nLength
-                      << " bytes; the embedded information takes at most " << area.nLength
-                      << " bytes. Nothing was written.\n";
-            return kExitFailed;
-        }
-        const std::string strText(bytes.begin(), bytes.end());
         field::SetText(doc.Data(), area, strText);
         if (doc.WriteEmbeddedInfo(progress) != 1) {
             ReportConnectionTrouble(ctx.app, doc.m_comm);
@@ -305,29 +367,45 @@ const CCliCommand kCommands[] = {
     {"read", "read -o FILE", "read the whole radio into a radio file",
      "Connects to the radio, reads its whole memory and saves it as a radio file. A failed\n"
      "read writes no file. Unless --no-backup is given, a timestamped copy is also kept in\n"
-     "$XDG_DATA_HOME/wr7310/backups (default ~/.local/share/wr7310/backups).\n",
-     CmdRead},
-    {"write", "write FILE", "write a radio file to the radio",
+     "$XDG_DATA_HOME/wr7310/backups (default ~/.local/share/wr7310/backups).\n"
+     "\n"
+     "With --port given several times, all radios are read at once, one thread each; each\n"
+     "radio's file is FILE with the port's name added before the extension\n"
+     "(radio.wr73 and --port /dev/ttyUSB1 give radio-ttyUSB1.wr73; --port 3 gives\n"
+     "radio-COM3.wr73). One result line per radio follows; the status is 0 only when every\n"
+     "radio was read and saved.\n",
+     SetupRead, CmdRead},
+    {"write", "write FILE [--verify]", "write a radio file to the radio",
      "Opens the radio file, takes the working frequency range from its range bytes, checks it\n"
      "against the radio's range and writes the image (the radio's identity and service areas\n"
-     "are never written).\n",
-     CmdWrite},
+     "are never written).\n"
+     "\n"
+     "--verify reads every written block back and compares it; differing bytes are printed\n"
+     "on standard output as diff prints them (\"$0324:0xCF -> 0x4F\": written -> read back)\n"
+     "and the status is 1.\n"
+     "\n"
+     "With --port given several times, the file is written to all radios at once, one\n"
+     "thread each, each checked against its own range. One result line per radio follows;\n"
+     "the status is 0 only when every radio succeeded.\n",
+     SetupWrite, CmdWrite},
     {"info", "info", "read the radio and show its information",
      "Reads the whole radio and prints the frequency range, model, serial number, firmware\n"
      "version and local oscillator. The image read is backed up as by 'read'.\n",
-     CmdInfo},
+     SetupNone, CmdInfo},
     {"tune", "tune read|switch open|close|frequency MHZ", "tune mode data of the radio",
      "tune read              print the model, range, firmware version, tune frequency and the\n"
      "                       key tune switch read from the radio\n"
      "tune switch open|close set or clear the radio's key tune switch\n"
      "tune frequency MHZ     write the tune frequency; a value outside the radio's range is\n"
      "                       raised or lowered to its limit, and the key tune switch is closed\n",
-     CmdTune},
-    {"embedded", "embedded read [-o TEXTFILE]|write TEXTFILE", "the embedded information text",
+     SetupWords, CmdTune},
+    {"embedded", "embedded read [-o TEXTFILE]|write TEXTFILE|show FILE",
+     "the embedded information text",
      "embedded read [-o TEXTFILE]  print the radio's embedded information (or save it)\n"
      "embedded write TEXTFILE      write the file's bytes, exactly, as the embedded\n"
-     "                             information (at most 128 bytes)\n",
-     CmdEmbedded},
+     "                             information (at most 128 bytes)\n"
+     "embedded show FILE           print the embedded information kept in a radio file\n",
+     SetupWords, CmdEmbedded},
 };
 
 } // namespace

@@ -1,126 +1,146 @@
 // wr7310: the radio programming software's command-line tool.
 #include "app/Platform.h"
-#include "app/ProfileFile.h"
 #include "app/WR7310App.h"
+#include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "link/RadioComm.h"
+#include "cli/HelpFormatter.h"
 
-#include <cstdio>
-#include <cstring>
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
-namespace {
+#ifndef WR7310_VERSION
+#define WR7310_VERSION "unknown"
+#endif
 
-const char* const kUsage =
-    "usage: wr7310 [--model xtra|old] [--ini FILE] [--port N|DEVICE] [--trace] [--no-backup]\n"
-    "              COMMAND [ARGS...]\n";
+namespace {
 
 std::vector<const CCliCommand*> AllCommands() {
     std::vector<const CCliCommand*> all;
-    for (auto group : {LinkCommands(), ImageCommands(), TransferCommands()})
+    for (auto group : {LinkCommands(), ImageCommands(), TransferCommands(), ExchangeCommands()})
         for (const CCliCommand& c : group)
             all.push_back(&c);
     return all;
 }
 
-void PrintHelp() {
-    std::cout << kUsage << "\nOptions:\n"
-              << "  --model xtra|old  radio model (default xtra: the 2 KiB WR7310SXtra)\n"
-              << "  --ini FILE        settings file (default: the program's own)\n"
-              << "  --port N|DEVICE   COM port number to try first, or one device path only\n"
-              << "  --trace           print every frame sent and received on standard error\n"
-              << "  --no-backup       do not keep a timestamped copy of images read\n"
-              << "\nCommands:\n";
-    for (const CCliCommand* c : AllCommands()) {
-        // A usage too long for its column puts the summary on a line of its own.
-        if (std::strlen(c->pszUsage) > 28)
-            std::printf("  %s\n  %-28s %s\n", c->pszUsage, "", c->pszSummary);
-        else
-            std::printf("  %-28s %s\n", c->pszUsage, c->pszSummary);
-    }
-    std::cout << "\n'wr7310 COMMAND --help' describes one command.\n";
-}
-
-// --port N starts the port scan at COMn; --port DEVICE uses that device only; without it the
-// scan starts at the port remembered in the settings file, as the desktop's does.
-// A number that is no COM port is refused (false).
-bool ApplyPortOption(CWR7310App& app, const std::string& strPort) {
-    if (strPort.empty()) {
-        app.m_nComPort = profile::GetInt("COM PORT", "ComPort", 1, app.m_strIniFile);
-    } else if (strPort.find_first_not_of("0123456789") == std::string::npos) {
-        if (strPort.size() > 2 || std::stoi(strPort) > radio::kMaxComPort) {
-            std::cerr << "wr7310: --port " << strPort << ": COM ports are numbered 0 to "
-                      << radio::kMaxComPort << " (or name a device path)\n";
-            return false;
-        }
-        app.m_nComPort = std::stoi(strPort);
-    } else {
-        app.m_strPortDevice = strPort;
-    }
-    return true;
+// The command the parser had selected when it stopped, or empty.
+std::string SelectedCommand(const CLI::App& cli) {
+    const auto selected = cli.get_subcommands();
+    return selected.empty() ? std::string() : selected.front()->get_name();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<const CCliCommand*> commands = AllCommands();
     CCliOptions options;
+    CLI::App cli("Reads, writes and edits the memory of WR7310 radios over a programming cable.",
+                 "wr7310");
+    cli.formatter(std::make_shared<CHelpFormatter>(commands));
+    cli.set_help_flag("-h,--help", "show this help (after a command: the command's help)");
+    // Every command's help at once, for the man page and the shell completion to be checked
+    // against.
+    cli.set_help_all_flag("--help-all", "print the help of the tool and of every command")
+        ->group("");
+    cli.set_version_flag("--version", std::string("wr7310 ") + WR7310_VERSION,
+                         "print the version and exit");
+    cli.add_option("--model", options.strModel,
+                   "radio model (default xtra: the 2 KiB WR7310SXtra; old: the 1 KiB WR7310S)")
+        ->type_name("xtra|old")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast); // the last one given wins
+    cli.add_option("--ini", options.strIniFile, "settings file (default: the program's own)")
+        ->type_name("FILE")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    cli.add_option("--port", options.ports,
+                   "COM port number to try first, or one device path only; read and write "
+                   "take it several times for several radios at once")
+        ->type_name("N|DEVICE")
+        ->allow_extra_args(false);
+    cli.add_flag("--trace", options.bTrace,
+                 "print every frame sent and received on standard error");
+    cli.add_flag("--no-backup", options.bNoBackup, "do not keep a timestamped copy of images read");
+    // Options of the tool are accepted after the command as well.
+    cli.fallthrough();
+    cli.require_subcommand(1);
+    // What no option takes is checked after parsing: "tune frequency -5" takes a value that
+    // looks like an option.
+    cli.allow_extras();
+
+    std::vector<CCliArgs> args(commands.size());
+    std::vector<CLI::App*> subs;
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        CLI::App* pSub = cli.add_subcommand(commands[i]->pszName, commands[i]->pszSummary);
+        commands[i]->setup(*pSub, args[i]);
+        subs.push_back(pSub);
+    }
+
+    // The arguments as UTF-8 (on Windows from the wide command line), last first as the
+    // parser takes them.
     platform::UseUtf8Console();
-    std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
-    std::size_t i = 0;
-    auto needValue = [&](const std::string& strOption) -> const std::string* {
-        if (i + 1 >= args.size()) {
-            std::cerr << "wr7310: " << strOption << " needs a value\n" << kUsage;
-            return nullptr;
+    std::vector<std::string> argsUtf8 = platform::Utf8Arguments(argc, argv);
+    std::reverse(argsUtf8.begin(), argsUtf8.end());
+    try {
+        cli.parse(argsUtf8);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << cli.help();
+        return kExitOk;
+    } catch (const CLI::CallForAllHelp&) {
+        std::cout << cli.help("", CLI::AppFormatMode::All);
+        return kExitOk;
+    } catch (const CLI::CallForVersion& e) {
+        std::cout << e.what() << '\n';
+        return kExitOk;
+    } catch (const CLI::ParseError& e) {
+        const std::string strCommand = SelectedCommand(cli);
+        const std::vector<std::string> extras = cli.remaining();
+        if (strCommand.empty() && !extras.empty()) {
+            std::cerr << "wr7310: unknown " << (extras[0].starts_with("-") ? "option " : "command ")
+                      << "'" << extras[0] << "'; 'wr7310 --help' lists them\n";
+            return kExitUsage;
         }
-        return &args[++i];
-    };
-    for (; i < args.size() && args[i].starts_with("--"); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help") {
-            PrintHelp();
-            return 0;
-        } else if (a == "--trace") {
-            options.bTrace = true;
-        } else if (a == "--no-backup") {
-            options.bNoBackup = true;
-        } else if (a == "--model" || a == "--ini" || a == "--port") {
-            const std::string* pValue = needValue(a);
-            if (!pValue)
-                return 2;
-            (a == "--model" ? options.strModel
-             : a == "--ini" ? options.strIniFile
-                            : options.strPort) = *pValue;
-        } else {
-            std::cerr << "wr7310: unknown option " << a << '\n' << kUsage;
-            return 2;
-        }
+        std::cerr << "wr7310" << (strCommand.empty() ? "" : " " + strCommand) << ": " << e.what()
+                  << "\n'wr7310" << (strCommand.empty() ? "" : " " + strCommand)
+                  << " --help' describes " << (strCommand.empty() ? "the commands" : "it") << '\n';
+        return kExitUsage;
     }
-    if (i >= args.size()) {
-        std::cerr << kUsage << "'wr7310 --help' lists the commands.\n";
-        return 2;
-    }
+
     const CVariant* pVariant = FindVariant(options.strModel);
     if (!pVariant) {
         std::cerr << "wr7310: unknown model '" << options.strModel << "' (xtra or old)\n";
-        return 2;
+        return kExitUsage;
     }
-    const std::string strCommand = args[i];
-    std::vector<std::string> commandArgs(args.begin() + static_cast<long>(i) + 1, args.end());
-    for (const CCliCommand* c : AllCommands()) {
-        if (strCommand != c->pszName)
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        if (!subs[i]->parsed())
             continue;
-        if (!commandArgs.empty() && commandArgs[0] == "--help") {
-            std::cout << "usage: wr7310 [OPTIONS] " << c->pszUsage << "\n\n" << c->pszHelp;
-            return 0;
+        const std::string strCommand = commands[i]->pszName;
+        for (const std::string& strExtra : cli.remaining()) {
+            if (strCommand == "tune" && strExtra.starts_with("-") && strExtra != "--") {
+                args[i].positionals.push_back(strExtra); // a negative or odd frequency
+                continue;
+            }
+            std::cerr << "wr7310 " << strCommand << ": unexpected argument '" << strExtra
+                      << "'\n'wr7310 " << strCommand << " --help' describes it\n";
+            return kExitUsage;
         }
+        if (options.ports.size() > 1 && strCommand != "read" && strCommand != "write") {
+            std::cerr << "wr7310 " << strCommand
+                      << ": --port is given once (several ports: read and write only)\n";
+            return kExitUsage;
+        }
+        for (const std::string& strPort : options.ports)
+            if (!CheckPortOption(strPort))
+                return kExitUsage;
         CWR7310App app(*pVariant, options.strIniFile);
-        if (!ApplyPortOption(app, options.strPort))
-            return 2;
+        if (!CheckSettingsFile(app.m_strIniFile, options))
+            return kExitFailure;
+        if (!ApplyPortOption(app, options.Port()))
+            return kExitUsage;
         CCliContext ctx{app, options};
-        return c->fn(ctx, commandArgs);
+        return FinishCommand(commands[i]->fn(ctx, args[i]));
     }
-    std::cerr << "wr7310: unknown command '" << strCommand << "'; 'wr7310 --help' lists them\n";
-    return 2;
+    return kExitUsage; // the parser requires a command: not reached
 }

@@ -32,6 +32,9 @@ std::uint32_t TenHertzUnits(double dMHz) {
 
 namespace {
 
+// The step of each step code in 10 Hz units.
+constexpr double kStepUnits[3] = {625.0, 1000.0, 1250.0};
+
 double StepMHz(int nStepCode) {
     switch (nStepCode & 3) {
     case 0:
@@ -40,6 +43,36 @@ double StepMHz(int nStepCode) {
         return 0.01;
     default: // 2, and 3 which the encoder never produces
         return 0.0125;
+    }
+}
+
+// The smallest count of 10 Hz units that is not below dMin.
+double LowestUnitsInRange(double dMin) {
+    return std::ceil(dMin * 100000.0 - 0.01);
+}
+
+// Of the raster points (12.5, 10 and 6.25 kHz) next to u, the nearest one inside dMin..dMax;
+// on a tie the coarser raster wins. Leaves n and nCode as they are when none is inside.
+void NearestInRange(std::uint32_t u, double dMin, double dMax, std::uint32_t& n,
+                    std::uint8_t& nCode) {
+    const double dLow = LowestUnitsInRange(dMin);
+    const double dHigh = std::floor(dMax * 100000.0 + 0.01);
+    constexpr std::uint32_t kSteps[3] = {1250, 1000, 625};
+    constexpr std::uint8_t kCodes[3] = {2, 1, 0};
+    double dBest = -1.0;
+    for (int i = 0; i < 3; ++i) {
+        const std::uint32_t nDown = u / kSteps[i];
+        for (const std::uint32_t nCand : {nDown, nDown + 1}) {
+            const double dUnits = static_cast<double>(nCand) * kSteps[i];
+            if (dUnits < dLow || dUnits > dHigh)
+                continue;
+            const double dDist = std::fabs(dUnits - static_cast<double>(u));
+            if (dBest < 0.0 || dDist < dBest) {
+                dBest = dDist;
+                n = nCand;
+                nCode = kCodes[i];
+            }
+        }
     }
 }
 
@@ -74,8 +107,14 @@ void EncodeFrequency(double& dValue, std::uint8_t& nHi, std::uint8_t& nMid, std:
         n = u / 625;
     } else {
         n = u / 1250;
-        dValue = n * 1250 * 0.00001;
     }
+    // Rounding down may leave the working range when its lower limit lies on a finer raster
+    // (400.00625, and 400.007 typed) or between two 10 Hz units: then the nearest raster point
+    // inside the range wins.
+    if (static_cast<double>(n) * kStepUnits[nCode] < LowestUnitsInRange(app.m_dMinFreq))
+        NearestInRange(u, app.m_dMinFreq, app.m_dMaxFreq, n, nCode);
+    // What the caller shows is exactly what the bytes decode to.
+    dValue = n * StepMHz(nCode);
     // Callers that only want the snapped value point all four outputs at one byte, so the
     // step code, written last, is what such a byte ends up holding.
     nHi = static_cast<std::uint8_t>((n >> 16) & 0xFF);

@@ -14,8 +14,9 @@ extern const double StdFreqTable[kStdFreqCount + 1];
 void DecodeFrequency(double& dValue, std::uint8_t nHi, std::uint8_t nMid, std::uint8_t nLo,
                      int nStepCode);
 // Clamps dValue to the working range, picks the step (12.5, then 10, then 6.25 kHz; off every
-// raster: rounded down to 12.5 kHz) and writes the count bytes and the step code. dValue is
-// updated to what was stored.
+// raster: rounded down to 12.5 kHz, or to the nearest raster point inside the range when that
+// would leave it) and writes the count bytes and the step code. dValue is updated to exactly
+// the value the bytes decode to.
 void EncodeFrequency(double& dValue, std::uint8_t& nHi, std::uint8_t& nMid, std::uint8_t& nLo,
                      std::uint8_t& nStepCode);
 // The low limit (bLow) or high limit of six range bytes, in MHz.

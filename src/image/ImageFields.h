@@ -27,6 +27,9 @@ void Fill(std::span<std::uint8_t> image, CAddrRange r, std::uint8_t nValue);
 std::span<const std::uint8_t> Bytes(std::span<const std::uint8_t> image, CAddrRange r);
 std::span<std::uint8_t> Bytes(std::span<std::uint8_t> image, CAddrRange r);
 
+// The highest signalling code a channel may carry (the editor offers "OFF", "1".."121").
+inline constexpr int kMaxSignalCode = 121;
+
 // One channel record (numbered from 1) as the editor sees it.
 struct CChannelRecord {
     std::uint8_t nFreqNumber = 0;

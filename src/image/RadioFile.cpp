@@ -61,16 +61,79 @@ private:
 
 std::atomic<unsigned> g_nTempCounter{0};
 
-// A symbolic link stays a link: the file it names is the one replaced.
-std::filesystem::path ResolveTarget(const std::string& strPath) {
-    std::error_code ec;
-    std::filesystem::path target(strPath);
-    if (std::filesystem::is_symlink(target, ec)) {
-        auto resolved = std::filesystem::canonical(target, ec);
-        if (!ec)
-            return resolved;
+constexpr int kMaxLinks = 40;
+
+// The path a chain of symbolic links finally names; it need not exist yet (a dangling link
+// names the file to create). A path that is no link names itself. 0, or the errno.
+int FinalTarget(const std::string& strPath, std::filesystem::path& target) {
+    std::filesystem::path path(strPath);
+    for (int i = 0; i < kMaxLinks; ++i) {
+        char link[4096];
+        const ssize_t n = ::readlink(path.c_str(), link, sizeof link);
+        if (n < 0) {
+            if (errno != EINVAL && errno != ENOENT)
+                return errno;
+            target = path;
+            return 0;
+        }
+        if (static_cast<std::size_t>(n) >= sizeof link)
+            return ENAMETOOLONG;
+        const std::filesystem::path next(std::string(link, static_cast<std::size_t>(n)));
+        path = next.is_absolute() ? next : path.parent_path() / next;
     }
-    return target;
+    return ELOOP;
+}
+
+// Creates a new, unique temporary file beside target. 0, or the errno.
+int CreateTempBeside(const std::filesystem::path& target, CUniqueFd& fd, std::string& strTemp) {
+    const std::string strName = target.filename().string();
+    for (int nAttempt = 0; nAttempt < 100; ++nAttempt) {
+        const std::string strTempName = "." + strName + ".tmp" + std::to_string(::getpid()) + "-" +
+                                        std::to_string(g_nTempCounter++);
+        strTemp = (target.parent_path() / strTempName).string();
+        const int n = ::open(strTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (n >= 0) {
+            fd.Reset(n);
+            return 0;
+        }
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
+int WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+    std::size_t nDone = 0;
+    while (nDone < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + nDone, bytes.size() - nDone);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        nDone += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// A device or a pipe is written where it is: renaming a file over it would replace the
+// device node or pipe itself. A pipe nobody reads is refused (ENXIO) instead of waiting.
+int WriteInPlace(const std::filesystem::path& target, std::span<const std::uint8_t> bytes) {
+    CUniqueFd fd(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.Get() < 0)
+        return errno;
+    const int nFlags = ::fcntl(fd.Get(), F_GETFL);
+    if (nFlags >= 0)
+        ::fcntl(fd.Get(), F_SETFL, nFlags & ~O_NONBLOCK);
+    if (const int nErr = WriteAll(fd.Get(), bytes); nErr != 0)
+        return nErr;
+    return fd.Close();
+}
+
+// Whether the target exists as something other than a regular file or a folder.
+bool IsSpecialFile(const std::filesystem::path& target) {
+    struct stat st {};
+    return ::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
 } // namespace
@@ -105,44 +168,26 @@ CFileReadResult ReadFilePrefix(const std::string& strPath, std::size_t nSize,
 }
 
 int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path target = ResolveTarget(strPath);
-    const std::filesystem::path dir = target.parent_path();
-    const std::string strName = target.filename().string();
-    if (strName.empty())
+    std::filesystem::path target;
+    if (const int nErr = FinalTarget(strPath, target); nErr != 0)
+        return nErr;
+    if (target.filename().empty())
         return EISDIR;
+    if (IsSpecialFile(target))
+        return WriteInPlace(target, bytes);
 
     std::string strTemp;
     CUniqueFd fd;
-    for (int nAttempt = 0; nAttempt < 100; ++nAttempt) {
-        const std::string strTempName = "." + strName + ".tmp" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(g_nTempCounter++);
-        strTemp = (dir / strTempName).string();
-        const int n = ::open(strTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (n >= 0) {
-            fd.Reset(n);
-            break;
-        }
-        if (errno != EEXIST)
-            return errno;
-    }
-    if (fd.Get() < 0)
-        return EEXIST;
+    if (const int nErr = CreateTempBeside(target, fd, strTemp); nErr != 0)
+        return nErr;
     CTempFileGuard guard(strTemp);
 
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
         ::fchmod(fd.Get(), st.st_mode & 07777);
 
-    std::size_t nDone = 0;
-    while (nDone < bytes.size()) {
-        const ssize_t n = ::write(fd.Get(), bytes.data() + nDone, bytes.size() - nDone);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        nDone += static_cast<std::size_t>(n);
-    }
+    if (const int nErr = WriteAll(fd.Get(), bytes); nErr != 0)
+        return nErr;
     if (::fsync(fd.Get()) != 0 && errno != EINVAL && errno != EROFS)
         return errno;
     if (const int nErr = fd.Close(); nErr != 0)
@@ -150,6 +195,33 @@ int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t>
     if (::rename(strTemp.c_str(), target.c_str()) != 0)
         return errno;
     guard.Keep();
+    // The rename itself reaches the disk with the folder.
+    const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
+    CUniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.Get() >= 0)
+        ::fsync(dirFd.Get());
+    return 0;
+}
+
+int CheckCanSave(const std::string& strPath) {
+    std::filesystem::path target;
+    if (const int nErr = FinalTarget(strPath, target); nErr != 0)
+        return nErr;
+    if (target.filename().empty())
+        return EISDIR;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return EISDIR;
+        if (!S_ISREG(st.st_mode))
+            return ::access(target.c_str(), W_OK) == 0 ? 0 : errno;
+    }
+    // The folder must take a new file: the save writes one beside the target.
+    std::string strTemp;
+    CUniqueFd fd;
+    if (const int nErr = CreateTempBeside(target, fd, strTemp); nErr != 0)
+        return nErr;
+    CTempFileGuard guard(strTemp);
     return 0;
 }
 #endif

@@ -22,10 +22,18 @@ CFileReadResult ReadFilePrefix(const std::string& strPath, std::size_t nSize,
                                std::vector<std::uint8_t>& bytes);
 
 // Writes bytes as the whole content of strPath through a temporary file in the same folder
-// and an atomic rename. An existing file keeps its permissions; a symbolic link keeps
-// pointing at the file it named, which is replaced. Returns 0, or the errno of the failure
-// (the target is then unchanged and no temporary file is left behind).
+// and an atomic rename: every text and radio file the programs save goes through here. An
+// existing file keeps its permissions. A symbolic link (or a chain of them, or one whose
+// target does not exist yet) stays a link: the file it finally names is written. A device or
+// a pipe is written directly, never renamed over; a pipe nobody reads is refused (ENXIO).
+// Returns 0, or the errno of the failure (the target is then unchanged and no temporary file
+// is left behind).
 int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t> bytes);
+
+// Whether WriteFileReplacing could save strPath now: its folder exists and takes a new file
+// (tried with a temporary file that is removed again), and it names no folder. 0, or the
+// errno. Run before a long read so that a path that cannot be saved is refused at once.
+int CheckCanSave(const std::string& strPath);
 
 #if defined(__MINGW32__) // the C library's printf there is MinGW's own, with C99 formats
 #define WR7310_PRINTF_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))

@@ -44,5 +44,11 @@ inline constexpr std::array<std::string_view, 4> kSquelchItems = {"1", "2", "3",
 inline constexpr std::string_view kSignalOff = "OFF";
 inline constexpr std::string_view kScanAdd = "Add";
 inline constexpr std::string_view kScanDel = "Del";
+inline constexpr std::array<std::string_view, 4> kChannelHeaders = {"CH", "Freq Num", "Signal",
+                                                                    "Scan"};
+inline constexpr const char* kChannelRowFmt = "CH %d";
+
+// Frequency table
+inline constexpr std::array<std::string_view, 3> kFreqHeaders = {"Freq Num", "Rx Freq", "Tx Freq"};
 
 } // namespace texts

@@ -127,14 +127,17 @@ std::vector<std::uint8_t> CWR7310Doc::BuildFileImage() const {
     return file;
 }
 
-bool CWR7310Doc::OnSaveDocument(const std::string& strPath) {
+std::vector<std::uint8_t> CWR7310Doc::SaveToBytes() {
     CommitViewEdits();
     if (!m_views.empty())
         m_views.front()->StoreControls();
     field::SetBit(m_data, m_variant.keyTuneSwitch, false);
     SyncDocToImage();
+    return BuildFileImage();
+}
 
-    const std::vector<std::uint8_t> file = BuildFileImage();
+bool CWR7310Doc::OnSaveDocument(const std::string& strPath) {
+    const std::vector<std::uint8_t> file = SaveToBytes();
     if (const int nErr = WriteFileReplacing(strPath, file); nErr != 0) {
         m_app.ShowMessage(FormatText(msg::kFileSaveErrorFmt, strPath.c_str(), std::strerror(nErr)),
                           {}, MsgIcon::Error);
@@ -163,6 +166,17 @@ bool CWR7310Doc::OnOpenDocument(const std::string& strPath) {
         return false;
     }
 
+    return OnOpenBytes(file, strPath);
+}
+
+bool CWR7310Doc::OnOpenBytes(std::span<const std::uint8_t> file, const std::string& strName) {
+    const CVariant& v = m_variant;
+    if (file.size() < v.FileSize()) {
+        m_app.ShowMessage(
+            FormatText(msg::kFileTooShortFmt, strName.c_str(), file.size(), v.FileSize()), {},
+            MsgIcon::Error);
+        return false;
+    }
     // The whole file has been read: only now do the image and the document change.
     const auto image = m_app.Image();
     for (std::size_t a = 0; a < v.nImageSize; ++a) {
@@ -175,7 +189,7 @@ bool CWR7310Doc::OnOpenDocument(const std::string& strPath) {
             image[a] = b;
     }
     SyncImageToDoc();
-    m_strPathName = strPath;
+    m_strPathName = strName;
     m_bModified = false;
     return true;
 }

@@ -49,6 +49,11 @@ public:
     bool OnNewDocument();
     bool OnOpenDocument(const std::string& strPath);
     bool OnSaveDocument(const std::string& strPath);
+    // The same for a radio file that is not a file on disk (standard input or output):
+    // OnOpenBytes takes the file's bytes (strName names them in messages), SaveToBytes returns
+    // what OnSaveDocument would write.
+    bool OnOpenBytes(std::span<const std::uint8_t> file, const std::string& strName);
+    std::vector<std::uint8_t> SaveToBytes();
     // The file last opened or saved; empty for a new document.
     const std::string& GetPathName() const { return m_strPathName; }
 

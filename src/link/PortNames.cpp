@@ -132,3 +132,31 @@ std::string PortPermissionHint(const std::string& strDevice) {
         return Format(msg::kPortGroupPendingFmt, strDevice, strGroup);
     return Format(msg::kPortGroupHintFmt, strDevice, strGroup, strGroup);
 }
+
+std::vector<std::string> ProcessesHolding(const std::string& strDevice,
+                                          const std::string& strProcDir) {
+    std::vector<std::string> holders;
+    std::error_code ec;
+    const fs::path device = fs::canonical(strDevice, ec);
+    if (ec)
+        return holders;
+    const std::string strSelf = std::to_string(::getpid());
+    for (const auto& proc : fs::directory_iterator(strProcDir, ec)) {
+        const std::string strPid = proc.path().filename().string();
+        if (strPid.empty() || strPid.find_first_not_of("0123456789") != std::string::npos ||
+            strPid == strSelf)
+            continue;
+        std::error_code ecFd;
+        for (const auto& fd : fs::directory_iterator(proc.path() / "fd", ecFd)) {
+            std::error_code ecLink;
+            if (fs::read_symlink(fd.path(), ecLink) != device || ecLink)
+                continue;
+            std::string strName;
+            std::ifstream comm(proc.path() / "comm");
+            std::getline(comm, strName);
+            holders.push_back(strPid + (strName.empty() ? "" : " (" + strName + ")"));
+            break;
+        }
+    }
+    return holders;
+}

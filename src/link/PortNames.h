@@ -19,3 +19,8 @@ std::string ComPortDevice(int nPort, const std::string& strIniFile);
 // read and write it, with the command that adds the user to it. Empty when the device does not
 // exist.
 std::string PortPermissionHint(const std::string& strDevice);
+
+// The other processes that hold strDevice open, as "PID (name)", found through strProcDir
+// (processes whose descriptors may not be looked at are left out). Empty when none is seen.
+std::vector<std::string> ProcessesHolding(const std::string& strDevice,
+                                          const std::string& strProcDir = "/proc");

@@ -2,11 +2,13 @@
 
 #include "app/Messages.h"
 #include "app/WR7310App.h"
+#include "image/RadioFile.h"
 #include "link/PortNames.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -113,6 +115,7 @@ int CRadioComm::ScanPorts(std::uint32_t nBaudRate, std::uint8_t nDataBits, std::
                           std::uint8_t nStopBits, std::uint32_t nDeadlineMs) {
     CWR7310App& app = App();
     m_deniedDevices.clear();
+    m_strFailedDevice.clear();
     if (!app.m_strPortDevice.empty()) {
         // One device named by the user: that device only. It keeps the current port number,
         // or counts as COM1 when there is none.
@@ -120,6 +123,8 @@ int CRadioComm::ScanPorts(std::uint32_t nBaudRate, std::uint8_t nDataBits, std::
             m_fnPortTried(app.m_nComPort, app.m_strPortDevice);
         if (TryDevice(app.m_strPortDevice, nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs))
             return std::max(app.m_nComPort, 1);
+        m_strFailedDevice = app.m_strPortDevice;
+        m_nDeviceError = LastOpenError();
     } else {
         if (int n = TryPort(app.m_nComPort, nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs))
             return n;
@@ -179,4 +184,29 @@ std::vector<std::string> CRadioComm::PermissionHints() const {
             hints.push_back(std::move(strHint));
     }
     return hints;
+}
+
+std::string CRadioComm::DeviceFailureReason() const {
+    const char* pszDevice = m_strFailedDevice.c_str();
+    if (m_strFailedDevice.empty())
+        return {};
+    switch (m_nDeviceError) {
+    case 0:
+        return FormatText(msg::kPortNoAnswerFmt, pszDevice);
+    case EACCES:
+    case EPERM:
+        return {}; // the permission hint names the device and the remedy
+    case ENOENT:
+        return FormatText(msg::kPortMissingFmt, pszDevice);
+    case ENOTTY:
+        return FormatText(msg::kPortNotSerialFmt, pszDevice);
+    case EBUSY: {
+        std::string strHolders;
+        for (const std::string& strHolder : ProcessesHolding(m_strFailedDevice))
+            strHolders += (strHolders.empty() ? ": PID " : ", PID ") + strHolder;
+        return FormatText(msg::kPortBusyFmt, pszDevice, strHolders.c_str());
+    }
+    default:
+        return FormatText(msg::kPortOpenErrorFmt, pszDevice, std::strerror(m_nDeviceError));
+    }
 }

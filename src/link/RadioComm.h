@@ -62,6 +62,10 @@ public:
     // be opened for lack of permission, naming the device and the group that would grant
     // access. Callers print them after the connection-error message.
     std::vector<std::string> PermissionHints() const;
+    // After a Connect to one device named by the user that found no radio: why, in one line
+    // (no such device, not a serial port, busy with the programs holding it, no answer).
+    // Empty after a scan of COM ports and when the permission hints say it already.
+    std::string DeviceFailureReason() const;
 
     // Opens one device and shakes hands, as TryPort does for COMn. True: open, in programming
     // mode.
@@ -82,4 +86,6 @@ private:
     std::function<void(int, const std::string&)> m_fnPortTried;
     std::string m_strFirmwareVersion;
     std::vector<std::string> m_deniedDevices; // refused for lack of permission, this scan
+    std::string m_strFailedDevice;            // the named device that found no radio
+    int m_nDeviceError = 0;                   // its open's errno; 0: opened, no answer
 };

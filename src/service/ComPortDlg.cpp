@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -42,6 +43,11 @@ CComPortDlg::CComPortDlg(int nPort, std::string strIniFile, QWidget* pParent)
     connect(buttons, &QDialogButtonBox::rejected, this, &CComPortDlg::reject);
 
     auto* layout = new QVBoxLayout(this);
+    m_pNote = new QLabel;
+    m_pNote->setObjectName("commandLineNote");
+    m_pNote->setWordWrap(true);
+    m_pNote->hide();
+    layout->addWidget(m_pNote);
     layout->addWidget(box);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -62,6 +68,15 @@ void CComPortDlg::ProbePorts() {
             m_nPortIndex = -1;
     }
     SetButtonsFromIndex();
+}
+
+void CComPortDlg::SetCommandLineDevice(const QString& strDevice) {
+    m_pNote->setText(QString("The command line chose the device %1 (--port). OK uses the COM "
+                             "port chosen below instead.")
+                         .arg(strDevice));
+    m_pNote->setAccessibleName(m_pNote->text());
+    m_pNote->setMinimumWidth(m_pGroup->button(0)->parentWidget()->sizeHint().width());
+    m_pNote->show();
 }
 
 void CComPortDlg::SetButtonsFromIndex() {

@@ -9,6 +9,7 @@
 #include <string>
 
 class QButtonGroup;
+class QLabel;
 class QRadioButton;
 
 class CComPortDlg : public QDialog {
@@ -28,6 +29,11 @@ public:
         return m_buttons[static_cast<std::size_t>(nPort - 1)];
     }
 
+    // Says above the ports that the command line chose strDevice (--port DEVICE) and that OK
+    // uses the COM port chosen here instead.
+    void SetCommandLineDevice(const QString& strDevice);
+    QLabel* CommandLineNote() const { return m_pNote; }
+
     // What F1 opens: the program's help.
     void SetHelp(std::function<void()> fnHelp) { m_fnHelp = std::move(fnHelp); }
 
@@ -42,6 +48,7 @@ private:
     int m_nPortIndex;
     std::string m_strIniFile;
     QButtonGroup* m_pGroup = nullptr;
+    QLabel* m_pNote = nullptr;
     std::array<QRadioButton*, kPortCount> m_buttons{};
     std::function<void()> m_fnHelp;
 };

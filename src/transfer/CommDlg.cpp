@@ -2,6 +2,7 @@
 
 #include "app/Messages.h"
 #include "app/WR7310App.h"
+#include "transfer/Interrupt.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -10,6 +11,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <cstdio>
 
 namespace {
 
@@ -78,7 +81,10 @@ void CCommDlg::OnCommOk() {
         return;
     CWaitCursor wait;
     m_pTransfer = std::make_unique<CImageTransfer>(m_app, m_nMode);
+    m_pTransfer->m_bVerify =
+        m_nMode == TransferMode::Write && GetVerifyAfterWrite(m_app.m_strIniFile);
     // The worker waits until the message has been handled here, as a synchronous send does.
+    m_pTransfer->SetStopCheck(InterruptRequested);
     const StartResult result = m_pTransfer->Start([this](TransferMsg msg, long lParam) {
         QMetaObject::invokeMethod(
             this, [this, msg, lParam] { OnTransferMessage(msg, lParam); },
@@ -112,13 +118,22 @@ void CCommDlg::OnTransferMessage(TransferMsg msg, long lParam) {
         return;
     case TransferMsg::ReadDone:
     case TransferMsg::WriteDone:
-        m_app.ShowMessage(strText.toStdString());
+        m_app.ShowMessage(strText.toStdString(), {}, MsgIcon::Information);
         m_bRunning = false;
         accept();
         return;
     case TransferMsg::ReadError:
     case TransferMsg::WriteError:
-        m_app.ShowMessage(strText.toStdString());
+        m_app.ShowMessage(strText.toStdString(), {}, MsgIcon::Exclamation);
+        m_bRunning = false;
+        QDialog::reject();
+        return;
+    case TransferMsg::ReadStopped:
+    case TransferMsg::WriteStopped:
+        // Only the end of the session stops a transfer here: the worker has sent the end of
+        // transfer and touches the port no more, so it is released before anything else.
+        m_pTransfer->m_comm.Close();
+        std::fprintf(stderr, "%s\n", strText.toLocal8Bit().constData());
         m_bRunning = false;
         QDialog::reject();
         return;

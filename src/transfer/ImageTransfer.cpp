@@ -1,14 +1,21 @@
 #include "transfer/ImageTransfer.h"
 
 #include "app/Messages.h"
+#include "app/ProfileFile.h"
 #include "app/WR7310App.h"
 #include "image/FreqCodec.h"
+#include "image/RadioFile.h"
 
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
 #include <optional>
+
+namespace {
+// lParam of WriteStopped when the stop came before the first block.
+constexpr long kNothingWritten = -1;
+} // namespace
 
 CImageTransfer::CImageTransfer(CWR7310App& app, TransferMode mode)
     : m_nMode(mode), m_comm(&app), m_app(app) {}
@@ -58,11 +65,24 @@ bool CImageTransfer::RangeCheck() {
     return !(m_app.m_dMinFreq < dRadioLow) && !(m_app.m_dMaxFreq > dRadioHigh);
 }
 
+bool CImageTransfer::StopRequested() const {
+    return m_bStopRequested || (m_fnStop && m_fnStop());
+}
+
+void CImageTransfer::SendStopped(const TransferSink& sink, TransferMsg msg, std::uint16_t nAddr) {
+    m_comm.EndTransfer(); // the radio leaves programming mode
+    sink(msg, nAddr);
+}
+
 void CImageTransfer::ReadThreadProc(TransferSink sink) {
     const CVariant& v = m_app.m_variant;
     const int nBlocks = v.ReadBlockCount();
     for (int i = 0; i < nBlocks; ++i) {
         const auto nAddr = static_cast<std::uint16_t>(i * radio::kBlockLength);
+        if (StopRequested()) {
+            SendStopped(sink, TransferMsg::ReadStopped, nAddr);
+            return;
+        }
         if (!m_comm.ReadBlock(nAddr, radio::kBlockLength, m_buffer.data() + nAddr)) {
             // The application's image keeps what it held before: nothing of a partial read
             // reaches it.
@@ -80,6 +100,10 @@ void CImageTransfer::WriteThreadProc(TransferSink sink) {
     const CVariant& v = m_app.m_variant;
     int k = 0;
     for (const CWriteBlock& block : v.writePlan) {
+        if (StopRequested()) {
+            SendStopped(sink, TransferMsg::WriteStopped, k == 0 ? kNothingWritten : block.nAddr);
+            return;
+        }
         if (!m_comm.WriteBlock(block.nAddr, block.nLength, m_buffer.data() + block.nAddr)) {
             sink(TransferMsg::WriteError, block.nAddr);
             return;
@@ -87,8 +111,37 @@ void CImageTransfer::WriteThreadProc(TransferSink sink) {
         sink(TransferMsg::Writing, (100 * k) / v.nWriteProgressDivisor);
         ++k;
     }
+    if (m_bVerify && !VerifyWritten(sink))
+        return;
     m_comm.EndTransfer();
     sink(TransferMsg::WriteDone, 0);
+}
+
+bool CImageTransfer::VerifyWritten(const TransferSink& sink) {
+    const CVariant& v = m_app.m_variant;
+    m_mismatches.clear();
+    std::vector<std::uint8_t> block;
+    const std::size_t nBlocks = v.writePlan.size();
+    for (std::size_t k = 0; k < nBlocks; ++k) {
+        const CWriteBlock& b = v.writePlan[k];
+        block.assign(b.nLength, 0);
+        if (!m_comm.ReadBlock(b.nAddr, b.nLength, block.data())) {
+            sink(TransferMsg::ReadError, b.nAddr);
+            return false;
+        }
+        for (std::size_t i = 0; i < b.nLength; ++i) {
+            const std::uint8_t nWritten = m_buffer[b.nAddr + i];
+            if (block[i] != nWritten)
+                m_mismatches.push_back(
+                    {static_cast<std::uint16_t>(b.nAddr + i), nWritten, block[i]});
+        }
+        sink(TransferMsg::Reading, static_cast<long>((100 * (k + 1)) / nBlocks));
+    }
+    if (!m_mismatches.empty()) {
+        sink(TransferMsg::WriteError, m_mismatches.front().nAddr);
+        return false;
+    }
+    return true;
 }
 
 std::string CImageTransfer::MessageText(TransferMsg msg, long lParam) {
@@ -112,6 +165,12 @@ std::string CImageTransfer::MessageText(TransferMsg msg, long lParam) {
         std::snprintf(text, sizeof text, msg::kWriteErrorFmt,
                       static_cast<unsigned>(lParam) & 0xFFFFu);
         return text;
+    case TransferMsg::ReadStopped:
+        return FormatText(msg::kReadStoppedFmt, static_cast<unsigned>(lParam) & 0xFFFFu);
+    case TransferMsg::WriteStopped:
+        if (lParam == kNothingWritten)
+            return std::string(msg::kWriteStoppedUnchanged);
+        return FormatText(msg::kWriteStoppedFmt, static_cast<unsigned>(lParam) & 0xFFFFu);
     }
     return {};
 }
@@ -161,4 +220,12 @@ bool RunTransfer(CImageTransfer& transfer, const std::function<void(TransferMsg,
     }
     transfer.Join();
     return bSuccess;
+}
+
+bool GetVerifyAfterWrite(const std::string& strIniFile) {
+    return profile::GetInt("Programming", "VerifyAfterWrite", 0, strIniFile) != 0;
+}
+
+void SetVerifyAfterWrite(bool bVerify, const std::string& strIniFile) {
+    profile::WriteString("Programming", "VerifyAfterWrite", bVerify ? "1" : "0", strIniFile);
 }

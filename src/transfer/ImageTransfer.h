@@ -5,6 +5,7 @@
 
 #include "link/RadioComm.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -23,6 +24,10 @@ enum class TransferMsg {
     WriteDone = 1137,  // likewise
     ReadError = 1138,  // lParam: address of the failed block
     WriteError = 1139, // lParam: address of the failed block
+    // A stop was requested: the transfer ended at a block boundary after the end-of-transfer
+    // exchange. lParam: the address of the first block not transferred.
+    ReadStopped = 1140,
+    WriteStopped = 1141,
 };
 
 // The done and error messages end a transfer; the worker sends nothing after them.
@@ -40,6 +45,13 @@ enum class StartResult {
     Started,         // the worker runs and will deliver its messages to the sink
 };
 
+// A byte that read back other than it was written.
+struct CByteMismatch {
+    std::uint16_t nAddr = 0;
+    std::uint8_t nWritten = 0;
+    std::uint8_t nRead = 0;
+};
+
 class CImageTransfer {
 public:
     CImageTransfer(CWR7310App& app, TransferMode mode);
@@ -54,6 +66,12 @@ public:
     StartResult Start(TransferSink sink);
     // Waits until the worker has finished (after its final message was handled).
     void Join();
+    // Asks the worker to stop at the next block boundary (from any thread). It then sends the
+    // end-of-transfer byte, so the radio leaves programming mode, and ends with ReadStopped or
+    // WriteStopped. A read stopped so leaves the application's image as it was.
+    void RequestStop() { m_bStopRequested = true; }
+    // A further stop condition the worker polls at every block boundary (the signal guard's).
+    void SetStopCheck(std::function<bool()> fnStop) { m_fnStop = std::move(fnStop); }
 
     // The text of a transfer message as the dialog shows it ("Reading data. ...", the error
     // texts with the address, the done texts).
@@ -61,19 +79,32 @@ public:
 
     TransferMode m_nMode;
     CRadioComm m_comm;
+    // Write only: after the last block, read every written block back and compare. Progress
+    // of the read-back comes as Reading messages; a block that cannot be read ends with
+    // ReadError, a difference with WriteError at the first differing address, and
+    // m_mismatches (valid once the transfer has ended) lists every differing byte.
+    bool m_bVerify = false;
+    std::vector<CByteMismatch> m_mismatches;
 
 private:
     void ReadThreadProc(TransferSink sink);
     void WriteThreadProc(TransferSink sink);
+    // The read-back of a verified write; false when it ended the transfer with a message.
+    bool VerifyWritten(const TransferSink& sink);
     // True when the program's working range lies inside the radio's range bytes (equal
     // limits pass). A failed read of the radio's range counts as the range 0..0.
     bool RangeCheck();
+    bool StopRequested() const;
+    // Ends a stopped transfer: the end-of-transfer exchange, then the final message.
+    void SendStopped(const TransferSink& sink, TransferMsg msg, std::uint16_t nAddr);
 
     CWR7310App& m_app;
     // Read: the blocks as they arrive, copied into the image after the last one. Write: the
     // image as it was when the transfer started.
     std::vector<std::uint8_t> m_buffer;
     std::thread m_worker;
+    std::atomic<bool> m_bStopRequested{false};
+    std::function<bool()> m_fnStop;
 };
 
 // Runs a transfer to its end on the calling thread: the worker's messages are handled here,
@@ -82,3 +113,8 @@ private:
 // For the command-line tool and tests.
 bool RunTransfer(CImageTransfer& transfer, const std::function<void(TransferMsg, long)>& fnHandle,
                  StartResult* pStart = nullptr);
+
+// The desktop's "Verify after write" choice, kept in the settings file ("Programming",
+// "VerifyAfterWrite"; off when absent).
+bool GetVerifyAfterWrite(const std::string& strIniFile);
+void SetVerifyAfterWrite(bool bVerify, const std::string& strIniFile);

@@ -117,6 +117,11 @@ struct CRadioInfoFormat {
     std::string_view strOscillatorFmt; // printf of the local oscillator in MHz
 };
 
+// How the settings printout lays out its pages; the desktop picks the painter by it.
+enum class PrintLayout {
+    Paged, // header, radio block and as many pages of rows as the settings fill
+};
+
 struct CVariant {
     // --- identity and texts ---
     std::string_view strModel;           // "WR7310SXtra": window title, status pane, file type
@@ -174,6 +179,9 @@ struct CVariant {
         newDocBytes; // fixed bytes, applied after the working copy is cleared
     std::vector<std::uint8_t> defaultFreqNumbers; // channels 1.. get these frequency numbers
     int nDefaultScanChannels = 8;                 // channels 1..n get ScanAdd
+
+    // --- settings printout ---
+    PrintLayout printLayout = PrintLayout::Paged;
 
     // Number of 8-byte blocks of a whole-image read.
     constexpr int ReadBlockCount() const { return nImageSize / 8; }

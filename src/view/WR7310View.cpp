@@ -1,20 +1,41 @@
 #include "view/WR7310View.h"
 
+#include "app/DialogUnits.h"
 #include "app/FindOrNull.h"
 #include "app/Messages.h"
 #include "app/ProfileFile.h"
 #include "app/WR7310App.h"
+#include "freqedit/EditRules.h"
+#include "freqedit/XUhfSetDlg.h"
 #include "image/FreqCodec.h"
+#include "image/SettingTexts.h"
+#include "image/RadioInfo.h"
+#include "service/ContextHelp.h"
+#include "service/EepromDlg.h"
+#include "service/EepromMap.h"
+#include "service/HelpLauncher.h"
+#include "service/InfoTexts.h"
+#include "service/TransferRunner.h"
+#include "service/TuneDlg.h"
+#include "service/XEmbedInfoDlg.h"
+#include "service/XRadioInfoDlg.h"
+#include "service/XScheduleDlg.h"
 #include "transfer/Backup.h"
 #include "transfer/CommDlg.h"
+#include "view/ChannelGrid.h"
+#include "view/ChannelPanel.h"
 #include "view/WheelComboBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QScreen>
 
 #include <cstdio>
 #include <string>
@@ -22,24 +43,6 @@
 namespace {
 
 using namespace feature;
-
-// Dialog units of the form's template: a quarter of the average character width across, an
-// eighth of the character height down.
-class CDialogUnits {
-public:
-    explicit CDialogUnits(const QFontMetrics& fm)
-        : m_nCharWidth(
-              (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 +
-               1) /
-              2),
-          m_nCharHeight(fm.height()) {}
-    int X(int n) const { return n * m_nCharWidth / 4; }
-    int Y(int n) const { return n * m_nCharHeight / 8; }
-
-private:
-    int m_nCharWidth;
-    int m_nCharHeight;
-};
 
 struct CPlace {
     int nId;
@@ -92,16 +95,26 @@ CWR7310View::CWR7310View(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent)
     setObjectName("WR7310View");
     BuildForm();
     m_doc.AddView(this);
+    // F1: the topic of the control that has the focus, else the form's.
+    InstallContextHelp(this, m_app, 0, help::kFormContext);
 }
 
 CWR7310View::~CWR7310View() {
+    // The cell editor may go while it has the focus: nothing is committed any more.
+    m_cboCellEdit->removeEventFilter(this);
+    m_grid->removeEventFilter(this);
+    disconnect(m_grid, nullptr, this, nullptr);
     m_doc.RemoveView(this);
     // A form that never started (its file failed to open) has not read the port, and must not
     // overwrite the remembered one.
-    if (!m_bFirstUpdate)
-        profile::WriteString("COM PORT", "ComPort", std::to_string(m_doc.m_nComPort),
-                             m_app.m_strIniFile);
-    std::remove(kGridScratchFile); // a missing file is fine
+    if (!m_bFirstUpdate) {
+        // A user without a settings file gets the installed default's values in their own.
+        m_app.CreateUserSettings();
+        if (!profile::WriteString("COM PORT", "ComPort", std::to_string(m_doc.m_nComPort),
+                                  m_app.m_strIniFile))
+            std::fprintf(stderr, "cannot save the COM port in %s\n", m_app.m_strIniFile.c_str());
+    }
+    eeprom::RemoveScratchFile(); // a missing file is fine
 }
 
 void CWR7310View::BuildForm() {
@@ -195,10 +208,40 @@ void CWR7310View::BuildForm() {
     connect(m_cboSelected, &CDropDownComboBox::aboutToDropDown, this,
             &CWR7310View::OnSelectedDropDown);
 
+    m_grid = new CChannelGrid(this);
+    m_grid->setObjectName(QString("grid%1").arg(kChannelGrid));
+    m_grid->setAccessibleName("Channels");
+    m_grid->setGeometry(du.X(198), du.Y(111), du.X(208), du.Y(111));
+    m_grid->SetRows(MaxChannels(m_variant) + 1);
+    m_grid->SetCols(channel::kCols);
+    m_grid->installEventFilter(this);
+    connect(m_grid, &CMSFlexGrid::KeyPress, this, [this](int nKey) {
+        if (nKey == ' ')
+            BeginCellEdit();
+    });
+    connect(m_grid, &CMSFlexGrid::MouseUp, this, &CWR7310View::OnGridMouseUp);
+    connect(m_grid, &CChannelGrid::GridVScroll, this, [this] {
+        if (m_cboCellEdit->isVisible())
+            EndCellEdit();
+    });
+
     m_btnFreqList = new QPushButton("Frequency List", this);
-    m_btnFreqList->setObjectName("button1053");
+    m_btnFreqList->setObjectName(QString("button%1").arg(kFrequencyList));
     place(m_btnFreqList, 199, 226, 66, 15);
-    m_btnFreqList->setEnabled(false); // the frequency table editor is not part of this build
+    connect(m_btnFreqList, &QPushButton::clicked, this, &CWR7310View::OnFrequencyList);
+
+    // The cell editor: laid over the cell being edited, hidden otherwise. Created last so that
+    // it lies above the grid.
+    m_cboCellEdit = new QComboBox(this);
+    m_cboCellEdit->setObjectName(QString("list%1").arg(kCellEdit));
+    m_cboCellEdit->setAccessibleName("Channel value");
+    place(m_cboCellEdit, 357, 111, 34, 12);
+    // A short list that scrolls, rather than 122 signalling codes down the whole screen.
+    m_cboCellEdit->setMaxVisibleItems(12);
+    m_cboCellEdit->setStyleSheet("combobox-popup: 0;");
+    m_cboCellEdit->hide();
+    m_cboCellEdit->installEventFilter(this);
+    connect(m_cboCellEdit, &QComboBox::activated, this, [this] { m_cboCellEdit->setFocus(); });
 
     setMinimumSize(du.X(423), du.Y(253));
     resize(du.X(423), du.Y(253));
@@ -264,6 +307,7 @@ void CWR7310View::OnInitialUpdate() {
         emit portChanged(m_doc.m_nComPort);
         m_app.m_nComPort = m_doc.m_nComPort;
         InitComboBoxes();
+        InitChannelGrid();
         m_bFirstUpdate = false;
     }
     LoadFromImage();
@@ -293,6 +337,7 @@ void CWR7310View::LoadFromImage() {
     }
     ApplyMasters();
     LoadChannelLists();
+    FillChannelGrid();
     setUpdatesEnabled(true);
 }
 
@@ -331,6 +376,7 @@ void CWR7310View::OnAvailableChanged(int nIndex) {
     const CChannelSelection sel = ChangeChannelCount(m_doc.Data(), m_variant, nIndex + 1, nKept);
     FillSelectedList(sel.nCount);
     m_cboSelected->setCurrentIndex(sel.nCurrent - 1);
+    ColourChannelRows();
     emit modified();
 }
 
@@ -377,4 +423,286 @@ bool CWR7310View::OnProgramWrite() {
     emit captionChanged(QString::fromLatin1(msg::kWriteCaption.data(),
                                             static_cast<qsizetype>(msg::kWriteCaption.size())));
     return true;
+}
+
+// --- channel grid ---
+
+namespace {
+
+constexpr COLORREF kBlue = 0xFF0000;
+constexpr double kGridRowsPerHeight = 0.0970873786407767; // 1 / 10.3
+constexpr double kGridColsPerWidth = 0.136986301369863;   // 1 / 7.3
+
+} // namespace
+
+void CWR7310View::resizeEvent(QResizeEvent* pEvent) {
+    QWidget::resizeEvent(pEvent);
+    g_nTwipsPerPixelX = kTwipsPerInch / logicalDpiX();
+    g_nTwipsPerPixelY = kTwipsPerInch / logicalDpiY();
+}
+
+void CWR7310View::InitChannelGrid() {
+    const long nRowUnit = static_cast<long>(static_cast<double>(m_grid->height()) *
+                                            g_nTwipsPerPixelY * kGridRowsPerHeight);
+    const long nColUnit = static_cast<long>(static_cast<double>(m_grid->width()) *
+                                            g_nTwipsPerPixelX * kGridColsPerWidth);
+    m_grid->SetForeColorFixed(kBlue);
+    m_grid->SetRowHeight(0, static_cast<long>(static_cast<double>(nRowUnit) * 1.8));
+    m_grid->SetCellAlignment(kFlexAlignCenterCenter);
+    const double kWidths[channel::kCols] = {1.5, 1.9, 1.9, 1.45};
+    for (int c = 0; c < channel::kCols; ++c) {
+        m_grid->SetColWidth(c, static_cast<long>(static_cast<double>(nColUnit) * kWidths[c]));
+        m_grid->SetTextArray(c, Qs(texts::kChannelHeaders[static_cast<std::size_t>(c)]));
+        m_grid->SetColAlignment(c, kFlexAlignCenterCenter);
+    }
+    for (long r = 1; r < m_grid->GetRows(); ++r) {
+        m_grid->SetRowHeight(r, nRowUnit);
+        m_grid->SetRow(r);
+        m_grid->SetCol(0);
+        m_grid->SetText(QString::fromStdString(channel::RowHeader(static_cast<int>(r))));
+    }
+    m_nGridLeft = m_grid->x();
+    m_nGridTop = m_grid->y();
+}
+
+void CWR7310View::FillChannelGrid() {
+    if (m_cboCellEdit->isVisible()) {
+        EndCellEdit();
+        m_grid->setFocus();
+    }
+    for (long r = 1; r < m_grid->GetRows(); ++r) {
+        const field::CChannelRecord rec = m_doc.GetChannel(static_cast<int>(r));
+        for (int c = channel::kColFreqNumber; c <= channel::kColScan; ++c)
+            m_grid->SetTextMatrix(r, c, QString::fromStdString(channel::CellText(rec, c)));
+    }
+    ColourChannelRows();
+    m_grid->SetRow(1);
+    m_grid->SetCol(1);
+}
+
+// Channels in use in the window-text colour, the rest grey.
+void CWR7310View::ColourChannelRows() {
+    const long nCount = m_cboAvailable->currentIndex() + 1;
+    const COLORREF clrText = RefFromColor(palette().color(QPalette::Active, QPalette::WindowText));
+    const COLORREF clrGrey =
+        RefFromColor(palette().color(QPalette::Disabled, QPalette::WindowText));
+    const long nRow = m_grid->GetRow();
+    const long nCol = m_grid->GetCol();
+    for (long r = 1; r < m_grid->GetRows(); ++r) {
+        m_grid->SetRow(r);
+        for (int c = channel::kColFreqNumber; c <= channel::kColScan; ++c) {
+            m_grid->SetCol(c);
+            m_grid->SetCellForeColor(r <= nCount ? clrText : clrGrey);
+        }
+    }
+    m_grid->SetRow(nRow);
+    m_grid->SetCol(nCol);
+}
+
+void CWR7310View::BeginCellEdit() {
+    m_nEditCol = m_grid->GetCol();
+    m_nEditRow = m_grid->GetRow();
+    const int nCount = m_cboAvailable->currentIndex() + 1;
+    if (!channel::CanEdit(static_cast<int>(m_nEditRow), static_cast<int>(m_nEditCol), nCount,
+                          MaxChannels(m_variant)))
+        return;
+    m_cboCellEdit->clear();
+    for (const std::string& strItem : channel::EditorItems(m_variant, static_cast<int>(m_nEditCol)))
+        m_cboCellEdit->addItem(QString::fromStdString(strItem));
+    // A cell reached by the keyboard may lie outside the visible rows.
+    m_grid->scrollTo(
+        m_grid->model()->index(static_cast<int>(m_nEditRow - 1), static_cast<int>(m_nEditCol - 1)));
+    m_nGridLeft = m_grid->x();
+    m_nGridTop = m_grid->y();
+    const int tx = g_nTwipsPerPixelX;
+    const int ty = g_nTwipsPerPixelY;
+    const int nWidth = static_cast<int>(m_grid->GetColWidth(m_nEditCol) / tx);
+    const int nHeight = static_cast<int>(m_grid->GetRowHeight(m_nEditRow) / ty);
+    const int x = static_cast<int>(m_grid->GetCellLeft() / tx) + m_nGridLeft;
+    const int y = static_cast<int>(m_grid->GetCellTop() / ty) + m_nGridTop;
+    m_cboCellEdit->setCurrentIndex(m_cboCellEdit->findText(m_grid->GetText(), Qt::MatchStartsWith));
+    m_cboCellEdit->setGeometry(x, y, nWidth, nHeight);
+    m_cboCellEdit->raise();
+    m_cboCellEdit->show();
+    m_cboCellEdit->setFocus(Qt::OtherFocusReason);
+}
+
+void CWR7310View::CommitCellEdit() {
+    const QString strText = m_cboCellEdit->currentText();
+    const field::CChannelRecord before = m_doc.GetChannel(static_cast<int>(m_nEditRow));
+    channel::CommitCell(m_doc.Data(), m_variant, static_cast<int>(m_nEditRow),
+                        static_cast<int>(m_nEditCol), strText.toStdString());
+    m_grid->SetTextMatrix(m_nEditRow, m_nEditCol, strText);
+    const field::CChannelRecord after = m_doc.GetChannel(static_cast<int>(m_nEditRow));
+    // A cell opened and closed on its old value is no change to save.
+    if (after.nFreqNumber != before.nFreqNumber || after.nSignalCode != before.nSignalCode ||
+        after.bScanAdd != before.bScanAdd)
+        emit modified();
+}
+
+void CWR7310View::EndCellEdit() {
+    if (!m_cboCellEdit || !m_cboCellEdit->isVisible())
+        return;
+    m_cboCellEdit->hide();
+    CommitCellEdit();
+}
+
+void CWR7310View::CommitViewEdits() {
+    if (!m_cboCellEdit || !m_cboCellEdit->isVisible())
+        return;
+    EndCellEdit();
+    m_grid->setFocus();
+}
+
+void CWR7310View::OnGridMouseUp(short nButton, short /*nShift*/, long x, long y) {
+    // The click records the cell even when it opens nothing.
+    m_nEditCol = m_grid->GetCol();
+    m_nEditRow = m_grid->GetRow();
+    if (nButton != 2 && m_grid->IsClickOnCurrentCell(x, y))
+        BeginCellEdit();
+}
+
+bool CWR7310View::OnGridKey(QObject* pWatched, int nKey) {
+    const bool bWalk = nKey == Qt::Key_Tab || nKey == Qt::Key_Return || nKey == Qt::Key_Enter;
+    if (bWalk && m_cboCellEdit->isVisible()) {
+        EndCellEdit();
+        m_grid->MoveToNextCell(true);
+        return true;
+    }
+    if (bWalk && pWatched == m_grid)
+        return m_grid->MoveToNextCell(true);
+    if (bWalk && pWatched == m_cboCellEdit) {
+        BeginCellEdit(); // hidden, but still holding the focus
+        return true;
+    }
+    if (nKey == Qt::Key_Escape && m_cboCellEdit->isVisible()) {
+        m_cboCellEdit->setCurrentIndex(
+            m_cboCellEdit->findText(m_grid->GetText(), Qt::MatchStartsWith));
+        m_cboCellEdit->hide();
+        m_grid->setFocus();
+        return true;
+    }
+    return false;
+}
+
+bool CWR7310View::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pWatched == m_cboCellEdit && pEvent->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(pEvent)->reason() != Qt::PopupFocusReason) {
+        EndCellEdit();
+        return false;
+    }
+    if ((pWatched == m_grid || pWatched == m_cboCellEdit) && pEvent->type() == QEvent::KeyPress &&
+        OnGridKey(pWatched, static_cast<QKeyEvent*>(pEvent)->key()))
+        return true;
+    return QWidget::eventFilter(pWatched, pEvent);
+}
+
+void CWR7310View::mousePressEvent(QMouseEvent* pEvent) {
+    // A click on the form's background takes the focus, which closes an open cell edit.
+    if (pEvent->button() == Qt::LeftButton) {
+        setFocus(Qt::MouseFocusReason);
+        EndCellEdit();
+    }
+    QWidget::mousePressEvent(pEvent);
+}
+
+bool CWR7310View::OnFrequencyList() {
+    CommitViewEdits();
+    const CAddrRange range = m_variant.freqTable.Range();
+    auto table = field::Bytes(m_doc.Data(), range);
+    CXUhfSetDlg dlg(m_variant, table, window());
+    dlg.SetHelp([this] { emit helpRequested(); });
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    dlg.GetRecords(table);
+    emit modified();
+    return true;
+}
+// --- service commands ---
+
+void CWR7310View::OnProgramEeprom() {
+    // The map shows the image as the form has it now.
+    EndCellEdit();
+    StoreControls();
+    m_doc.SyncDocToImage();
+    CEepromDlg dlg(m_app, window());
+    dlg.exec();
+}
+
+void CWR7310View::OnProgramTune() {
+    CTuneDlg dlg(m_app, m_doc, window());
+    dlg.exec();
+}
+
+void CWR7310View::OnRadioInfo() {
+    CXRadioInfoDlg dlg(m_app, RadioInfoTexts(m_app, m_doc.Data()), window());
+    dlg.exec();
+}
+
+bool CWR7310View::OnEmbeddedInfo() {
+    const auto area = field::Bytes(m_doc.Data(), m_variant.embeddedInfo);
+    CXEmbedInfoDlg dlg(m_app, area, window());
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    const std::vector<std::uint8_t> before(area.begin(), area.end());
+    dlg.GetInfo(area);
+    if (!std::equal(before.begin(), before.end(), area.begin()))
+        emit modified();
+    return true;
+}
+
+QPoint CWR7310View::ProgressCentre() const {
+    QRect r(mapToGlobal(QPoint(0, 0)), size());
+    if (const QScreen* pScreen = screen()) {
+        const QRect screenRect = pScreen->geometry();
+        r.setLeft(std::max(r.left(), screenRect.left()));
+        r.setTop(std::max(r.top(), screenRect.top()));
+        r.setRight(std::min(r.right(), screenRect.right()));
+        r.setBottom(std::min(r.bottom(), screenRect.bottom()));
+    }
+    return {(r.left() + r.right() + 1) / 2, (r.top() + r.bottom() + 1) / 2};
+}
+
+bool CWR7310View::OnReadEmbeddedInfo() {
+    if (QWidget* w = window())
+        w->activateWindow();
+    // Unsaved edits of the form go into the image first, so the refill below keeps them.
+    StoreControls();
+    m_doc.SyncDocToImage();
+    const auto image = m_app.Image();
+    const auto area = field::Bytes(image, m_variant.embeddedInfo);
+    const std::vector<std::uint8_t> before(area.begin(), area.end());
+
+    CScheduleProgress progress(window(), ProgressCentre(), kProgressSize);
+    const int nResult = RunServiceTransfer(
+        m_app, &progress, [this](IProgress& p) { return m_doc.ReadEmbeddedInfo(p); });
+    if (nResult == 1) {
+        m_doc.m_nComPort = m_app.m_nComPort;
+        emit portChanged(m_doc.m_nComPort);
+        m_app.ShowMessage(msg::kCompleteReading, msg::kReadShortCaption, MsgIcon::Information);
+        OnEmbeddedInfo();
+        // The text read, as the editor left it, is what the form shows from now on.
+        info::CopyEmbeddedInfo(m_variant, m_doc.Data(), image);
+    }
+    OnInitialUpdate();
+    if (!std::equal(before.begin(), before.end(), area.begin()))
+        emit modified(); // the radio's text is not in any file yet
+    return nResult == 1;
+}
+
+bool CWR7310View::OnWriteEmbeddedInfo() {
+    if (QWidget* w = window())
+        w->activateWindow();
+    StoreControls();
+    m_doc.SyncDocToImage();
+    CScheduleProgress progress(window(), ProgressCentre(), kProgressSize);
+    const int nResult = RunServiceTransfer(
+        m_app, &progress, [this](IProgress& p) { return m_doc.WriteEmbeddedInfo(p); });
+    if (nResult == 1) {
+        m_doc.m_nComPort = m_app.m_nComPort;
+        emit portChanged(m_doc.m_nComPort);
+        m_app.ShowMessage(msg::kCompleteWriting, msg::kWriteShortCaption, MsgIcon::Information);
+    }
+    OnInitialUpdate();
+    return nResult == 1;
 }

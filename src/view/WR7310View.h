@@ -7,10 +7,13 @@
 #include "image/WR7310Doc.h"
 #include "view/FeaturePanel.h"
 
+#include <QPoint>
+#include <QSize>
 #include <QWidget>
 
 #include <map>
 
+class CChannelGrid;
 class CWR7310App;
 class CWheelComboBox;
 class CDropDownComboBox;
@@ -20,16 +23,12 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-// Scratch file of the EEPROM map (its previous image), relative to the current folder; the
-// view removes it when it goes.
-inline constexpr const char* kGridScratchFile = "TempSaveGridData.tmp";
-
 class CWR7310View : public QWidget, public IDocView {
     Q_OBJECT
 public:
     CWR7310View(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent = nullptr);
     // Saves the document's COM port into the settings file (once the form has taken it from
-    // there) and removes the EEPROM map's scratch file.
+    // there) and removes the EEPROM map's scratch file (eeprom::ScratchPath).
     ~CWR7310View() override;
 
     // Runs for the first document, every new document and every opened file. The first time
@@ -40,12 +39,38 @@ public:
     void LoadFromImage();
     // Form -> document (IDocView).
     void StoreControls() override;
-    // No grid yet: nothing is ever open for editing.
-    void EndCellEdit() override {}
+    // Closes an open channel cell edit, committing it into the document (IDocView).
+    void EndCellEdit() override;
+    // Commits an open cell edit and gives the grid the focus: before new, open, save, Write,
+    // printing and the EEPROM map.
+    void CommitViewEdits();
+
+    // --- channel grid ---
+    void InitChannelGrid();
+    void FillChannelGrid();
+    // Opens the cell editor over the grid's current cell when that cell may be edited.
+    void BeginCellEdit();
+    // Writes the cell editor's text into the document and the cell.
+    void CommitCellEdit();
+    CChannelGrid* ChannelGrid() const { return m_grid; }
+    QComboBox* CellEditor() const { return m_cboCellEdit; }
+    // Opens the frequency table dialog; true when it ended with OK.
+    bool OnFrequencyList();
 
     // Read and Write through the transfer dialog. True when the transfer succeeded.
     bool OnProgramRead();
     bool OnProgramWrite();
+
+    // Service commands.
+    void OnProgramEeprom();
+    void OnProgramTune();
+    void OnRadioInfo();
+    // The embedded information editor on the document's text; true after OK.
+    bool OnEmbeddedInfo();
+    // The form is kept in the document and the image first, and the text read (and edited)
+    // goes into the image before the form is filled again. True when the transfer succeeded.
+    bool OnReadEmbeddedInfo();
+    bool OnWriteEmbeddedInfo();
 
     QCheckBox* Switch(int nId) const;
     QComboBox* List(int nId) const;
@@ -67,6 +92,13 @@ signals:
     void captionChanged(const QString& strCaption);
     // The frame should shrink to the form (never grow).
     void fitFrameRequested();
+    // F1 in a dialog of the form: show the program's help.
+    void helpRequested();
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
     void BuildForm();
@@ -78,6 +110,14 @@ private:
     void OnSelectedChanged(int nIndex);
     void OnSelectedDropDown();
     bool RunTransfer(int nMode);
+    void ColourChannelRows();
+    void OnGridMouseUp(short nButton, short nShift, long x, long y);
+    // Tab, Enter and Escape on the grid and its cell editor; true when the key was consumed.
+    bool OnGridKey(QObject* pWatched, int nKey);
+    // Centre of the form's rectangle on the screen, clipped to the screen.
+    QPoint ProgressCentre() const;
+    // Size of the progress window of the embedded-information transfers.
+    static constexpr QSize kProgressSize{380, 100};
 
     CWR7310App& m_app;
     CWR7310Doc& m_doc;
@@ -89,5 +129,11 @@ private:
     CWheelComboBox* m_cboAvailable = nullptr;
     CDropDownComboBox* m_cboSelected = nullptr;
     QPushButton* m_btnFreqList = nullptr;
+    CChannelGrid* m_grid = nullptr;
+    QComboBox* m_cboCellEdit = nullptr;
+    long m_nEditCol = 1;
+    long m_nEditRow = 1;
+    int m_nGridLeft = 0;
+    int m_nGridTop = 0;
     bool m_bFirstUpdate = true;
 };

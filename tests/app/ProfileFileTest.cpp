@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include "EndlessFifo.h"
+
 #include <climits>
 #include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -101,6 +106,90 @@ TEST_F(ProfileFile, WritingThroughALinkKeepsTheLinkAndThePermissions) {
 
 TEST_F(ProfileFile, UnwritableTargetReportsFailure) {
     EXPECT_FALSE(profile::WriteString("A", "b", "c", "/proc/nonexistent/x.ini"));
+}
+
+TEST_F(ProfileFile, ByteOrderMarkIsSkippedAndKept) {
+    WriteTextFile(path, "\xEF\xBB\xBF[FreqRange]\nMinFreq=400\nMaxFreq=470\n");
+    EXPECT_EQ(profile::GetString("FreqRange", "MinFreq", "0", 8, path), "400");
+    EXPECT_EQ(profile::GetString("FreqRange", "MaxFreq", "0", 8, path), "470");
+    ASSERT_TRUE(profile::WriteString("FreqRange", "MinFreq", "410", path));
+    EXPECT_EQ(ReadTextFile(path), "\xEF\xBB\xBF[FreqRange]\nMinFreq=410\nMaxFreq=470\n");
+}
+
+// Files that are no settings file are refused at once, by name, never read to their end
+// (a hang or an allocation without bound), and never replaced.
+TEST_F(ProfileFile, DevicesPipesAndHugeFilesAreRefused) {
+    const std::string huge = dir.File("huge.ini");
+    {
+        std::ofstream out(huge, std::ios::binary);
+        out << "[FreqRange]\nMinFreq=400\n" << std::string(1024 * 1024, ';');
+    }
+    const std::string fits = dir.File("fits.ini");
+    {
+        std::ofstream out(fits, std::ios::binary);
+        out << "[FreqRange]\nMinFreq=400\n;";
+        out << std::string(1024 * 1024 - 25, ';');
+    }
+    ASSERT_EQ(std::filesystem::file_size(fits), 1024u * 1024u);
+    CEndlessFifo fifo(dir.File("pipe.ini"), {'[', 'A', ']', '\n'});
+    struct {
+        std::string strPath;
+        const char* pszReason; // empty: accepted
+    } const cases[] = {
+        {"/dev/zero", "not a regular file"},
+        {fifo.Path(), "not a regular file"},
+        {huge, "larger than 1 MiB"},
+        {dir.Path().string(), "folder"},
+        {fits, ""},
+        {dir.File("missing.ini"), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.strPath);
+        const std::string strProblem = profile::FileProblem(c.strPath);
+        if (*c.pszReason == '\0') {
+            EXPECT_EQ(strProblem, "");
+            continue;
+        }
+        EXPECT_NE(strProblem.find(c.strPath), std::string::npos) << strProblem;
+        EXPECT_NE(strProblem.find(c.pszReason), std::string::npos) << strProblem;
+        EXPECT_EQ(profile::GetString("FreqRange", "MinFreq", "0", 8, c.strPath), "0");
+    }
+    EXPECT_EQ(profile::GetString("FreqRange", "MinFreq", "0", 8, fits), "400");
+    const auto nHugeSize = std::filesystem::file_size(huge);
+    EXPECT_FALSE(profile::WriteString("FreqRange", "MaxFreq", "470", huge));
+    EXPECT_EQ(std::filesystem::file_size(huge), nHugeSize);
+    EXPECT_FALSE(profile::WriteString("FreqRange", "MaxFreq", "470", fifo.Path()));
+    struct stat st {};
+    ASSERT_EQ(::lstat(fifo.Path().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST_F(ProfileFile, WritingOneKeyChangesNoOtherAndLeavesNoTemporaryFile) {
+    const std::string text = "; c\n[A]\nx=1\ny = 2\n\n[B]\nx=3\n";
+    WriteTextFile(path, text);
+    ASSERT_TRUE(profile::WriteString("B", "x", "4", path));
+    EXPECT_EQ(ReadTextFile(path), "; c\n[A]\nx=1\ny = 2\n\n[B]\nx=4\n");
+    std::size_t nFiles = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        ++nFiles;
+    EXPECT_EQ(nFiles, 1u);
+}
+
+// Programs saving the same file at the same time each keep their own keys.
+TEST_F(ProfileFile, ConcurrentWritersLoseNoKey) {
+    WriteTextFile(path, "[S]\n");
+    constexpr int kWriters = 4;
+    constexpr int kRounds = 30;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w)
+        writers.emplace_back([&, w] {
+            for (int r = 1; r <= kRounds; ++r)
+                profile::WriteString("S", "k" + std::to_string(w), std::to_string(r), path);
+        });
+    for (auto& t : writers)
+        t.join();
+    for (int w = 0; w < kWriters; ++w)
+        EXPECT_EQ(profile::GetInt("S", "k" + std::to_string(w), -1, path), kRounds) << w;
 }
 
 } // namespace

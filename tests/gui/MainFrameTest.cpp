@@ -41,23 +41,25 @@ std::string LevelIni(int nLevel) {
 TEST(MainFrameMenu, BasicLevelShowsReadAndWriteOnly) {
     CGuiTestApp t; // no "User Mode" section
     CMainFrame frame(t.App());
-    EXPECT_EQ(MenuTexts(frame.ProgrammingMenu()),
-              (std::vector<std::string>{"&Read\tCtrl+R", "-", "&Write\tCtrl+W"}));
+    EXPECT_EQ(
+        MenuTexts(frame.ProgrammingMenu()),
+        (std::vector<std::string>{"&Read\tCtrl+R", "-", "&Write\tCtrl+W", "&Verify after write"}));
 }
 
 TEST(MainFrameMenu, TuneLevelKeepsTune) {
     CGuiTestApp t(LevelIni(kTuneLevel));
     CMainFrame frame(t.App());
     EXPECT_EQ(MenuTexts(frame.ProgrammingMenu()),
-              (std::vector<std::string>{"&Read\tCtrl+R", "-", "&Write\tCtrl+W", "-", "Tune..."}));
+              (std::vector<std::string>{"&Read\tCtrl+R", "-", "&Write\tCtrl+W",
+                                        "&Verify after write", "-", "Tune..."}));
 }
 
 TEST(MainFrameMenu, FactoryLevelKeepsEverything) {
     CGuiTestApp t(LevelIni(kFactoryLevel));
     CMainFrame frame(t.App());
     EXPECT_EQ(MenuTexts(frame.ProgrammingMenu()),
-              (std::vector<std::string>{"&Read\tCtrl+R", "-", "&Write\tCtrl+W", "-", "EEPROM",
-                                        "Tune..."}));
+              (std::vector<std::string>{"&Read\tCtrl+R", "-", "&Write\tCtrl+W",
+                                        "&Verify after write", "-", "EEPROM", "Tune..."}));
 }
 
 TEST(MainFrameMenu, AcceleratorsPromptsAndToolTips) {
@@ -170,6 +172,27 @@ TEST(MainFrameStatus, HelpTopicsOpensTheHelpFileByPath) {
     frame.Action(cmd::kHelpFinder)->trigger();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_TRUE(opened[0].endsWith("/WR7310S.chm")) << opened[0].toStdString();
+}
+
+TEST(MainFrameMenu, VerifyAfterWriteIsOffByDefaultAndRememberedInTheSettingsFile) {
+    CGuiTestApp t;
+    {
+        CMainFrame frame(t.App());
+        QAction* pVerify = frame.Action(cmd::kVerifyAfterWrite);
+        ASSERT_NE(pVerify, nullptr);
+        EXPECT_TRUE(pVerify->isCheckable());
+        EXPECT_FALSE(pVerify->isChecked());
+        pVerify->trigger();
+        EXPECT_NE(ReadTextFile(t.m_strIniFile).find("[Programming]\nVerifyAfterWrite=1"),
+                  std::string::npos)
+            << ReadTextFile(t.m_strIniFile);
+    }
+    {
+        CMainFrame frame(t.App()); // the next start shows it checked
+        EXPECT_TRUE(frame.Action(cmd::kVerifyAfterWrite)->isChecked());
+        frame.Action(cmd::kVerifyAfterWrite)->trigger();
+    }
+    EXPECT_NE(ReadTextFile(t.m_strIniFile).find("VerifyAfterWrite=0"), std::string::npos);
 }
 
 TEST(MainFrameStatus, PortIsSavedWhenTheFormGoes) {

@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "image/ImageFields.h"
 #include "image/WR7310Doc.h"
+#include "view/ChannelGrid.h"
 #include "view/WR7310View.h"
 #include "view/WheelComboBox.h"
 
@@ -318,6 +319,10 @@ TEST_F(ViewTest, TabStopsAreTheFormsControlsOnly) {
     ASSERT_FALSE(stops.empty());
     for (QWidget* pStop : stops)
         EXPECT_TRUE(View().isAncestorOf(pStop)) << pStop->metaObject()->className();
-    EXPECT_EQ(stops.back(), View().SelectedList());
+    // The channel lists, then the grid, then "Frequency List".
+    ASSERT_GE(stops.size(), 3U);
+    EXPECT_EQ(stops[stops.size() - 3], View().SelectedList());
+    EXPECT_EQ(stops[stops.size() - 2], static_cast<QWidget*>(View().ChannelGrid()));
+    EXPECT_EQ(stops.back(), View().FrequencyListButton());
     m_frame.hide();
 }

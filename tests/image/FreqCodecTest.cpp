@@ -157,6 +157,60 @@ TEST_F(Codec, EncodeRangeFloorsAndDecodeRangeLimitReadsBack) {
     EXPECT_DOUBLE_EQ(DecodeRangeLimit(radio, false), 470.0);
 }
 
+// Off-raster values whose round-down would leave the working range, and values whose text
+// carries digits beyond the raster: the result stays inside the range and is exactly what
+// the bytes decode to.
+TEST_F(Codec, ResultsStayInsideTheRangeAndEqualTheStoredValue) {
+    struct {
+        double dMin, dMax, dIn;
+        std::uint8_t code;
+        std::uint32_t n;
+        const char* pszShown;
+    } const cases[] = {
+        {400.00625, 470, 400.007, 0, 64001, "400.00625"},   // nearest inside, not 400.00000
+        {400.00625, 470, 400.0124, 2, 32001, "400.01250"},  // up to 12.5 kHz, nearer than 10
+        {400.00625, 470, 400.0098, 1, 40001, "400.01000"},  // the 10 kHz point is nearest
+        {400.00625, 470, 400.00625, 0, 64001, "400.00625"}, // the limit itself
+        {400, 470, 462.562509, 2, 37005, "462.56250"},      // digits below 10 Hz dropped
+        {400, 470, 462.551, 2, 37004, "462.55000"},         // inside: still rounds down
+        {400, 470, 462.5624, 2, 37004, "462.55000"},
+        {400, 470, 399.9, 2, 32000, "400.00000"},
+        {400, 470, 470.5, 2, 37600, "470.00000"},
+        {400.003, 400.00625, 400.004, 0, 64001, "400.00625"}, // one raster point fits
+        // A lower limit between two 10 Hz units: the clamped value would truncate below it.
+        {738.8800028, 969.11, 0.0, 0, 118221, "738.88125"},
+    };
+    for (const auto& c : cases) {
+        SetRange(c.dMin, c.dMax);
+        const auto e = Encode(c.dIn);
+        EXPECT_EQ(e.code, c.code) << c.dIn;
+        EXPECT_EQ(e.n, c.n) << c.dIn;
+        EXPECT_EQ(FormatFrequency(e.dValue), c.pszShown) << c.dIn;
+        double dStored = 0;
+        DecodeFrequency(dStored, e.bytes[2], e.bytes[1], e.bytes[0], e.code);
+        EXPECT_EQ(e.dValue, dStored) << c.dIn;
+        EXPECT_GE(e.dValue, c.dMin - 1e-9) << c.dIn;
+        EXPECT_LE(e.dValue, c.dMax + 1e-9) << c.dIn;
+    }
+}
+
+// Values that rounding to the nearest point would store differently: the range limits are
+// floored, never rounded.
+TEST_F(Codec, EncodeRangeRoundsDownNotToNearest) {
+    struct {
+        double dIn;
+        std::uint32_t n;
+    } const cases[] = {{400.005, 64000}, {400.0062, 64000}, {469.99999, 75199}, {400.00625, 64001}};
+    for (const auto& c : cases) {
+        double dLow = c.dIn, dHigh = c.dIn;
+        std::uint8_t range[6] = {};
+        app.EncodeRange(dLow, dHigh, range);
+        EXPECT_EQ(range[0] | (range[1] << 8) | (range[2] << 16), c.n) << c.dIn;
+        EXPECT_EQ(range[3] | (range[4] << 8) | (range[5] << 16), c.n) << c.dIn;
+        EXPECT_LE(dLow, c.dIn) << c.dIn;
+    }
+}
+
 TEST_F(Codec, StandardFrequencyToleranceIsInclusiveOneE8) {
     EXPECT_TRUE(IsStandardFrequency(464.500000005, 1));
     EXPECT_FALSE(IsStandardFrequency(464.5001, 1));

@@ -3,7 +3,9 @@
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -167,22 +169,25 @@ TEST_F(ImageCli, ShowJsonCarriesTheSameValues) {
     const std::string path = NewFile("a.wr73");
     const CRun r = Run("show --json " + Quote(path));
     ASSERT_EQ(r.nStatus, 0) << r.strErr;
-    const std::string& out = r.strOut;
-    for (const char* expected : {
-             "\"Menu Enable\": true",
-             "\"Channel Number\": false",
-             "\"TOT\": \"1 Minute\"",
-             "\"channelCount\": 8",
-             "\"selectedChannel\": 1",
-             "{\"channel\": 8, \"freqNumber\": 52, \"signal\": \"OFF\", \"scan\": \"Add\"}",
-             "{\"number\": 99, \"rx\": 463.55000, \"tx\": 463.55000, \"nonStandard\": false}",
-             "\"modelName\": \"MT-7310\"",
-             "\"range\": {\"low\": 400.00000, \"high\": 470.00000}",
-             "\"tuneFrequency\": 465.00000",
-         })
-        EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
-    EXPECT_EQ(out.front(), '{');
-    EXPECT_EQ(out.substr(out.size() - 2), "}\n");
+    const nlohmann::json j = nlohmann::json::parse(r.strOut);
+    EXPECT_EQ(j["model"], "WR7310SXtra");
+    EXPECT_EQ(j["featureSwitches"]["Menu Enable"], true);
+    EXPECT_EQ(j["featureSwitches"]["Channel Number"], false);
+    EXPECT_EQ(j["featureSettings"]["TOT"], "1 Minute");
+    EXPECT_EQ(j["channelCount"], 8);
+    EXPECT_EQ(j["selectedChannel"], 1);
+    ASSERT_EQ(j["channels"].size(), 8u);
+    EXPECT_EQ(j["channels"][7],
+              nlohmann::json::parse(
+                  R"({"channel": 8, "freqNumber": 52, "signal": "OFF", "scan": "Add"})"));
+    ASSERT_EQ(j["frequencies"].size(), 99u);
+    EXPECT_EQ(j["frequencies"][98],
+              nlohmann::json::parse(
+                  R"({"number": 99, "rx": 463.55, "tx": 463.55, "nonStandard": false})"));
+    EXPECT_EQ(j["identity"]["modelName"], "MT-7310");
+    EXPECT_EQ(j["range"], nlohmann::json::parse(R"({"low": 400.0, "high": 470.0})"));
+    EXPECT_EQ(j["tuneFrequency"], 465.0);
+    EXPECT_EQ(r.strOut.substr(r.strOut.size() - 2), "}\n");
 }
 
 TEST_F(ImageCli, ShowPrintsStoredControlBytesEscapedNotRaw) {
@@ -204,10 +209,13 @@ TEST_F(ImageCli, ShowPrintsStoredControlBytesEscapedNotRaw) {
 
     const CRun json = Run("show --json " + Quote(path));
     ASSERT_EQ(json.nStatus, 0) << json.strErr;
-    EXPECT_NE(json.strOut.find("\"modelName\": \"\\u001B[31mRED\\u0007\\u009B\""),
+    // Escaped in the text, each byte the character of its code once parsed.
+    EXPECT_NE(json.strOut.find("\"modelName\": \"\\u001b[31mRED\\u0007\\u009b\""),
               std::string::npos)
         << json.strOut;
-    EXPECT_NE(json.strOut.find("\"serialNumber\": \"SN\\u000A42\""), std::string::npos);
+    const nlohmann::json j = nlohmann::json::parse(json.strOut);
+    EXPECT_EQ(j["identity"]["modelName"], "\x1b[31mRED\x07\u009b");
+    EXPECT_EQ(j["identity"]["serialNumber"], "SN\n42");
 }
 
 TEST_F(ImageCli, ShowOfTheOlderRadioHasNoChannelSetSwitch) {
@@ -221,8 +229,9 @@ TEST_F(ImageCli, ShowOfTheOlderRadioHasNoChannelSetSwitch) {
     // Its radio files do not carry the tune frequency: nothing made up is shown.
     EXPECT_NE(r.strOut.find("Tune frequency: not stored in radio files of this model"),
               std::string::npos);
-    EXPECT_NE(Run("show --json " + Quote(path), "old").strOut.find("\"tuneFrequency\": null"),
-              std::string::npos);
+    EXPECT_TRUE(nlohmann::json::parse(Run("show --json " + Quote(path), "old").strOut)
+                    .at("tuneFrequency")
+                    .is_null());
 }
 
 TEST_F(ImageCli, EachCommandHasHelp) {
@@ -234,6 +243,138 @@ TEST_F(ImageCli, EachCommandHasHelp) {
     const CRun all = Run("--help");
     for (const char* usage : {"new -o FILE", "dump FILE", "diff A B", "show FILE [--json]"})
         EXPECT_NE(all.strOut.find(usage), std::string::npos) << usage;
+}
+
+} // namespace
+
+TEST_F(ImageCli, EmbeddedShowPrintsTheTextOfAFile) {
+    struct {
+        const char* pszModel;
+        const char* pszName;
+        std::size_t nAreaOffset; // signature field and the area's address
+    } const cases[] = {
+        {"xtra", "a.wr73", 128 + 0x780},
+        {"old", "a.w73", 128 + 0x380},
+    };
+    for (const auto& c : cases) {
+        const std::string path = NewFile(c.pszName, c.pszModel);
+        std::vector<std::uint8_t> bytes = ReadBinaryFile(path);
+        const std::string strText = std::string("Site 4\r\nclub\x01") + '\0' + "hidden";
+        std::copy(strText.begin(), strText.end(), bytes.begin() + static_cast<long>(c.nAreaOffset));
+        WriteBinaryFile(path, bytes);
+        const CRun r = Run("embedded show " + Quote(path), c.pszModel);
+        EXPECT_EQ(r.nStatus, 0) << r.strErr;
+        EXPECT_EQ(r.strOut, "Site 4\nclub\\x01\n") << c.pszModel;
+    }
+    const CRun missing = Run("embedded show " + Quote(dir.File("absent.wr73")));
+    EXPECT_EQ(missing.nStatus, 1);
+    EXPECT_NE(missing.strErr.find("absent.wr73"), std::string::npos) << missing.strErr;
+}
+namespace {
+
+TEST_F(ImageCli, TheParserTakesOptionsAnywhereAndRefusesWrongUsageWithStatus2) {
+    const std::string f = Quote(NewFile("a.wr73"));
+    struct {
+        std::string strArgs;
+        int nStatus;
+        std::string strOut; // a part of standard output ("" : not checked)
+        std::string strErr; // a part of standard error ("" : not checked)
+    } const cases[] = {
+        {"--version", 0, std::string("wr7310 ") + WR7310_PROJECT_VERSION + "\n", ""},
+        {"show " + f + " --json", 0, "\"channelCount\": 8", ""},
+        {"show --json " + f + " --model=xtra", 0, "\"model\": \"WR7310SXtra\"", ""},
+        {"dump " + f + " --ini=" + Quote(ini) + " --trace", 0, "07F_", ""},
+        {"--port=3 dump " + f, 0, "Addr.", ""},
+        {"dump " + f + " --port 7", 0, "Addr.", ""},
+        {"-h", 0, "usage: wr7310 [OPTIONS] COMMAND", ""},
+        {"show -h", 0, "usage: wr7310 [OPTIONS] show FILE [--json]", ""},
+        {"import --help", 0, "--base FILE", ""},
+        {"--port 99 dump " + f, 2, "", "COM ports are numbered 0 to 16"},
+        {"show " + f + " --bogus", 2, "", "unexpected argument '--bogus'"},
+        {"--bogus show " + f, 2, "", "--bogus"},
+        {"frobnicate", 2, "", "unknown command 'frobnicate'"},
+        {"", 2, "", "'wr7310 --help'"},
+        {"show", 2, "", "FILE is needed"},
+        {"show " + f + " " + f, 2, "", "unexpected argument"},
+        {"--model=vintage show " + f, 2, "", "unknown model 'vintage'"},
+        {"--port 1 --port 2 show " + f, 2, "", "read and write only"},
+        {"export " + f + " --format xml", 2, "", "xml"},
+        {"diff - -", 2, "", "standard input"},
+        {"new --output", 2, "", "new"},
+    };
+    for (const auto& c : cases) {
+        const CRun r = Run(c.strArgs);
+        EXPECT_EQ(r.nStatus, c.nStatus) << c.strArgs << "\n" << r.strErr;
+        EXPECT_NE(r.strOut.find(c.strOut), std::string::npos) << c.strArgs << "\n" << r.strOut;
+        EXPECT_NE(r.strErr.find(c.strErr), std::string::npos) << c.strArgs << "\n" << r.strErr;
+        if (c.nStatus == 2) {
+            EXPECT_EQ(r.strOut, "") << c.strArgs;
+        }
+    }
+    // An option after the command applies: the older radio's file is 1152 bytes.
+    const std::string old = dir.File("old.w73");
+    ASSERT_EQ(Run("new -o " + Quote(old) + " --model old").nStatus, 0);
+    EXPECT_EQ(ReadBinaryFile(old).size(), 1152u);
+}
+
+TEST_F(ImageCli, HelpAllPrintsEveryCommandsHelpAndEveryDeclaredOption) {
+    const CRun all = Run("--help-all");
+    ASSERT_EQ(all.nStatus, 0);
+    for (const char* usage :
+         {"new -o FILE", "dump FILE", "diff A B", "show FILE [--json]", "read -o FILE",
+          "write FILE [--verify]", "export FILE [--format json|csv] [-o OUT]",
+          "import SOURCE -o FILE [--base FILE] [--format json|csv]", "probe", "info"})
+        EXPECT_NE(all.strOut.find(std::string("usage: wr7310 [OPTIONS] ") + usage + "\n"),
+                  std::string::npos)
+            << usage;
+    for (const char* option : {"--model xtra|old", "--ini FILE", "--port N|DEVICE", "--trace",
+                               "--no-backup", "--version", "--verify", "--base FILE",
+                               "--format json|csv", "-o,--output FILE", "--json"})
+        EXPECT_NE(all.strOut.find("  " + std::string(option) + " "), std::string::npos) << option;
+    EXPECT_NE(all.strOut.find("Exit status:\n  0  success"), std::string::npos);
+    // The plain help is its first part.
+    EXPECT_EQ(all.strOut.rfind(Run("--help").strOut, 0), 0u);
+}
+
+TEST_F(ImageCli, ExportAndImportThroughPipesGiveTheIdenticalFile) {
+    const std::string a = NewFile("a.wr73");
+    const std::string tool = Quote(WR7310_CLI_PATH) + " --ini " + Quote(ini);
+    const auto bytes = ReadBinaryFile(a);
+    for (const char* pszFormat : {"json", "csv"}) {
+        const CRun r = Run("export " + Quote(a) + " --format " + pszFormat + " | " + tool +
+                           " import - --base " + Quote(a) + " -o -");
+        ASSERT_EQ(r.nStatus, 0) << r.strErr;
+        EXPECT_EQ(r.strOut, std::string(bytes.begin(), bytes.end())) << pszFormat;
+    }
+    // A radio file from standard input.
+    const CRun show = Run("show --json - < " + Quote(a));
+    ASSERT_EQ(show.nStatus, 0) << show.strErr;
+    EXPECT_NE(show.strOut.find("\"channelCount\": 8"), std::string::npos);
+}
+
+TEST_F(ImageCli, ImportOfAnEditedSourceChangesTheNamedValuesAndARefusedOneWritesNothing) {
+    const std::string a = NewFile("a.wr73");
+    nlohmann::json j = nlohmann::json::parse(Run("export " + Quote(a)).strOut);
+    j["channels"][0]["freqNumber"] = 42;
+    const std::string src = dir.File("edit.json"), b = dir.File("b.wr73");
+    WriteTextFile(src, j.dump());
+    CRun r = Run("import " + Quote(src) + " --base " + Quote(a) + " -o " + Quote(b));
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    const auto before = ReadBinaryFile(a), after = ReadBinaryFile(b);
+    ASSERT_EQ(before.size(), after.size());
+    for (std::size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(after[i], i == 128 + 1 ? 42 : before[i]) << i; // channel 1's frequency number
+
+    j["channels"][0]["freqNumber"] = 100;
+    WriteTextFile(src, j.dump());
+    const std::string c = dir.File("c.wr73");
+    r = Run("import " + Quote(src) + " -o " + Quote(c));
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_NE(r.strErr.find("channels[0].freqNumber: 100: a frequency number is 1 to 99"),
+              std::string::npos)
+        << r.strErr;
+    EXPECT_NE(r.strErr.find("Nothing was written."), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(c));
 }
 
 } // namespace

@@ -104,6 +104,16 @@ std::vector<Bytes> CFakeRadio::Frames() const {
     return m_frames;
 }
 
+std::vector<CFakeRadio::TimePoint> CFakeRadio::FrameTimes() const {
+    std::lock_guard lock(m_mutex);
+    return m_frameTimes;
+}
+
+std::vector<CFakeRadio::TimePoint> CFakeRadio::ReplyTimes() const {
+    std::lock_guard lock(m_mutex);
+    return m_replyTimes;
+}
+
 void CFakeRadio::Run() {
     while (!m_bStop) {
         pollfd p{m_pty.Master(), POLLIN, 0};
@@ -127,11 +137,14 @@ bool CFakeRadio::HandleOne() {
         Bytes frame(m_pending.begin(), m_pending.begin() + static_cast<long>(nBytes));
         m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<long>(nBytes));
         m_frames.push_back(frame);
+        m_frameTimes.push_back(std::chrono::steady_clock::now());
+        m_replyTimes.push_back(m_frameTimes.back());
         return frame;
     };
     auto reply = [this](const Bytes& bytes) {
         if (!m_behaviour.bSilent)
             m_pty.Send(bytes);
+        m_replyTimes.back() = std::chrono::steady_clock::now();
     };
     const std::uint8_t op = m_pending[0];
     if (op == kEntry[0]) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -60,6 +61,11 @@ public:
     Bytes Memory() const;
     // Frames in arrival order: the entry sequence, "R" a a n, "W" a a n data..., the end byte.
     std::vector<Bytes> Frames() const;
+    // For every frame of Frames: when its last byte had arrived, and when its reply had been
+    // sent (the arrival time again for a frame that gets no reply).
+    using TimePoint = std::chrono::steady_clock::time_point;
+    std::vector<TimePoint> FrameTimes() const;
+    std::vector<TimePoint> ReplyTimes() const;
 
 private:
     void Run();
@@ -71,6 +77,8 @@ private:
     mutable std::mutex m_mutex;
     Bytes m_memory;
     std::vector<Bytes> m_frames;
+    std::vector<TimePoint> m_frameTimes;
+    std::vector<TimePoint> m_replyTimes;
     Bytes m_pending;
     std::atomic<bool> m_bStop{false};
     std::thread m_thread;

@@ -4,6 +4,7 @@
 #include "TempDir.h"
 #include "app/Messages.h"
 #include "app/ProfileFile.h"
+#include "link/SerialPort.h"
 #include "variants/Variant.h"
 
 #include <gtest/gtest.h>
@@ -28,9 +29,10 @@ struct ToolResult {
     std::string strErr;
 };
 
-// Runs the tool with its output in files of dir.
-ToolResult RunTool(const CTempDir& dir, std::vector<std::string> args) {
-    args.insert(args.begin(), WR7310_TOOL);
+// Runs the tool (the one built, unless strTool names a copy) with its output in files of dir.
+ToolResult RunTool(const CTempDir& dir, std::vector<std::string> args,
+                   const std::string& strTool = WR7310_TOOL) {
+    args.insert(args.begin(), strTool);
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
@@ -125,11 +127,34 @@ TEST_F(ProbeFixture, LaterFirmwareFailsWithTheMessageAndNoEndByte) {
     EXPECT_EQ(radio.Frames().size(), 3u); // entry and the two version blocks
 }
 
-TEST_F(ProbeFixture, NoRadioFailsWithTheConnectionError) {
-    const ToolResult r = RunTool(dir, {"--ini", ini, "--port", dir.File("ttyUSB9"), "probe"});
-    EXPECT_EQ(r.nExit, 1);
-    EXPECT_EQ(r.strOut, "");
-    EXPECT_EQ(r.strErr, std::string(msg::kConnectionError) + "\n");
+// A device named with --port that finds no radio: the connection error, then why.
+TEST_F(ProbeFixture, NamedDeviceFailureSaysWhy) {
+    CPty busy;
+    CSerialPort holder; // another program's claim on the port
+    ASSERT_TRUE(holder.Open(busy.SlavePath()));
+    CPty silent;
+    WriteTextFile(dir.File("plain"), "");
+    const std::string strSelf = std::to_string(::getpid());
+    struct {
+        std::string strDevice;
+        std::string strReason;
+    } const cases[] = {
+        {dir.File("ttyUSB9"), dir.File("ttyUSB9") + ": no such device."},
+        {dir.File("plain"), dir.File("plain") + ": not a serial port."},
+        {busy.SlavePath(),
+         busy.SlavePath() + ": busy: another program holds it: PID " + strSelf + " ("},
+        {silent.SlavePath(), silent.SlavePath() + ": the port opened, but no radio answered."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.strDevice);
+        const ToolResult r = RunTool(dir, {"--ini", ini, "--port", c.strDevice, "probe"});
+        EXPECT_EQ(r.nExit, 1);
+        EXPECT_EQ(r.strOut, "");
+        const std::string strExpected =
+            "Connection error. Please check all connections!\n" + c.strReason;
+        EXPECT_EQ(r.strErr.substr(0, strExpected.size()), strExpected) << r.strErr;
+        EXPECT_EQ(std::count(r.strErr.begin(), r.strErr.end(), '\n'), 2) << r.strErr;
+    }
 }
 
 TEST_F(ProbeFixture, RefusedPortGetsAHintAfterTheConnectionError) {
@@ -140,8 +165,23 @@ TEST_F(ProbeFixture, RefusedPortGetsAHintAfterTheConnectionError) {
     }
     ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0060), 0);
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+    // The build folder may lie where only its owner may enter (a home folder): the ordinary
+    // user runs a copy of the tool from the test's own folder.
+    const std::string strTool = dir.File("wr7310");
+    std::filesystem::copy_file(WR7310_TOOL, strTool);
+    std::filesystem::permissions(
+        strTool, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                     std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                     std::filesystem::perms::others_exec);
+    const std::string strReach = RunUnprivileged(
+        [&] { return ::access(strTool.c_str(), X_OK) == 0 ? std::string() : std::string("no"); });
+    if (!strReach.empty())
+        GTEST_SKIP() << "an ordinary user cannot reach " << strTool
+                     << " (the temporary folder lies in a private folder); set TMPDIR to a "
+                        "folder every user may enter to run this test";
     const std::string result = RunUnprivileged([&] {
-        const ToolResult r = RunTool(dir, {"--ini", ini, "--port", pty.SlavePath(), "probe"});
+        const ToolResult r =
+            RunTool(dir, {"--ini", ini, "--port", pty.SlavePath(), "probe"}, strTool);
         return std::to_string(r.nExit) + "|" + r.strOut + "|" + r.strErr;
     });
     const std::string prefix = "1||" + std::string(msg::kConnectionError) + "\n";
@@ -170,6 +210,7 @@ TEST(ProbeSimulatedRadio, FindsTheRadioAndItsVersion) {
     options.firmwareVersion = "1.02-sim";
     options.strLinkPath = dir.File("radio");
     CSimRadio radio(options);
+    WriteTextFile(dir.File("wr.ini"), "");
     const ToolResult r =
         RunTool(dir, {"--ini", dir.File("wr.ini"), "--port", dir.File("radio"), "probe"});
     EXPECT_EQ(r.nExit, 0) << r.strErr;

@@ -259,6 +259,19 @@ TEST_F(SimLink, WrongAckAtAddressFailsTheWriteAndKeepsMemory) {
         << "a write ending before the address is acknowledged";
 }
 
+TEST_F(SimLink, WrongByteAtAddressIsAcknowledgedButKeptWithItsLowBitInverted) {
+    const std::uint16_t nAddr = XtraVariant().channels.table.RecordAddr(5);
+    CRadioSimOptions o = Fast();
+    o.wrongByteAt = U16(nAddr + 2);
+    StartConnected(o);
+    const Bytes data = {0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17};
+    EXPECT_TRUE(m_pComm->WriteBlock(nAddr, 8, data.data()));
+    EXPECT_EQ(Read(nAddr), (Bytes{0x10, 0x11, 0x13, 0x13, 0x14, 0x15, 0x16, 0x17}));
+    // Every other block is stored as sent.
+    EXPECT_TRUE(m_pComm->WriteBlock(U16(nAddr + 8), 8, data.data()));
+    EXPECT_EQ(Read(U16(nAddr + 8)), data);
+}
+
 TEST_F(SimLink, ShortReplyAtAddressLacksOneByte) {
     const std::uint16_t nAddr = XtraVariant().embeddedInfo.nStart;
     CRadioSimOptions o = Fast();

@@ -315,3 +315,136 @@ TEST_F(CliTransferTest, ConnectionErrorFailsTheCommand) {
 }
 
 } // namespace
+
+namespace {
+
+// The write frames a radio must receive for an image: every block of the plan, in order, with
+// the image's bytes.
+std::vector<std::vector<std::uint8_t>> ExpectedWriteFrames(const std::vector<std::uint8_t>& image) {
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (const CWriteBlock& b : XtraVariant().writePlan) {
+        std::vector<std::uint8_t> f = {0x57, static_cast<std::uint8_t>(b.nAddr >> 8),
+                                       static_cast<std::uint8_t>(b.nAddr & 0xFF), b.nLength};
+        f.insert(f.end(), image.begin() + b.nAddr, image.begin() + b.nAddr + b.nLength);
+        frames.push_back(f);
+    }
+    return frames;
+}
+
+std::vector<std::vector<std::uint8_t>> WriteFrames(const CSimRadio& radio) {
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (const auto& f : radio.Frames())
+        if (!f.empty() && f[0] == 0x57)
+            frames.push_back(f);
+    return frames;
+}
+
+TEST_F(CliTransferTest, WriteVerifyReadsBackEveryWrittenBlock) {
+    StartRadioWith(RandomRadioMemory(40));
+    auto image = RandomRadioMemory(41);
+    image[0x324] &= 0x7F;
+    const std::string strFile = m_dir.File("prog.wr73");
+    WriteBinaryFile(strFile, RadioFile(image));
+    const CCliResult r = Cli("write --verify '" + strFile + "'");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_NE(r.strErr.find("Write successfully!"), std::string::npos) << r.strErr;
+    EXPECT_EQ(r.strOut, "");
+    // After the writes, one read of every written block, in the plan's order.
+    const auto frames = m_pRadio->Frames();
+    std::vector<std::vector<std::uint8_t>> reads;
+    bool bWritten = false;
+    for (const auto& f : frames) {
+        bWritten = bWritten || f[0] == 0x57;
+        if (bWritten && f[0] == 0x52)
+            reads.push_back(f);
+    }
+    ASSERT_EQ(reads.size(), XtraVariant().writePlan.size());
+    for (std::size_t k = 0; k < reads.size(); ++k)
+        EXPECT_EQ(reads[k],
+                  ReadFrame(XtraVariant().writePlan[k].nAddr, XtraVariant().writePlan[k].nLength));
+    EXPECT_EQ(frames.back(), EndFrame());
+}
+
+TEST_F(CliTransferTest, WriteVerifyOfARadioThatStoresAWrongByteFailsAndNamesIt) {
+    CRadioSimOptions o;
+    o.wrongByteAt = 0x321;
+    StartRadioWith(RandomRadioMemory(42), o);
+    auto image = RandomRadioMemory(43);
+    image[0x324] &= 0x7F;
+    const std::string strFile = m_dir.File("prog.wr73");
+    WriteBinaryFile(strFile, RadioFile(image));
+
+    char szLine[32];
+    std::snprintf(szLine, sizeof szLine, "$0321:0x%02X -> 0x%02X\n", image[0x321],
+                  image[0x321] ^ 1);
+    const CCliResult r = Cli("write '" + strFile + "' --verify");
+    EXPECT_EQ(r.nStatus, 1) << r.strErr;
+    EXPECT_EQ(r.strOut, szLine);
+    EXPECT_NE(r.strErr.find("Write error in address 321"), std::string::npos) << r.strErr;
+    EXPECT_EQ(r.strErr.find("Write successfully!"), std::string::npos) << r.strErr;
+
+    // Without --verify the same radio reports success: the fault is only seen by reading back.
+    EXPECT_EQ(Cli("write '" + strFile + "'").nStatus, 0);
+}
+
+TEST_F(CliTransferTest, ThreeRadiosAreWrittenByOneCommandEachWithEveryFrameRight) {
+    StartRadioWith(RandomRadioMemory(50));
+    std::vector<std::unique_ptr<CSimRadio>> more;
+    for (unsigned n : {51u, 52u}) {
+        CRadioSimOptions o;
+        o.nBaudRate = 0;
+        o.image = RandomRadioMemory(n);
+        more.push_back(std::make_unique<CSimRadio>(o));
+    }
+    auto image = RandomRadioMemory(53);
+    image[0x324] &= 0x7F;
+    const std::string strFile = m_dir.File("fleet.wr73");
+    WriteBinaryFile(strFile, RadioFile(image));
+    const CCliResult r = Cli("write '" + strFile + "' --verify --port '" + more[0]->DevicePath() +
+                             "' --port=" + more[1]->DevicePath());
+    ASSERT_EQ(r.nStatus, 0) << r.strErr << r.strOut;
+    const std::vector<const CSimRadio*> radios = {m_pRadio.get(), more[0].get(), more[1].get()};
+    for (const CSimRadio* pRadio : radios) {
+        EXPECT_EQ(WriteFrames(*pRadio), ExpectedWriteFrames(image)) << pRadio->DevicePath();
+        EXPECT_EQ(pRadio->Frames().front(), EntryFrame());
+        EXPECT_EQ(pRadio->Frames().back(), EndFrame());
+        EXPECT_NE(r.strOut.find(pRadio->DevicePath() + ": ok, verified (Write successfully!)"),
+                  std::string::npos)
+            << r.strOut;
+    }
+    EXPECT_NE(r.strOut.find("3 of 3 radios succeeded\n"), std::string::npos) << r.strOut;
+}
+
+TEST_F(CliTransferTest, OneFailingRadioOfSeveralFailsTheCommandAndTheOthersAreStillDone) {
+    StartRadioWith(RandomRadioMemory(60));
+    CRadioSimOptions o;
+    o.nBaudRate = 0;
+    o.image = RandomRadioMemory(61);
+    o.wrongAckAt = 0x100;
+    CSimRadio bad(o);
+    const std::string strOut = m_dir.File("radios.wr73");
+    // read: each radio's file gets its port's name.
+    const CCliResult read = Cli("--no-backup read -o '" + strOut + "' --port " + bad.DevicePath());
+    ASSERT_EQ(read.nStatus, 0) << read.strErr << read.strOut;
+    for (const CSimRadio* pRadio : {m_pRadio.get(), &bad}) {
+        const std::string strName = fs::path(pRadio->DevicePath()).filename().string();
+        const auto file = ReadBinaryFile(m_dir.File("radios-" + strName + ".wr73"));
+        ASSERT_EQ(file.size(), 2176u) << strName;
+        EXPECT_TRUE(
+            std::equal(file.begin() + 128, file.begin() + 128 + 0x300, pRadio->Memory().begin()))
+            << strName;
+    }
+    // write: the radio that refuses a block fails, the other is written, the status is 1.
+    const std::string strFile =
+        m_dir.File("radios-" + fs::path(m_pRadio->DevicePath()).filename().string() + ".wr73");
+    const CCliResult write = Cli("write '" + strFile + "' --port " + bad.DevicePath());
+    EXPECT_EQ(write.nStatus, 1);
+    EXPECT_NE(write.strOut.find(bad.DevicePath() + ": FAILED (Write error in address 100)"),
+              std::string::npos)
+        << write.strOut;
+    EXPECT_NE(write.strOut.find(m_pRadio->DevicePath() + ": ok"), std::string::npos)
+        << write.strOut;
+    EXPECT_NE(write.strOut.find("1 of 2 radios succeeded"), std::string::npos);
+}
+
+} // namespace

@@ -287,4 +287,55 @@ TEST_F(RangeCheckTest, ProgramWithoutLimitsPassesAFailedPreRead) {
     EXPECT_EQ(m_msgs.back(), Msg(TransferMsg::WriteError, 0x348));
 }
 
+// ---- stop requests (Ctrl-C, the end of the session) ----
+
+// A stop requested while block k's message is handled ends the transfer before block k + 1:
+// the end-of-transfer byte is sent, the final message names the first block not transferred,
+// a read leaves the image as it was, a write leaves the radio's later blocks as they were.
+TEST_F(TransferTest, StopRequestEndsAtTheNextBlockBoundary) {
+    for (const TransferMode mode : {TransferMode::Read, TransferMode::Write}) {
+        SCOPED_TRACE(mode == TransferMode::Read ? "read" : "write");
+        MakeApp(kFactoryLevel);
+        CRadioSimOptions o;
+        o.image = RandomRadioMemory(61);
+        StartRadio(o);
+        const auto file = RandomRadioMemory(62);
+        std::copy(file.begin(), file.end(), m_pApp->Image().begin());
+        CImageTransfer transfer(*m_pApp, mode);
+        int nBlocks = 0;
+        std::vector<Msg> finals;
+        const bool bOk = RunTransfer(transfer, [&](TransferMsg m, long l) {
+            if (!IsFinalMessage(m) && ++nBlocks == 10)
+                transfer.RequestStop();
+            if (IsFinalMessage(m))
+                finals.emplace_back(m, l);
+        });
+        EXPECT_FALSE(bOk);
+        EXPECT_EQ(nBlocks, 10);
+        const TransferMsg expected =
+            mode == TransferMode::Read ? TransferMsg::ReadStopped : TransferMsg::WriteStopped;
+        EXPECT_EQ(finals, std::vector<Msg>{Msg(expected, 0x50)}); // blocks 0x00..0x48 done
+        EXPECT_EQ(m_pRadio->Frames().back(), EndFrame());
+        const auto image = m_pApp->Image();
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), file.begin())); // image untouched
+        const auto radio = m_pRadio->Memory();
+        const std::size_t nSplit = mode == TransferMode::Write ? 0x50 : 0;
+        EXPECT_TRUE(std::equal(radio.begin(), radio.begin() + nSplit, file.begin()));
+        EXPECT_TRUE(std::equal(radio.begin() + nSplit, radio.end(), o.image.begin() + nSplit));
+        m_pRadio.reset();
+    }
+}
+
+TEST(TransferStopTexts, SayWhatTheRadioHolds) {
+    EXPECT_EQ(CImageTransfer::MessageText(TransferMsg::WriteStopped, 0x2D8),
+              "Write interrupted at address 2D8: the radio holds a partly written configuration; "
+              "write the file again.");
+    EXPECT_EQ(CImageTransfer::MessageText(TransferMsg::WriteStopped, -1),
+              "Write interrupted before the first block: the radio is unchanged.");
+    EXPECT_EQ(CImageTransfer::MessageText(TransferMsg::ReadStopped, 0x198),
+              "Read interrupted at address 198: nothing was saved; the radio is unchanged.");
+    EXPECT_TRUE(IsFinalMessage(TransferMsg::ReadStopped));
+    EXPECT_FALSE(IsSuccessMessage(TransferMsg::WriteStopped));
+}
+
 } // namespace

@@ -363,6 +363,8 @@ void CRadioSim::HandleWrite(const std::vector<std::uint8_t>& frame) {
             const std::size_t a = nAddr + i;
             if (a < m_memory.size()) // the EEPROM has no cells beyond its size
                 m_memory[a] = frame[4 + i];
+            if (m_options.wrongByteAt && a == *m_options.wrongByteAt && a < m_memory.size())
+                m_memory[a] ^= 0x01;
         }
     }
     Reply({radio::kAckByte});
@@ -546,8 +548,5 @@ bool CRadioSim::SaveImageFile(const std::string& strPath, const CVariant& v,
                     bytes.begin());
     }
     bytes.insert(bytes.end(), image.begin(), image.end());
-    std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
+    return WriteFileReplacing(strPath, bytes) == 0;
 }

@@ -30,6 +30,9 @@ struct CRadioSimOptions {
     std::optional<std::uint16_t> stopAt;       // no reply at all
     std::optional<std::uint16_t> wrongAckAt;   // a write is acknowledged wrongly, not stored
     std::optional<std::uint16_t> shortReplyAt; // a read reply lacks its last byte
+    // A write is acknowledged, but the byte at this address is stored with its lowest bit
+    // inverted, as a worn EEPROM cell would keep it.
+    std::optional<std::uint16_t> wrongByteAt;
     // Firmware version text put into the image at start (zero-padded); unset: as the image has.
     std::optional<std::string> firmwareVersion;
     // Every frame received, in hexadecimal, one a line; "-" is standard error; empty: none.

@@ -31,6 +31,8 @@ void PrintHelp() {
            "  --wrong-ack-at ADDR     acknowledge a write of the block holding ADDR wrongly\n"
            "                          (the data is not stored)\n"
            "  --short-reply-at ADDR   send a read reply one byte short for the block holding ADDR\n"
+           "  --wrong-byte-at ADDR    acknowledge writes but store the byte at ADDR with its\n"
+           "                          lowest bit inverted\n"
            "  --firmware TEXT         report TEXT as the firmware version\n"
            "  --log FILE|-            log every frame received, in hex (-: standard error)\n"
            "  --save FILE             write the final memory to FILE at exit (a radio file\n"
@@ -101,6 +103,8 @@ int main(int argc, char** argv) {
             bOk = address(options.wrongAckAt);
         } else if (a == "--short-reply-at") {
             bOk = address(options.shortReplyAt);
+        } else if (a == "--wrong-byte-at") {
+            bOk = address(options.wrongByteAt);
         } else if (a == "--firmware") {
             options.firmwareVersion = value;
         } else if (a == "--log") {

@@ -1,0 +1,134 @@
+// Commands that move a radio file's settings to and from other programs: export prints them as
+// JSON (the schema of show --json) or as CSV tables, import builds a radio file from either.
+#include "app/WR7310App.h"
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "image/SettingsExchange.h"
+#include "image/WR7310Doc.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+namespace {
+
+// A settings source larger than this is no settings file (the JSON of the larger radio is
+// about 20 KB).
+constexpr std::size_t kMaxSourceBytes = 1024 * 1024;
+
+int UsageError(const char* pszCommand, const std::string& strProblem) {
+    std::cerr << "wr7310 " << pszCommand << ": " << strProblem << "; 'wr7310 " << pszCommand
+              << " --help' describes it\n";
+    return kExitUsage;
+}
+
+void AddFormatOption(CLI::App& cmd, CCliArgs& args, const std::string& strDescription) {
+    cmd.add_option("--format", args.strFormat, strDescription)->type_name("json|csv");
+}
+
+// --- export FILE [--format json|csv] [-o OUT] ---
+
+void SetupExport(CLI::App& cmd, CCliArgs& args) {
+    AddFileArguments(cmd, args);
+    AddFormatOption(cmd, args, "json (default: the schema of show --json) or csv");
+    AddOutputOption(cmd, args,
+                    "write the settings to this file (default and '-': standard output)");
+}
+
+bool FormatKnown(const CCliArgs& args) {
+    return args.strFormat.empty() || args.strFormat == "json" || args.strFormat == "csv";
+}
+
+int CmdExport(CCliContext& ctx, const CCliArgs& args) {
+    if (!FormatKnown(args))
+        return UsageError("export", "--format " + args.strFormat + ": json or csv");
+    if (args.positionals.size() != 1)
+        return UsageError("export", "one FILE is needed");
+    CWR7310Doc doc(ctx.app);
+    if (!OpenRadioFile(doc, args.positionals[0]))
+        return kExitFailure;
+    const exchange::CSettingsListing listing = exchange::Decode(doc);
+    const std::string strText =
+        args.strFormat == "csv" ? exchange::CsvText(listing) : exchange::JsonText(listing);
+    return WriteText(args.strOut.empty() ? kStdStream : args.strOut, strText) ? kExitOk
+                                                                              : kExitFailure;
+}
+
+// --- import SOURCE -o FILE [--base FILE] [--format json|csv] ---
+
+void SetupImport(CLI::App& cmd, CCliArgs& args) {
+    AddFileArguments(cmd, args, "SOURCE", "the JSON or CSV settings ('-': standard input)");
+    AddOutputOption(cmd, args, "the radio file to write ('-': standard output)");
+    cmd.add_option("--base", args.strBase,
+                   "start from this radio file: every byte the source does not name stays "
+                   "(default: a new document)")
+        ->type_name("FILE");
+    AddFormatOption(cmd, args, "the source's format (default: JSON when it starts with '{')");
+}
+
+int CmdImport(CCliContext& ctx, const CCliArgs& args) {
+    if (!FormatKnown(args))
+        return UsageError("import", "--format " + args.strFormat + ": json or csv");
+    if (args.positionals.size() != 1)
+        return UsageError("import", "one SOURCE is needed");
+    if (args.strOut.empty())
+        return UsageError("import", "-o FILE is needed");
+    const std::string& strSource = args.positionals[0];
+    if (strSource == kStdStream && args.strBase == kStdStream)
+        return UsageError("import", "standard input can be the source or the base, not both");
+
+    std::string strText;
+    if (!ReadSource(strSource, kMaxSourceBytes, strText))
+        return kExitFailure;
+    exchange::ImportFormat format = exchange::ImportFormat::Csv;
+    if (args.strFormat == "json")
+        format = exchange::ImportFormat::Json;
+    else if (args.strFormat.empty()) {
+        const auto nFirst = strText.find_first_not_of(" \t\r\n");
+        if (nFirst != std::string::npos && strText[nFirst] == '{')
+            format = exchange::ImportFormat::Json;
+    }
+
+    CWR7310Doc doc(ctx.app);
+    if (!(args.strBase.empty() ? doc.OnNewDocument() : OpenRadioFile(doc, args.strBase)))
+        return kExitFailure;
+    const exchange::CImportResult result = exchange::ImportSettings(doc, strText, format);
+    if (!result.bOk) {
+        std::cerr << "wr7310 import: " << result.strError << ". Nothing was written.\n";
+        return kExitFailure;
+    }
+    for (const std::string& strNote : result.notes)
+        std::cerr << "wr7310 import: note: " << strNote << '\n';
+    if (!SaveRadioFile(doc, args.strOut))
+        return kExitFailure; // the document has said why
+    std::cerr << "wr7310 import: " << result.nChanged << " value(s) changed\n";
+    return kExitOk;
+}
+
+const CCliCommand kCommands[] = {
+    {"export", "export FILE [--format json|csv] [-o OUT]",
+     "print the settings of a radio file as JSON or CSV",
+     "Prints the settings of a radio file for other programs. JSON (the default) is the\n"
+     "object show --json prints; import reads it back. CSV is two tables a spreadsheet opens,\n"
+     "separated by an empty line: \"channel,frequency number,signal,scan\" with the channels in\n"
+     "use, and \"number,rx MHz,tx MHz\" with the frequency table.\n",
+     SetupExport, CmdExport},
+    {"import", "import SOURCE -o FILE [--base FILE] [--format json|csv]",
+     "build a radio file from JSON or CSV settings",
+     "Builds a radio file from settings in the form export prints, onto --base (every byte\n"
+     "the source does not name stays as in the base) or onto a new document. Values go\n"
+     "through the editor's rules: frequencies are limited to the working range of the file's\n"
+     "range bytes and put on the raster (a note says so), the non-standard marker follows the\n"
+     "frequency table's rule, channel counts, channel and frequency numbers, signal codes and\n"
+     "list items are checked. A value that breaks a rule is refused with the field, the value\n"
+     "and the rule, and nothing is written. The radio's identity, frequency range and tune\n"
+     "frequency are its own and are not imported. Export, then import --base of the same file\n"
+     "gives the identical file.\n",
+     SetupImport, CmdImport},
+};
+
+} // namespace
+
+std::span<const CCliCommand> ExchangeCommands() {
+    return kCommands;
+}

@@ -1,0 +1,266 @@
+#include "cli/FleetTransfer.h"
+
+#include "app/Messages.h"
+#include "app/Notifier.h"
+#include "app/WR7310App.h"
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "cli/TerminalProgress.h"
+#include "image/ImageFields.h"
+#include "image/WR7310Doc.h"
+#include "transfer/Backup.h"
+#include "transfer/ImageTransfer.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Collects one radio's messages, so that they are printed with its result line instead of
+// interleaving with the other radios'.
+class CRadioNotes : public INotifier {
+public:
+    void ShowMessage(std::string_view strText, std::string_view /*strCaption*/,
+                     MsgIcon /*icon*/) override {
+        const std::lock_guard lock(m_mutex);
+        m_texts.emplace_back(strText);
+    }
+    std::string Joined() const {
+        const std::lock_guard lock(m_mutex);
+        std::string str;
+        for (const std::string& s : m_texts)
+            str += (str.empty() ? "" : " / ") + s;
+        return str;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_texts;
+};
+
+// One progress line per radio, redrawn together in place on a terminal.
+class CFleetProgress {
+public:
+    CFleetProgress(std::vector<std::string> names, std::string_view strTitle)
+        : m_names(std::move(names)), m_strTitle(strTitle), m_percent(m_names.size(), 0),
+          m_bEnabled(CTerminalProgress::StderrIsTerminal()) {}
+    ~CFleetProgress() {
+        const std::lock_guard lock(m_mutex);
+        Draw(); // the final figures stay on screen
+    }
+
+    void Set(std::size_t nRadio, int nPercent) {
+        const std::lock_guard lock(m_mutex);
+        if (m_percent[nRadio] == nPercent)
+            return;
+        m_percent[nRadio] = nPercent;
+        Draw();
+    }
+
+private:
+    void Draw() {
+        if (!m_bEnabled)
+            return;
+        std::string out;
+        if (m_bDrawn) // back to the first line of the block
+            out += "\x1b[" + std::to_string(m_names.size()) + "A";
+        for (std::size_t i = 0; i < m_names.size(); ++i)
+            out += "\r" +
+                   CTerminalProgress::BarLine(m_strTitle + " " + m_names[i], m_percent[i], 100) +
+                   "\x1b[K\n";
+        std::fputs(out.c_str(), stderr);
+        std::fflush(stderr);
+        m_bDrawn = true;
+    }
+
+    std::mutex m_mutex;
+    std::vector<std::string> m_names;
+    std::string m_strTitle;
+    std::vector<int> m_percent;
+    bool m_bEnabled;
+    bool m_bDrawn = false;
+};
+
+// What one radio of the fleet needs: its own application object (image, port, range),
+// messages and outcome.
+struct CRadioJob {
+    std::string strPort;
+    std::unique_ptr<CWR7310App> pApp;
+    CRadioNotes notes;
+    bool bOk = false;
+    std::string strResult; // the saved file, the backup, the verify outcome
+    std::vector<CByteMismatch> mismatches;
+};
+
+std::string PortLabel(const std::string& strPort) {
+    if (strPort.find_first_not_of("0123456789") == std::string::npos)
+        return "COM" + strPort;
+    return strPort;
+}
+
+// The fleet's radios, each with its application object. The objects are made here, on the
+// calling thread, one after the other, and destroyed in reverse order by the caller.
+bool MakeJobs(CCliContext& ctx, std::vector<std::unique_ptr<CRadioJob>>& jobs) {
+    for (const std::string& strPort : ctx.options.ports) {
+        auto pJob = std::make_unique<CRadioJob>();
+        pJob->strPort = strPort;
+        pJob->pApp = std::make_unique<CWR7310App>(ctx.app.m_variant, ctx.options.strIniFile);
+        if (!ApplyPortOption(*pJob->pApp, strPort))
+            return false;
+        pJob->pApp->SetNotifier(&pJob->notes);
+        jobs.push_back(std::move(pJob));
+    }
+    return true;
+}
+
+void DestroyJobs(std::vector<std::unique_ptr<CRadioJob>>& jobs) {
+    while (!jobs.empty())
+        jobs.pop_back(); // the last application object made goes first
+}
+
+// Runs one transfer per radio, each on its own thread, and waits for all of them.
+void RunAll(CCliContext& ctx, std::vector<std::unique_ptr<CRadioJob>>& jobs, TransferMode mode,
+            bool bVerify) {
+    std::vector<std::string> names;
+    for (const auto& pJob : jobs)
+        names.push_back(PortLabel(pJob->strPort));
+    CFleetProgress progress(names,
+                            mode == TransferMode::Read ? msg::kReadCaption : msg::kWriteCaption);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        threads.emplace_back([&, i] {
+            CRadioJob& job = *jobs[i];
+            CImageTransfer transfer(*job.pApp, mode);
+            transfer.m_bVerify = bVerify;
+            AttachTrace(transfer.m_comm, ctx.options);
+            job.bOk = RunTransfer(transfer, [&](TransferMsg m, long lParam) {
+                if (IsFinalMessage(m))
+                    job.pApp->ShowMessage(CImageTransfer::MessageText(m, lParam), {},
+                                          IsSuccessMessage(m) ? MsgIcon::Information
+                                                              : MsgIcon::Error);
+                else
+                    progress.Set(i, static_cast<int>(lParam));
+            });
+            transfer.Join();
+            job.mismatches = transfer.m_mismatches;
+            if (!job.bOk && job.pApp->m_nComPort == 0)
+                for (const std::string& strHint : transfer.m_comm.PermissionHints())
+                    job.pApp->ShowMessage(strHint, {}, MsgIcon::Error);
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+}
+
+// One line per radio, then the status: 0 only when every radio succeeded.
+int Report(const std::vector<std::unique_ptr<CRadioJob>>& jobs, bool bVerify) {
+    int nFailed = 0;
+    for (const auto& pJob : jobs) {
+        const CRadioJob& job = *pJob;
+        if (!job.bOk)
+            ++nFailed;
+        std::string strLine = PortLabel(job.strPort) + ": " + (job.bOk ? "ok" : "FAILED");
+        if (bVerify && job.bOk)
+            strLine += ", verified";
+        const std::string strNotes = job.notes.Joined();
+        if (!strNotes.empty())
+            strLine += " (" + strNotes + ")";
+        if (!job.strResult.empty())
+            strLine += "; " + job.strResult;
+        std::cout << strLine << '\n';
+        for (const CByteMismatch& m : job.mismatches)
+            std::cout << "  " << DiffLine(m.nAddr, m.nWritten, m.nRead);
+    }
+    std::cout << (jobs.size() - static_cast<std::size_t>(nFailed)) << " of " << jobs.size()
+              << " radios succeeded\n";
+    return nFailed == 0 ? kExitOk : kExitFailure;
+}
+
+void SetWorkingRange(CWR7310App& app) {
+    const CVariant& v = app.m_variant;
+    if (!v.bRangeFromSettings)
+        return;
+    app.m_dMinFreq = field::GetRangeLimit(app.Image(), v, true);
+    app.m_dMaxFreq = field::GetRangeLimit(app.Image(), v, false);
+}
+
+} // namespace
+
+std::string FleetFileName(const std::string& strOut, const std::string& strPort) {
+    const std::filesystem::path out(strOut);
+    std::string strTag = PortLabel(strPort);
+    if (strTag != "COM" + strPort)
+        strTag = std::filesystem::path(strPort).filename().string();
+    for (char& c : strTag)
+        if (c == '/' || c == '\\' || c == ':')
+            c = '_';
+    std::filesystem::path name = out.stem();
+    name += "-" + strTag;
+    name += out.extension();
+    return (out.parent_path() / name).string();
+}
+
+int ReadFleet(CCliContext& ctx, const std::string& strOut) {
+    if (strOut == kStdStream) {
+        std::cerr << "wr7310 read: several radios cannot share standard output; name a file\n";
+        return kExitUsage;
+    }
+    std::vector<std::unique_ptr<CRadioJob>> jobs;
+    if (!MakeJobs(ctx, jobs)) {
+        DestroyJobs(jobs);
+        return kExitUsage;
+    }
+    RunAll(ctx, jobs, TransferMode::Read, false);
+    for (const auto& pJob : jobs) {
+        CRadioJob& job = *pJob;
+        if (!job.bOk)
+            continue;
+        CWR7310App& app = *job.pApp;
+        SetWorkingRange(app);
+        CWR7310Doc doc(app);
+        doc.SyncImageToDoc();
+        const std::string strFile = FleetFileName(strOut, job.strPort);
+        job.bOk = doc.OnSaveDocument(strFile);
+        job.strResult = job.bOk ? "saved " + strFile : "not saved";
+        if (job.bOk && !ctx.options.bNoBackup) {
+            const CBackupResult backup = SaveBackup(app.m_variant, app.Image());
+            job.strResult +=
+                backup.Ok() ? ", backup " + backup.strPath : ", no backup kept: " + backup.strError;
+        }
+    }
+    const int nStatus = Report(jobs, false);
+    DestroyJobs(jobs);
+    return nStatus;
+}
+
+int WriteFleet(CCliContext& ctx, const std::string& strFile, bool bVerify) {
+    std::vector<std::unique_ptr<CRadioJob>> jobs;
+    if (!MakeJobs(ctx, jobs)) {
+        DestroyJobs(jobs);
+        return kExitUsage;
+    }
+    // The file is read once; every radio's image gets its bytes.
+    {
+        CWR7310Doc doc(ctx.app);
+        if (!OpenRadioFile(doc, strFile)) {
+            DestroyJobs(jobs);
+            return kExitFailure; // the document has said why
+        }
+        field::SetBit(doc.Data(), ctx.app.m_variant.keyTuneSwitch, false);
+        doc.SyncDocToImage();
+    }
+    for (const auto& pJob : jobs) {
+        const auto src = ctx.app.Image();
+        std::copy(src.begin(), src.end(), pJob->pApp->Image().begin());
+        SetWorkingRange(*pJob->pApp);
+    }
+    RunAll(ctx, jobs, TransferMode::Write, bVerify);
+    const int nStatus = Report(jobs, bVerify);
+    DestroyJobs(jobs);
+    return nStatus;
+}

@@ -1,0 +1,36 @@
+// An edit field that takes only the characters of a set (hexadecimal, frequency, DTMF) and beeps
+// at anything else, typed or pasted.
+#pragma once
+
+#include <QLineEdit>
+
+#include <string>
+
+class CFilterEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit CFilterEdit(QWidget* pParent = nullptr);
+
+    // Chooses the set by type (kFilterHex, kFilterFrequency, kFilterDtmf; any other type leaves
+    // only backspace, line feed and carriage return), with the decimal point of the user's locale.
+    void SetFilterType(int nType);
+    // The same with the given decimal point character.
+    void SetFilterType(int nType, int nDecimalPoint);
+    bool IsAllowedChar(int nChar) const;
+
+    // Pastes the clipboard when every character of its text is allowed; otherwise beeps and
+    // pastes nothing. Returns whether it pasted.
+    bool CheckedPaste();
+
+signals:
+    // A typed character or a paste was refused (the edit has beeped).
+    void Refused();
+
+protected:
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+
+private:
+    std::string m_strAllowed;
+};

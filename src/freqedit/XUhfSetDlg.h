@@ -1,0 +1,68 @@
+// "Frequency Setting": the frequency table in a grid, each receive and transmit frequency edited
+// in place. Works on a private copy of the records; the caller takes them back after OK.
+#pragma once
+
+#include "freqedit/FilterEdit.h"
+#include "freqedit/FreqTable.h"
+#include "freqedit/MSFlexGrid.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+class QPushButton;
+
+class CXUhfSetDlg : public QDialog {
+    Q_OBJECT
+public:
+    // records: the document's frequency table (the variant's freqTable.nCount records).
+    CXUhfSetDlg(const CVariant& variant, std::span<const std::uint8_t> records,
+                QWidget* pParent = nullptr);
+    ~CXUhfSetDlg() override;
+
+    // Copies the dialog's records into pDest (the table's size). Returns 1.
+    int GetRecords(std::span<std::uint8_t> dest) const;
+    // What F1 opens: the program's help.
+    void SetHelp(std::function<void()> fnHelp) { m_fnHelp = std::move(fnHelp); }
+
+    void InitGrid();
+    void FillGrid();
+    // Opens the in-cell edit over the grid's current cell (receive and transmit columns only).
+    void BeginCellEdit();
+    // Takes the edit's text into the record and the cell and closes the edit; an empty edit
+    // commits nothing and stays open.
+    void CommitCellEdit();
+
+    CMSFlexGrid& Grid() { return m_grid; }
+    CFilterEdit& Edit() { return m_editFreq; }
+    QPushButton* OkButton() const { return m_pOk; }
+    QPushButton* CancelButton() const { return m_pCancel; }
+    bool IsEditing() const { return m_bEditing != 0; }
+    long EditRow() const { return m_nEditRow; }
+    long EditCol() const { return m_nEditCol; }
+
+public slots:
+    // While a cell is being edited, OK and Cancel only commit it and the dialog stays open.
+    void accept() override;
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+
+private:
+    void OnMouseUp(short nButton, short nShift, long x, long y);
+
+    CFreqTable m_table;
+    CMSFlexGrid m_grid;
+    CFilterEdit m_editFreq;
+    QPushButton* m_pOk = nullptr;
+    QPushButton* m_pCancel = nullptr;
+    int m_bEditing = 0;
+    long m_nEditCol = 1;
+    long m_nEditRow = 1;
+    bool m_bCommitting = false;
+    std::function<void()> m_fnHelp;
+};

@@ -1,0 +1,145 @@
+#include "print/PrintCommands.h"
+
+#include "app/Messages.h"
+#include "app/WR7310App.h"
+#include "image/RadioFile.h"
+#include "image/WR7310Doc.h"
+#include "print/ReportPainter.h"
+#include "view/WR7310View.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QPageSetupDialog>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+#include <ctime>
+
+namespace {
+
+QString Qs(std::string_view s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::string Latin1(const QString& s) {
+    return s.toLatin1().toStdString();
+}
+
+// A preview dialog draws its pages into pictures; its own Print button paints on the printer.
+bool PaintsPreview(QPainter& painter) {
+    const QPaintEngine* pEngine = painter.paintEngine();
+    return pEngine && pEngine->type() == QPaintEngine::Picture;
+}
+
+} // namespace
+
+CPrintCommands::CPrintCommands(CWR7310App& app, CWR7310Doc& doc, CWR7310View& view,
+                               QWidget* pParent)
+    : QObject(pParent), m_app(app), m_doc(doc), m_view(view), m_pParent(pParent),
+      m_pPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    m_pPrinter->setDocName(Qs(app.m_variant.strModel));
+}
+
+CPrintCommands::~CPrintCommands() = default;
+
+const CPrintReport& CPrintCommands::Report() const {
+    return *m_app.m_pReport;
+}
+
+int CPrintCommands::RunDialog(QDialog& dlg) {
+    return m_fnRunDialog ? m_fnRunDialog(dlg) : dlg.exec();
+}
+
+CPrintForm CPrintCommands::FormTexts(const CWR7310View& view, const CVariant& v) {
+    CPrintForm form;
+    for (const feature::CSwitchDef& def : feature::kSwitches) {
+        const QCheckBox* pBox = view.Switch(def.nId);
+        if (!pBox || !feature::SwitchField(v, def.nId) || pBox->isHidden())
+            continue; // a switch the form does not show is not printed
+        form.switches.push_back({Latin1(pBox->text()), pBox->isChecked()});
+    }
+    for (const feature::CListDef& def : feature::kLists)
+        form.settings.emplace_back(std::string(def.strLabel),
+                                   Latin1(view.List(def.nId)->currentText()));
+    form.strAvailable = Latin1(view.List(feature::kCboChAvailable)->currentText());
+    form.strSelected = Latin1(view.List(feature::kCboChSelected)->currentText());
+    return form;
+}
+
+bool CPrintCommands::PrintJob(QPrinter& printer, bool bFromPreviewDialog) {
+    // A channel cell still being edited belongs in the report.
+    m_doc.CommitViewEdits();
+
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        const QString strTarget =
+            printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        m_app.ShowMessage(
+            FormatText(msg::kPrintFailedFmt, QFile::encodeName(strTarget).constData()), {},
+            MsgIcon::Error);
+        return false;
+    }
+    const bool bPreview = bFromPreviewDialog && PaintsPreview(painter);
+    switch (m_app.m_variant.printLayout) {
+    case PrintLayout::Paged:
+        PrintPaged(painter, printer, bPreview);
+        break;
+    }
+    painter.end();
+    return true;
+}
+
+void CPrintCommands::PrintPaged(QPainter& painter, QPrinter& printer, bool bPreview) {
+    CPrintReport& report = *m_app.m_pReport;
+    report.PreparePrinting(bPreview, FormTexts(m_view, m_app.m_variant), m_app, m_doc.Data());
+    const QSize size = CReportPainter::PrintableSize(printer);
+    report.BeginPrinting(size.width(), size.height());
+    CReportPainter pages(report, Qs(m_app.m_variant.strAppTitle), std::time(nullptr));
+    for (int nPage = 1; nPage <= report.Pages(); ++nPage) {
+        if (nPage > 1)
+            printer.newPage();
+        pages.PrintPage(painter, printer, nPage);
+    }
+    report.EndPrinting();
+}
+
+void CPrintCommands::OnFilePrint() {
+    QPrintDialog dlg(m_pPrinter.get(), m_pParent);
+    dlg.setOption(QAbstractPrintDialog::PrintToFile, true);
+    dlg.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dlg.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dlg.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dlg.setOption(QAbstractPrintDialog::PrintShowPageSize, true);
+    dlg.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+    if (RunDialog(dlg) != QDialog::Accepted)
+        return; // cancelled: nothing is printed, nothing is said
+    m_pPrinter->setPrintRange(QPrinter::AllPages);
+    PrintJob(*m_pPrinter, false);
+}
+
+void CPrintCommands::OnFilePrintPreview() {
+    QPrintPreviewDialog dlg(m_pPrinter.get(), m_pParent);
+    dlg.setObjectName("PrintPreview");
+    connect(&dlg, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* pPrinter) { PrintJob(*pPrinter, true); });
+    RunDialog(dlg);
+}
+
+void CPrintCommands::OnFilePrintSetup() {
+    QPageSetupDialog dlg(m_pPrinter.get(), m_pParent);
+    RunDialog(dlg);
+}
+
+bool CPrintCommands::PrintToPdf(const QString& strPath) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(strPath);
+    printer.setPageLayout(m_pPrinter->pageLayout());
+    printer.setDocName(m_pPrinter->docName());
+    printer.setCreator(Qs(m_app.m_variant.strAppTitle));
+    return PrintJob(printer, false);
+}

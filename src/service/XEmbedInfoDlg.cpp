@@ -1,0 +1,82 @@
+#include "service/XEmbedInfoDlg.h"
+
+#include "service/ContextHelp.h"
+#include "service/HelpLauncher.h"
+#include "service/InfoTexts.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CXEmbedInfoDlg::CXEmbedInfoDlg(const CWR7310App& app, std::span<const std::uint8_t> info,
+                               QWidget* pParent)
+    : QDialog(pParent), m_info(info.begin(), info.end()) {
+    setObjectName("XEmbedInfoDlg");
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    setWindowTitle("Embedded Information");
+
+    m_pEdit = new QPlainTextEdit;
+    m_pEdit->setObjectName("edit2701");
+    m_pEdit->setAccessibleName("Embedded Information");
+    m_pEdit->setTabChangesFocus(true);
+    m_pEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_pEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    const std::string strText = info::EmbeddedEditText(m_info);
+    m_strAccepted = QString::fromLatin1(strText.data(), static_cast<qsizetype>(strText.size()));
+    m_pEdit->setPlainText(m_strAccepted);
+    // About 40 characters across and 8 lines down, as the text usually runs.
+    const QFontMetrics fm = m_pEdit->fontMetrics();
+    m_pEdit->setMinimumSize(fm.horizontalAdvance(QString(40, 'x')), fm.lineSpacing() * 9);
+
+    m_pOk = new QPushButton("&OK ");
+    m_pOk->setAutoDefault(false);
+    m_pCancel = new QPushButton("&Cancel");
+    m_pCancel->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_pOk);
+    buttons->addStretch(1);
+    buttons->addWidget(m_pCancel);
+    buttons->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pEdit);
+    layout->addLayout(buttons);
+
+    connect(m_pEdit, &QPlainTextEdit::textChanged, this, &CXEmbedInfoDlg::OnTextChanged);
+    connect(m_pOk, &QPushButton::clicked, this, &CXEmbedInfoDlg::accept);
+    connect(m_pCancel, &QPushButton::clicked, this, &CXEmbedInfoDlg::reject);
+    InstallContextHelp(this, app, help::kEmbedInfoContext, help::kEmbedInfoContext);
+}
+
+void CXEmbedInfoDlg::OnTextChanged() {
+    const QString strText = m_pEdit->toPlainText();
+    const QByteArray bytes = strText.toLatin1();
+    if (info::EmbeddedStoredLength(std::string_view(
+            bytes.constData(), static_cast<std::size_t>(bytes.size()))) <= m_info.size()) {
+        m_strAccepted = strText;
+        return;
+    }
+    // Too long for the area: the edit refuses the input, as a limited edit does.
+    const int nAdded = static_cast<int>(strText.size() - m_strAccepted.size());
+    const int nPos = std::clamp(m_pEdit->textCursor().position() - nAdded, 0,
+                                static_cast<int>(m_strAccepted.size()));
+    const QSignalBlocker block(m_pEdit);
+    m_pEdit->setPlainText(m_strAccepted);
+    QTextCursor cursor = m_pEdit->textCursor();
+    cursor.setPosition(nPos);
+    m_pEdit->setTextCursor(cursor);
+    QApplication::beep();
+}
+
+void CXEmbedInfoDlg::accept() {
+    const QByteArray bytes = m_pEdit->toPlainText().toLatin1();
+    info::StoreEmbeddedEditText(
+        m_info, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    QDialog::accept();
+}
+
+void CXEmbedInfoDlg::GetInfo(std::span<std::uint8_t> info) const {
+    std::copy_n(m_info.begin(), std::min(info.size(), m_info.size()), info.begin());
+}

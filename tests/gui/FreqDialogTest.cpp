@@ -1,0 +1,288 @@
+// "Frequency Setting": the table, the in-cell edit's walk and markers, and how OK, Cancel,
+// Escape, clicks and scrolling end an edit.
+#include "GuiTestSupport.h"
+#include "InputSupport.h"
+
+#include "freqedit/EditRules.h"
+#include "freqedit/XUhfSetDlg.h"
+#include "image/FreqCodec.h"
+#include "image/ImageFields.h"
+#include "image/WR7310Doc.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr COLORREF kRed = 255;
+constexpr COLORREF kBlack = 0;
+
+class FreqDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_doc.OnNewDocument()); // the standard table within 400..470 MHz
+        const auto table = field::Bytes(m_doc.Data(), XtraVariant().freqTable.Range());
+        m_original.assign(table.begin(), table.end());
+        m_pDlg = std::make_unique<CXUhfSetDlg>(XtraVariant(), m_original);
+        ShowActive(*m_pDlg);
+    }
+    CXUhfSetDlg& Dlg() { return *m_pDlg; }
+    CMSFlexGrid& Grid() { return m_pDlg->Grid(); }
+    CFilterEdit& Edit() { return m_pDlg->Edit(); }
+    // Opens the edit on a cell with the space key, as a user does.
+    void BeginEdit(long nRow, long nCol) {
+        Grid().SetRow(nRow);
+        Grid().SetCol(nCol);
+        Grid().setFocus();
+        Key(Grid(), Qt::Key_Space, " ");
+    }
+    // Replaces the edit's text by typing.
+    void TypeOver(const QString& strText) {
+        Edit().selectAll();
+        Key(Edit(), Qt::Key_Backspace, "\b");
+        Type(Edit(), strText);
+    }
+    std::vector<std::uint8_t> Records() const {
+        std::vector<std::uint8_t> records(m_original.size(), 0xEE);
+        EXPECT_EQ(m_pDlg->GetRecords(records), 1);
+        return records;
+    }
+    CFreqTable Table() const { return CFreqTable(XtraVariant(), Records()); }
+    COLORREF ColourOf(long nRow, long nCol) {
+        Grid().SetRow(nRow);
+        Grid().SetCol(nCol);
+        return Grid().GetCellForeColor();
+    }
+
+    CGuiTestApp m_t;
+    CWR7310Doc m_doc{m_t.App()};
+    std::vector<std::uint8_t> m_original;
+    std::unique_ptr<CXUhfSetDlg> m_pDlg;
+};
+
+QString Std(int n) {
+    return QString::fromStdString(FormatFrequency(StdFreqTable[n]));
+}
+
+} // namespace
+
+TEST_F(FreqDialogTest, OpensWithNumberedRowsAndFiveDecimals) {
+    EXPECT_EQ(Dlg().windowTitle(), "Frequency Setting");
+    EXPECT_EQ(Grid().GetRows(), 100);
+    EXPECT_EQ(Grid().GetCols(), 3);
+    EXPECT_EQ(Grid().GetTextMatrix(0, 0), "Freq Num");
+    EXPECT_EQ(Grid().GetTextMatrix(0, 1), "Rx Freq");
+    EXPECT_EQ(Grid().GetTextMatrix(0, 2), "Tx Freq");
+    EXPECT_FALSE(Edit().isVisible());
+    EXPECT_EQ(Grid().GetRow(), 1);
+    EXPECT_EQ(Grid().GetCol(), 1);
+    const QRegularExpression fiveDecimals("^\\d{3}\\.\\d{5}$");
+    for (long r = 1; r < 100; ++r) {
+        EXPECT_EQ(Grid().GetTextMatrix(r, 0), QString::number(r));
+        for (long c = 1; c <= 2; ++c) {
+            EXPECT_TRUE(fiveDecimals.match(Grid().GetTextMatrix(r, c)).hasMatch()) << r;
+            EXPECT_EQ(Grid().GetTextMatrix(r, c), Std(static_cast<int>(r)));
+            EXPECT_EQ(ColourOf(r, c), kBlack) << r;
+        }
+    }
+}
+
+TEST(FreqDialogColours, NonStandardValuesAreRed) {
+    CGuiTestApp t;
+    CWR7310Doc doc(t.App());
+    ASSERT_TRUE(doc.OnNewDocument());
+    field::CFreqRecord rec = doc.GetFreqRecord(5);
+    rec.nTxCount = 37004; // 462.55 MHz at 12.5 kHz
+    rec.bNonStandard = true;
+    doc.SetFreqRecord(5, rec);
+    const auto table = field::Bytes(doc.Data(), XtraVariant().freqTable.Range());
+    CXUhfSetDlg dlg(XtraVariant(), table);
+    dlg.Grid().SetRow(5);
+    dlg.Grid().SetCol(1);
+    EXPECT_EQ(dlg.Grid().GetCellForeColor(), kBlack);
+    dlg.Grid().SetCol(2);
+    EXPECT_EQ(dlg.Grid().GetCellForeColor(), kRed);
+    EXPECT_EQ(dlg.Grid().GetText(), "462.55000");
+}
+
+TEST_F(FreqDialogTest, WalkKeysCommitAndMoveOn) {
+    struct {
+        long nRow, nCol;
+        const char* szTyped;
+        int nKey;
+        const char* szShown;
+        long nNextRow, nNextCol;
+    } const cases[] = {
+        {1, 1, "462.551", Qt::Key_Return, "462.55000", 1, 2}, // rounded down to 12.5 kHz
+        {1, 2, "462.5625", Qt::Key_Enter, "462.56250", 2, 1}, // the keypad's Enter
+        {7, 2, "500", Qt::Key_Tab, "470.00000", 8, 1},        // clamped to the range
+        {99, 2, "467.9", Qt::Key_Return, "467.90000", 99, 2}, // the last cell stays
+    };
+    for (const auto& c : cases) {
+        BeginEdit(c.nRow, c.nCol);
+        ASSERT_TRUE(Edit().isVisible()) << c.szTyped;
+        EXPECT_TRUE(Dlg().IsEditing());
+        EXPECT_EQ(Edit().text(), Grid().GetTextMatrix(c.nRow, c.nCol)); // starts with the cell
+        TypeOver(c.szTyped);
+        Key(Edit(), c.nKey, c.nKey == Qt::Key_Tab ? "\t" : "\r");
+        EXPECT_FALSE(Edit().isVisible()) << c.szTyped;
+        EXPECT_FALSE(Dlg().IsEditing());
+        EXPECT_EQ(Edit().text(), "");
+        EXPECT_EQ(Grid().GetTextMatrix(c.nRow, c.nCol).toStdString(), c.szShown);
+        EXPECT_EQ(Table().CellText(static_cast<int>(c.nRow), static_cast<int>(c.nCol)), c.szShown);
+        EXPECT_EQ(Grid().GetRow(), c.nNextRow) << c.szTyped;
+        EXPECT_EQ(Grid().GetCol(), c.nNextCol) << c.szTyped;
+        EXPECT_TRUE(Grid().hasFocus());
+    }
+}
+
+TEST_F(FreqDialogTest, WalkKeysWithTheEditClosed) {
+    // On the grid: the walk; on a button: the edit opens on the current cell.
+    Grid().SetRow(4);
+    Grid().SetCol(2);
+    Key(Grid(), Qt::Key_Tab, "\t");
+    EXPECT_EQ(Grid().GetRow(), 5);
+    EXPECT_EQ(Grid().GetCol(), 1);
+    EXPECT_FALSE(Dlg().IsEditing());
+    Dlg().OkButton()->setFocus();
+    Key(*Dlg().OkButton(), Qt::Key_Return, "\r");
+    EXPECT_TRUE(Dlg().isVisible());
+    EXPECT_TRUE(Dlg().IsEditing());
+    EXPECT_EQ(Dlg().EditRow(), 5);
+    EXPECT_EQ(Dlg().EditCol(), 1);
+}
+
+TEST_F(FreqDialogTest, MarkerFollowsBothColumns) {
+    const int n = 10;
+    const QString strStd = Std(n);
+    struct {
+        long nCol;
+        QString strTyped;
+        bool bMarker;
+        COLORREF clrRx, clrTx;
+    } const steps[] = {
+        {2, "462.5", true, kBlack, kRed},  // transmit off standard: marker set
+        {1, "462.5", true, kRed, kRed},    // receive too
+        {1, strStd, true, kBlack, kRed},   // receive back: the transmit value keeps the marker
+        {2, strStd, false, kBlack, kBlack} // transmit back: cleared
+    };
+    for (const auto& s : steps) {
+        BeginEdit(n, s.nCol);
+        TypeOver(s.strTyped);
+        Key(Edit(), Qt::Key_Return, "\r");
+        EXPECT_EQ(Table().NonStandard(n), s.bMarker) << s.strTyped.toStdString();
+        EXPECT_EQ(ColourOf(n, 1), s.clrRx) << s.strTyped.toStdString();
+        EXPECT_EQ(ColourOf(n, 2), s.clrTx) << s.strTyped.toStdString();
+    }
+}
+
+TEST_F(FreqDialogTest, RecordsComeBackByteExact) {
+    BeginEdit(3, 1);
+    TypeOver("462.551");
+    Key(Edit(), Qt::Key_Return, "\r");
+    std::vector<std::uint8_t> want = m_original;
+    // Record 3 at offset 16: receive count 37004 (0x908C), step code 2 kept, marker set.
+    want[16 + 0] = 0x8C;
+    want[16 + 1] = 0x90;
+    want[16 + 2] = 0x00;
+    want[16 + 6] = static_cast<std::uint8_t>(m_original[16 + 6] | 0x10);
+    EXPECT_EQ(m_original[16 + 6] & 0x03, 2);
+    EXPECT_EQ(Records(), want);
+}
+
+TEST_F(FreqDialogTest, MouseClickOnOkWhileEditingCommitsAndCloses) {
+    BeginEdit(5, 1);
+    ASSERT_TRUE(Edit().hasFocus());
+    TypeOver("462.5");
+    Click(*Dlg().OkButton());
+    EXPECT_FALSE(Dlg().isVisible());
+    EXPECT_EQ(Dlg().result(), QDialog::Accepted);
+    EXPECT_EQ(Table().CellText(5, 1), "462.50000");
+}
+
+TEST_F(FreqDialogTest, KeyboardOkWhileEditingCommitsAndStays) {
+    for (QPushButton* pButton : {Dlg().OkButton(), Dlg().CancelButton()}) {
+        BeginEdit(6, 2);
+        TypeOver("463");
+        pButton->click(); // Alt+O / Alt+C: the edit keeps the focus
+        EXPECT_TRUE(Dlg().isVisible());
+        EXPECT_FALSE(Dlg().IsEditing());
+        EXPECT_EQ(Table().CellText(6, 2), "463.00000");
+    }
+    Dlg().OkButton()->click();
+    EXPECT_FALSE(Dlg().isVisible());
+    EXPECT_EQ(Dlg().result(), QDialog::Accepted);
+}
+
+TEST_F(FreqDialogTest, EmptiedEditKeepsTheDialogOpenUntilEscape) {
+    BeginEdit(8, 1);
+    TypeOver("");
+    ASSERT_EQ(Edit().text(), "");
+    Click(*Dlg().OkButton());
+    EXPECT_TRUE(Dlg().isVisible());
+    Click(*Dlg().CancelButton());
+    EXPECT_TRUE(Dlg().isVisible());
+    Dlg().OkButton()->click();
+    EXPECT_TRUE(Dlg().isVisible());
+    EXPECT_TRUE(Dlg().IsEditing());
+    EXPECT_EQ(Records(), m_original);
+    // Escape puts the cell's text back and ends the edit; the next Cancel closes.
+    Edit().setFocus();
+    Key(Edit(), Qt::Key_Escape, "\x1b");
+    EXPECT_FALSE(Dlg().IsEditing());
+    EXPECT_FALSE(Edit().isVisible());
+    EXPECT_EQ(Grid().GetTextMatrix(8, 1), Std(8));
+    EXPECT_EQ(Records(), m_original);
+    Click(*Dlg().CancelButton());
+    EXPECT_FALSE(Dlg().isVisible());
+    EXPECT_EQ(Dlg().result(), QDialog::Rejected);
+}
+
+TEST_F(FreqDialogTest, EscapeKeepsTheCellsValue) {
+    BeginEdit(12, 2);
+    TypeOver("470");
+    Key(Edit(), Qt::Key_Escape, "\x1b");
+    EXPECT_FALSE(Dlg().IsEditing());
+    EXPECT_TRUE(Grid().hasFocus());
+    EXPECT_EQ(Grid().GetTextMatrix(12, 2), Std(12));
+    EXPECT_EQ(Records(), m_original);
+    EXPECT_TRUE(Dlg().isVisible());
+    // With the edit closed, Escape cancels the dialog.
+    Key(Grid(), Qt::Key_Escape, "\x1b");
+    EXPECT_FALSE(Dlg().isVisible());
+    EXPECT_EQ(Dlg().result(), QDialog::Rejected);
+}
+
+TEST_F(FreqDialogTest, ScrollingCommitsTheOpenEdit) {
+    BeginEdit(2, 1);
+    TypeOver("461");
+    Grid().verticalScrollBar()->setValue(Grid().verticalScrollBar()->maximum());
+    EXPECT_FALSE(Dlg().IsEditing());
+    EXPECT_EQ(Table().CellText(2, 1), "461.00000");
+}
+
+TEST_F(FreqDialogTest, OnlyLeftClicksOnMovableCellsOpenTheEdit) {
+    const QPoint ptCell = Grid().viewport()->mapFrom(&Grid(), Grid().CellRect(3, 1).center());
+    Click(*Grid().viewport(), ptCell, Qt::RightButton);
+    EXPECT_FALSE(Dlg().IsEditing());
+    QHeaderView* pNumbers = Grid().verticalHeader();
+    Click(*pNumbers->viewport(),
+          QPoint(pNumbers->width() / 2, pNumbers->sectionViewportPosition(2) + 3), Qt::LeftButton);
+    EXPECT_FALSE(Dlg().IsEditing());
+    // The fixed column as the current cell: neither space nor a click opens it.
+    Grid().SetCol(0);
+    Key(Grid(), Qt::Key_Space, " ");
+    EXPECT_FALSE(Dlg().IsEditing());
+    Click(*Grid().viewport(), ptCell, Qt::LeftButton);
+    EXPECT_TRUE(Dlg().IsEditing());
+    EXPECT_EQ(Dlg().EditRow(), 3);
+    EXPECT_EQ(Dlg().EditCol(), 1);
+    // The edit lies over the clicked cell.
+    const QRect rcCell(Grid().mapTo(&Dlg(), Grid().CellRect(3, 1).topLeft()),
+                       Grid().CellRect(3, 1).size());
+    EXPECT_TRUE(rcCell.contains(Edit().geometry().center()));
+}
