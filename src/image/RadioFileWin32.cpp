@@ -149,3 +149,21 @@ int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t>
     guard.Keep();
     return 0;
 }
+
+int CheckCanSave(const std::string& strPath) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target = platform::PathFromUtf8(strPath);
+    if (target.filename().empty() || fs::is_directory(target, ec))
+        return EISDIR;
+    // The folder must take a new file: the save writes one beside the target.
+    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(L".");
+    const fs::path probe = dir / (L"." + target.filename().wstring() + L".tmp" +
+                                  std::to_wstring(::GetCurrentProcessId()) + L"-check");
+    const HANDLE h = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return LastErrno();
+    ::CloseHandle(h);
+    return 0;
+}

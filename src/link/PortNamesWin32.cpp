@@ -40,3 +40,7 @@ std::string ComPortDevice(int nPort, const std::string&) {
 std::string PortPermissionHint(const std::string&) {
     return {}; // Windows grants COM ports to every user; a port in use is simply busy
 }
+
+std::vector<std::string> ProcessesHolding(const std::string&, const std::string&) {
+    return {}; // the system does not say who holds a COM port
+}
