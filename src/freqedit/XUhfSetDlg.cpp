@@ -1,5 +1,6 @@
 #include "freqedit/XUhfSetDlg.h"
 
+#include "app/DialogHelpers.h"
 #include "app/DialogUnits.h"
 #include "freqedit/EditRules.h"
 #include "image/SettingTexts.h"
@@ -231,11 +232,6 @@ bool CXUhfSetDlg::eventFilter(QObject* pWatched, QEvent* pEvent) {
 }
 
 void CXUhfSetDlg::keyPressEvent(QKeyEvent* pEvent) {
-    if (pEvent->key() == Qt::Key_F1 && pEvent->modifiers() == Qt::NoModifier) {
-        if (m_fnHelp)
-            m_fnHelp();
-        pEvent->accept();
-        return;
-    }
-    QDialog::keyPressEvent(pEvent);
+    if (!HandleHelpKey(pEvent, m_fnHelp))
+        QDialog::keyPressEvent(pEvent);
 }

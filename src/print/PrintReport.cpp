@@ -1,5 +1,6 @@
 #include "print/PrintReport.h"
 
+#include "app/LocalTime.h"
 #include "app/WR7310App.h"
 #include "image/ImageFields.h"
 #include "image/RadioInfo.h"
@@ -32,15 +33,7 @@ int RowFontIndex(int nStyle) {
 }
 
 std::string FormatPrintTime(std::time_t t) {
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &t);
-#else
-    localtime_r(&t, &local);
-#endif
-    char sz[64];
-    const std::size_t n = std::strftime(sz, sizeof sz, "%m/%d/%Y %H:%M:%S", &local);
-    return std::string(sz, n);
+    return FormatLocalTime(t, "%m/%d/%Y %H:%M:%S");
 }
 
 CPrintRow CPrintReport::TitleRow(std::string strTitle) {

@@ -1,5 +1,6 @@
 #include "service/ComPortDlg.h"
 
+#include "app/DialogHelpers.h"
 #include "link/PortNames.h"
 #include "link/SerialPort.h"
 
@@ -93,11 +94,6 @@ void CComPortDlg::accept() {
 }
 
 void CComPortDlg::keyPressEvent(QKeyEvent* pEvent) {
-    if (pEvent->key() == Qt::Key_F1 && pEvent->modifiers() == Qt::NoModifier) {
-        if (m_fnHelp)
-            m_fnHelp();
-        pEvent->accept();
-        return;
-    }
-    QDialog::keyPressEvent(pEvent);
+    if (!HandleHelpKey(pEvent, m_fnHelp))
+        QDialog::keyPressEvent(pEvent);
 }

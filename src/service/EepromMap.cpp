@@ -44,6 +44,23 @@ std::string EnvFolder(const char* pszName) {
     return psz;
 }
 
+#if !defined(_WIN32)
+// Calls fnPart(nDone), a pread or pwrite at offset nDone, until nSize bytes are done, retrying
+// an interrupted call; false on an error or an early end of file.
+template <typename Fn> bool TransferAll(std::size_t nSize, Fn fnPart) {
+    std::size_t nDone = 0;
+    while (nDone < nSize) {
+        const ssize_t n = fnPart(nDone);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        nDone += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+#endif
+
 // The scratch file, opened for reading and writing and created when missing; -1 when it
 // cannot be used. The folder is made private to the user first.
 class CScratchFile {
@@ -100,17 +117,10 @@ public:
         return _read(m_fd, buffer.data(), static_cast<unsigned>(buffer.size())) ==
                static_cast<int>(buffer.size());
 #else
-        std::size_t nDone = 0;
-        while (nDone < buffer.size()) {
-            const ssize_t n = ::pread(m_fd, buffer.data() + nDone, buffer.size() - nDone,
-                                      static_cast<off_t>(nDone));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            nDone += static_cast<std::size_t>(n);
-        }
-        return true;
+        return TransferAll(buffer.size(), [&](std::size_t nDone) {
+            return ::pread(m_fd, buffer.data() + nDone, buffer.size() - nDone,
+                           static_cast<off_t>(nDone));
+        });
 #endif
     }
 
@@ -124,17 +134,10 @@ public:
 #else
         if (::ftruncate(m_fd, 0) != 0)
             return false;
-        std::size_t nDone = 0;
-        while (nDone < buffer.size()) {
-            const ssize_t n = ::pwrite(m_fd, buffer.data() + nDone, buffer.size() - nDone,
-                                       static_cast<off_t>(nDone));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            nDone += static_cast<std::size_t>(n);
-        }
-        return true;
+        return TransferAll(buffer.size(), [&](std::size_t nDone) {
+            return ::pwrite(m_fd, buffer.data() + nDone, buffer.size() - nDone,
+                            static_cast<off_t>(nDone));
+        });
 #endif
     }
 

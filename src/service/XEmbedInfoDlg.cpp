@@ -1,5 +1,6 @@
 #include "service/XEmbedInfoDlg.h"
 
+#include "app/DialogHelpers.h"
 #include "service/ContextHelp.h"
 #include "service/HelpLauncher.h"
 #include "service/InfoTexts.h"
@@ -34,12 +35,7 @@ CXEmbedInfoDlg::CXEmbedInfoDlg(const CWR7310App& app, std::span<const std::uint8
     m_pOk->setAutoDefault(false);
     m_pCancel = new QPushButton("&Cancel");
     m_pCancel->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_pOk);
-    buttons->addStretch(1);
-    buttons->addWidget(m_pCancel);
-    buttons->addStretch(1);
+    QHBoxLayout* buttons = SpreadButtonRow({m_pOk, m_pCancel});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pEdit);
     layout->addLayout(buttons);

@@ -1,5 +1,6 @@
 #include "service/XRadioInfoDlg.h"
 
+#include "app/DialogHelpers.h"
 #include "service/ContextHelp.h"
 #include "service/HelpLauncher.h"
 
@@ -56,10 +57,7 @@ CXRadioInfoDlg::CXRadioInfoDlg(const CWR7310App& app, const CRadioInfoTexts& tex
     auto* close = new QPushButton("&Close");
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    buttons->addStretch(1);
+    QHBoxLayout* buttons = SpreadButtonRow({close});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addLayout(buttons);

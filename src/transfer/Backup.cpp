@@ -1,5 +1,6 @@
 #include "transfer/Backup.h"
 
+#include "app/LocalTime.h"
 #include "app/Platform.h"
 #include "variants/Variant.h"
 
@@ -33,16 +34,7 @@ std::vector<std::uint8_t> RadioFileBytes(const CVariant& v, std::span<const std:
 }
 
 std::string Timestamp(std::chrono::system_clock::time_point when) {
-    const std::time_t t = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &t);
-#else
-    localtime_r(&t, &local);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-    return text;
+    return FormatLocalTime(std::chrono::system_clock::to_time_t(when), "%Y%m%d-%H%M%S");
 }
 
 #ifdef _WIN32

@@ -1,5 +1,6 @@
 #include "transfer/CommDlg.h"
 
+#include "app/DialogHelpers.h"
 #include "app/Messages.h"
 #include "app/WR7310App.h"
 #include "transfer/Interrupt.h"
@@ -48,12 +49,7 @@ CCommDlg::CCommDlg(CWR7310App& app, TransferMode mode, QWidget* pParent)
     m_pOk->setDefault(true);
     m_pCancel = new QPushButton("Cancel");
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_pOk);
-    buttons->addStretch(1);
-    buttons->addWidget(m_pCancel);
-    buttons->addStretch(1);
+    QHBoxLayout* buttons = SpreadButtonRow({m_pOk, m_pCancel});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pMsg);
     layout->addWidget(m_pProgress);

@@ -21,6 +21,24 @@
 
 namespace {
 
+// Drives the "Frequency List" dialog once: types strFreq into the cell (nRow, nCol), commits it
+// with Return, then presses OK (bOk) or Cancel. bDone tells that the dialog was seen.
+std::function<void(QDialog&)> EnterFrequency(int nRow, int nCol, QString strFreq, bool bOk,
+                                             bool& bDone) {
+    return [=, &bDone](QDialog& dlg) {
+        auto* pDlg = qobject_cast<CXUhfSetDlg*>(&dlg);
+        if (!pDlg || bDone)
+            return;
+        bDone = true;
+        pDlg->Grid().SetRow(nRow);
+        pDlg->Grid().SetCol(nCol);
+        Key(pDlg->Grid(), Qt::Key_Space, " ");
+        pDlg->Edit().setText(strFreq);
+        Key(pDlg->Edit(), Qt::Key_Return, "\r");
+        (bOk ? pDlg->OkButton() : pDlg->CancelButton())->click();
+    };
+}
+
 class ChannelGridTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -241,18 +259,7 @@ TEST_F(ChannelGridTest, FrequencyListCopiesTheTableOnOkOnly) {
         Doc().SetModifiedFlag(false);
         const std::vector<std::uint8_t> before = DocBytes();
         bool bDone = false;
-        CModalDriver driver([&](QDialog& dlg) {
-            auto* pDlg = qobject_cast<CXUhfSetDlg*>(&dlg);
-            if (!pDlg || bDone)
-                return;
-            bDone = true;
-            pDlg->Grid().SetRow(2);
-            pDlg->Grid().SetCol(2);
-            Key(pDlg->Grid(), Qt::Key_Space, " ");
-            pDlg->Edit().setText("462.5");
-            Key(pDlg->Edit(), Qt::Key_Return, "\r");
-            (bOk ? pDlg->OkButton() : pDlg->CancelButton())->click();
-        });
+        CModalDriver driver(EnterFrequency(2, 2, "462.5", bOk, bDone));
         EXPECT_EQ(View().OnFrequencyList(), bOk);
         EXPECT_TRUE(bDone);
         EXPECT_EQ(Doc().IsModified(), bOk);
@@ -327,18 +334,8 @@ TEST(ChannelGridEndToEnd, EditedRadioFileDiffersOnlyInTheEditedBytes) {
     Key(*view.CellEditor(), Qt::Key_Return, "\r");
 
     bool bDone = false;
-    CModalDriver driver([&](QDialog& dlg) {
-        auto* pDlg = qobject_cast<CXUhfSetDlg*>(&dlg);
-        if (!pDlg || bDone)
-            return;
-        bDone = true;
-        pDlg->Grid().SetRow(3);
-        pDlg->Grid().SetCol(1);
-        Key(pDlg->Grid(), Qt::Key_Space, " ");
-        pDlg->Edit().setText("462.5"); // 37000 = 0x9088 steps of 12.5 kHz
-        Key(pDlg->Edit(), Qt::Key_Return, "\r");
-        pDlg->OkButton()->click();
-    });
+    // 462.5 MHz is 37000 = 0x9088 steps of 12.5 kHz.
+    CModalDriver driver(EnterFrequency(3, 1, "462.5", true, bDone));
     ASSERT_TRUE(view.OnFrequencyList());
     EXPECT_TRUE(frame.isWindowModified());
     ASSERT_TRUE(doc.OnSaveDocument(strAfter));

@@ -1,6 +1,7 @@
 // The printing commands of the desktop: the form's texts in the report, the print dialog's
 // answer, the preview's margin, printing from the preview, open edits, and failures.
 #include "GuiTestSupport.h"
+#include "SwitchCaptions.h"
 
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
@@ -51,23 +52,9 @@ TEST_F(PrintTest, FormTextsAreWhatTheControlsShow) {
     view.List(feature::kCboSquelch)->setCurrentIndex(-1); // an empty list prints empty
     const CPrintForm form = CPrintCommands::FormTexts(view, XtraVariant());
 
-    const std::vector<std::string> kCaptions = {"Menu Enable ",
-                                                "VOX ",
-                                                "Button Beep ",
-                                                "Call Tone ",
-                                                "Manual TX Power Set",
-                                                "Comm Range Alarm ",
-                                                "Channel Set",
-                                                "Frequency Set ",
-                                                "Signaling Set ",
-                                                "Channel Number",
-                                                "Default Set Mode ",
-                                                "Battery Save ",
-                                                "Tail Cut Signal Transmit ",
-                                                "Keypad Lock "};
-    ASSERT_EQ(form.switches.size(), kCaptions.size());
-    for (std::size_t i = 0; i < kCaptions.size(); ++i)
-        EXPECT_EQ(form.switches[i].strCaption, kCaptions[i]);
+    ASSERT_EQ(form.switches.size(), kSwitchCaptions.size());
+    for (std::size_t i = 0; i < kSwitchCaptions.size(); ++i)
+        EXPECT_EQ(form.switches[i].strCaption, kSwitchCaptions[i]);
     EXPECT_FALSE(form.switches[1].bChecked);
     EXPECT_TRUE(form.switches[9].bChecked);
 

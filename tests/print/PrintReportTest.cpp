@@ -1,5 +1,6 @@
 // The settings printout's rows, pages and places, without a printer.
 #include "print/PrintReport.h"
+#include "SwitchCaptions.h"
 #include "TempDir.h"
 #include "app/WR7310App.h"
 
@@ -36,22 +37,8 @@ void Put(std::span<std::uint8_t> image, std::size_t nAddr, const std::string& st
 // The form as the newer program shows it, every switch named, the lists with a value each.
 CPrintForm SampleForm() {
     CPrintForm form;
-    const char* kCaptions[] = {"Menu Enable ",
-                               "VOX ",
-                               "Button Beep ",
-                               "Call Tone ",
-                               "Manual TX Power Set",
-                               "Comm Range Alarm ",
-                               "Channel Set",
-                               "Frequency Set ",
-                               "Signaling Set ",
-                               "Channel Number",
-                               "Default Set Mode ",
-                               "Battery Save ",
-                               "Tail Cut Signal Transmit ",
-                               "Keypad Lock "};
     bool bOn = true;
-    for (const char* psz : kCaptions) {
+    for (const char* psz : kSwitchCaptions) {
         form.switches.push_back({psz, bOn});
         bOn = !bOn;
     }
