@@ -21,8 +21,8 @@
 #include "transfer/ImageTransfer.h"
 #include "transfer/Interrupt.h"
 
-#include <algorithm>
 #include <CLI/CLI.hpp>
+#include <algorithm>
 
 #include <cmath>
 #include <cstdio>

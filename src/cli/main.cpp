@@ -88,10 +88,11 @@ int main(int argc, char** argv) {
         ->group("");
     cli.set_version_flag("--version", std::string("wr7310 ") + WR7310_VERSION,
                          "print the version and exit");
-    CLI::Option* pModelOption = cli.add_option("--model", options.strModel,
-                   "radio model (default xtra: the 2 KiB WR7310SXtra; old: the 1 KiB WR7310S)")
-        ->type_name("xtra|old")
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast); // the last one given wins
+    CLI::Option* pModelOption =
+        cli.add_option("--model", options.strModel,
+                       "radio model (default xtra: the 2 KiB WR7310SXtra; old: the 1 KiB WR7310S)")
+            ->type_name("xtra|old")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast); // the last one given wins
     cli.add_option("--ini", options.strIniFile, "settings file (default: the program's own)")
         ->type_name("FILE")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);

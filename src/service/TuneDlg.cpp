@@ -53,8 +53,9 @@ CTuneDlg::CTuneDlg(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent)
     auto* freqGroup = new QGroupBox("Manual Tune Frequency");
     m_pFreqNote = Note(tune::kFreqNote, tune::kFreqNoteEnglish);
     m_pFreqNote->setObjectName("static1100");
-    auto* freqLabel = new QLabel(QString::fromUtf8(m_app.m_variant.strTuneFreqLabel.data(),
-                                                   static_cast<qsizetype>(m_app.m_variant.strTuneFreqLabel.size())));
+    auto* freqLabel = new QLabel(
+        QString::fromUtf8(m_app.m_variant.strTuneFreqLabel.data(),
+                          static_cast<qsizetype>(m_app.m_variant.strTuneFreqLabel.size())));
     m_pEditTune = new CTypedEdit;
     m_pEditTune->setObjectName("edit1502");
     m_pEditTune->m_nType = kTypedDecimal;

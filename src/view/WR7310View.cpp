@@ -8,8 +8,8 @@
 #include "freqedit/EditRules.h"
 #include "freqedit/XUhfSetDlg.h"
 #include "image/FreqCodec.h"
-#include "image/SettingTexts.h"
 #include "image/RadioInfo.h"
+#include "image/SettingTexts.h"
 #include "service/ContextHelp.h"
 #include "service/EepromDlg.h"
 #include "service/EepromMap.h"
@@ -34,8 +34,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QScreen>
+#include <QScrollBar>
 
 #include <cstdio>
 #include <string>
