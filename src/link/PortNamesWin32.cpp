@@ -40,3 +40,9 @@ std::string ComPortDevice(int nPort, const std::string&) {
 std::string PortPermissionHint(const std::string&) {
     return {}; // Windows grants COM ports to every user; a port in use is simply busy
 }
+
+std::vector<std::string> ProcessesHolding(const std::string&, const std::string&) {
+    // Windows tells no user program which process holds a COM port open: the busy message
+    // then names the port alone.
+    return {};
+}
