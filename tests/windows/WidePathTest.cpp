@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -103,6 +105,32 @@ TEST_P(WidePaths, RadioFileIsSavedReplacedAndReadThere) {
          std::filesystem::directory_iterator(platform::PathFromUtf8(strFolder)))
         ++nEntries;
     EXPECT_EQ(nEntries, 1u);
+}
+
+// A save is checked before a long read: the folder takes a new file (and keeps none), a
+// folder or a missing folder is refused with the reason.
+TEST_P(WidePaths, SaveIsCheckedThere) {
+    const std::string strFolder = Folder();
+    const std::string strFile = strFolder + "\\radio.dat";
+    const struct {
+        std::string strPath;
+        int nErrno;
+    } cases[] = {
+        {strFile, 0},
+        {strFolder, EISDIR},
+        {strFolder + "\\", EISDIR},
+        {strFolder + "\\missing\\radio.dat", ENOENT},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.strPath);
+        EXPECT_EQ(CheckCanSave(c.strPath), c.nErrno);
+    }
+    EXPECT_FALSE(ExistsWide(strFile));
+    std::size_t nEntries = 0;
+    for ([[maybe_unused]] const auto& e :
+         std::filesystem::directory_iterator(platform::PathFromUtf8(strFolder)))
+        ++nEntries;
+    EXPECT_EQ(nEntries, 0u); // no temporary file left behind
 }
 
 TEST_P(WidePaths, BackupsGoBelowLocalAppData) {
