@@ -233,8 +233,13 @@ std::string ScratchPath() {
 
 void RemoveScratchFile() {
     const std::string strPath = ScratchPath();
-    if (!strPath.empty())
-        std::remove(strPath.c_str()); // removes a link itself, never its target
+    if (strPath.empty())
+        return;
+#if defined(_WIN32)
+    ::_wremove(platform::PathFromUtf8(strPath).c_str()); // the name in any script
+#else
+    std::remove(strPath.c_str()); // removes a link itself, never its target
+#endif
 }
 
 std::vector<CByteChange> CChangeTracker::ShowChanges(const CellTextFn& fnCellText, int nRows,
