@@ -14,6 +14,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# The header-only libraries serve every target: Debian's headers of them are used as they are
+# (through package files of our own that do not put /usr/include on the include path).
+foreach(pkg CLI11 nlohmann_json)
+    set(${pkg}_DIR ${CMAKE_CURRENT_LIST_DIR}/mingw-header-only CACHE PATH "" FORCE)
+endforeach()
+
 # GCC 12 warns wrongly about overlapping copies inside std::string's operator+ (GCC bug
 # 105329) when it inlines more aggressively, as it does for this target.
 set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
