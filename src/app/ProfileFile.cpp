@@ -18,6 +18,11 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+#include <cstdint>
+#include <cwchar>
+#include <iterator>
+#include <windows.h>
 #endif
 
 namespace profile {
@@ -190,11 +195,57 @@ private:
     int m_fd = -1;
 };
 #else
-// Windows: a file being replaced by MoveFileEx cannot be opened by another writer meanwhile;
-// the rename itself is the serialisation.
+// Windows: a file being replaced cannot stay locked by its writer, so the lock is a named
+// mutex of the session, named after the file's full path (letters folded, as the file system
+// does). Every program that writes the file takes it; one whose holder ended without letting
+// go takes it over (the file itself is whole: it is only ever replaced).
 class CWriterLock {
 public:
-    explicit CWriterLock(const std::string&) {}
+    explicit CWriterLock(const std::string& strPath) {
+        const std::filesystem::path path = platform::PathFromUtf8(strPath);
+        std::wstring full(MAX_PATH, L'\0');
+        for (;;) {
+            const DWORD n = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()),
+                                               full.data(), nullptr);
+            if (n == 0)
+                return; // the write will fail and say so
+            if (n < full.size()) {
+                full.resize(n);
+                break;
+            }
+            full.resize(n);
+        }
+        if (!full.empty())
+            ::CharLowerBuffW(full.data(), static_cast<DWORD>(full.size()));
+        // FNV-1a: the same name in every program and every build.
+        std::uint64_t nHash = 14695981039346656037ull;
+        for (const wchar_t c : full) {
+            nHash ^= static_cast<std::uint16_t>(c);
+            nHash *= 1099511628211ull;
+        }
+        wchar_t name[64];
+        std::swprintf(name, std::size(name), L"wr7310-settings-%016llx",
+                      static_cast<unsigned long long>(nHash));
+        m_hMutex = ::CreateMutexW(nullptr, FALSE, name);
+        if (m_hMutex == nullptr)
+            return;
+        const DWORD dwWait = ::WaitForSingleObject(m_hMutex, INFINITE);
+        if (dwWait != WAIT_OBJECT_0 && dwWait != WAIT_ABANDONED) {
+            ::CloseHandle(m_hMutex);
+            m_hMutex = nullptr;
+        }
+    }
+    ~CWriterLock() {
+        if (m_hMutex == nullptr)
+            return;
+        ::ReleaseMutex(m_hMutex);
+        ::CloseHandle(m_hMutex);
+    }
+    CWriterLock(const CWriterLock&) = delete;
+    CWriterLock& operator=(const CWriterLock&) = delete;
+
+private:
+    HANDLE m_hMutex = nullptr;
 };
 #endif
 

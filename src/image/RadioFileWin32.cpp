@@ -63,6 +63,42 @@ int LastErrno() {
     return platform::ErrnoFromWin32(::GetLastError());
 }
 
+// The file a save of strPath writes: a symbolic link's target, else the path itself. 0, or
+// EISDIR when the path names a folder (or ends in a separator).
+int SaveTarget(const std::string& strPath, std::filesystem::path& target) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    target = platform::PathFromUtf8(strPath);
+    if (fs::is_symlink(target, ec)) {
+        if (auto resolved = fs::canonical(target, ec); !ec)
+            target = std::move(resolved);
+    }
+    if (target.filename().empty() || fs::is_directory(target, ec))
+        return EISDIR;
+    return 0;
+}
+
+// Creates a new, unique temporary file in the target's folder, opened for writing. 0, or the
+// errno.
+int CreateTempBeside(const std::filesystem::path& target, CUniqueHandle& file,
+                     std::filesystem::path& temp) {
+    const std::filesystem::path dir = target.parent_path();
+    const std::wstring name = target.filename().wstring();
+    for (int nAttempt = 0; nAttempt < 100; ++nAttempt) {
+        temp = dir / (L"." + name + L".tmp" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                      std::to_wstring(g_nTempCounter++));
+        const HANDLE h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            file.Reset(h);
+            return 0;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS)
+            return LastErrno();
+    }
+    return EEXIST;
+}
+
 } // namespace
 
 CFileReadResult ReadFilePrefix(const std::string& strPath, std::size_t nSize,
@@ -99,35 +135,14 @@ CFileReadResult ReadFilePrefix(const std::string& strPath, std::size_t nSize,
 
 int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t> bytes) {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path target = platform::PathFromUtf8(strPath);
-    if (fs::is_symlink(target, ec)) {
-        if (auto resolved = fs::canonical(target, ec); !ec)
-            target = std::move(resolved);
-    }
-    const fs::path dir = target.parent_path();
-    const std::wstring name = target.filename().wstring();
-    if (name.empty())
-        return EISDIR;
-    if (fs::is_directory(target, ec))
-        return EISDIR;
+    fs::path target;
+    if (const int nErr = SaveTarget(strPath, target); nErr != 0)
+        return nErr;
 
     fs::path temp;
     CUniqueHandle file;
-    for (int nAttempt = 0; nAttempt < 100 && file.Get() == INVALID_HANDLE_VALUE; ++nAttempt) {
-        temp = dir / (L"." + name + L".tmp" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                      std::to_wstring(g_nTempCounter++));
-        const HANDLE h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            file.Reset(h);
-            break;
-        }
-        if (::GetLastError() != ERROR_FILE_EXISTS)
-            return LastErrno();
-    }
-    if (file.Get() == INVALID_HANDLE_VALUE)
-        return EEXIST;
+    if (const int nErr = CreateTempBeside(target, file, temp); nErr != 0)
+        return nErr;
     CTempFileGuard guard(temp);
 
     std::size_t nDone = 0;
@@ -151,19 +166,15 @@ int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t>
 }
 
 int CheckCanSave(const std::string& strPath) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path target = platform::PathFromUtf8(strPath);
-    if (target.filename().empty() || fs::is_directory(target, ec))
-        return EISDIR;
+    std::filesystem::path target;
+    if (const int nErr = SaveTarget(strPath, target); nErr != 0)
+        return nErr;
     // The folder must take a new file: the save writes one beside the target.
-    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(L".");
-    const fs::path probe = dir / (L"." + target.filename().wstring() + L".tmp" +
-                                  std::to_wstring(::GetCurrentProcessId()) + L"-check");
-    const HANDLE h = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return LastErrno();
-    ::CloseHandle(h);
+    std::filesystem::path temp;
+    CUniqueHandle file;
+    if (const int nErr = CreateTempBeside(target, file, temp); nErr != 0)
+        return nErr;
+    file.Close();
+    CTempFileGuard guard(temp);
     return 0;
 }

@@ -42,5 +42,7 @@ std::string PortPermissionHint(const std::string&) {
 }
 
 std::vector<std::string> ProcessesHolding(const std::string&, const std::string&) {
-    return {}; // the system does not say who holds a COM port
+    // Windows tells no user program which process holds a COM port open: the busy message
+    // then names the port alone.
+    return {};
 }

@@ -1,6 +1,7 @@
 #include "service/EepromMap.h"
 
 #include "app/Messages.h"
+#include "app/Platform.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -37,12 +38,14 @@ int HexDigit(char c) {
     return 0;
 }
 
+#ifndef _WIN32
 std::string EnvFolder(const char* pszName) {
     const char* psz = std::getenv(pszName);
     if (!psz || psz[0] != '/')
         return {};
     return psz;
 }
+#endif
 
 #if !defined(_WIN32)
 // Calls fnPart(nDone), a pread or pwrite at offset nDone, until nSize bytes are done, retrying
@@ -67,9 +70,13 @@ class CScratchFile {
 public:
     explicit CScratchFile(const std::string& strPath) {
 #if defined(_WIN32)
+        // The folder is below the user's own local application data, which only the user
+        // may open; the name goes to the system as wide characters.
+        const std::filesystem::path path = platform::PathFromUtf8(strPath);
         std::error_code ec;
-        std::filesystem::create_directories(std::filesystem::path(strPath).parent_path(), ec);
-        m_fd = _open(strPath.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE);
+        std::filesystem::create_directories(path.parent_path(), ec);
+        m_fd = _wopen(path.c_str(), _O_RDWR | _O_CREAT | _O_BINARY | _O_NOINHERIT,
+                      _S_IREAD | _S_IWRITE);
 #else
         const std::filesystem::path folder = std::filesystem::path(strPath).parent_path();
         std::error_code ec; // a missing cache folder is made; its absence shows below
@@ -200,6 +207,9 @@ std::string CByteChange::Entry() const {
 }
 
 std::string ScratchFolder() {
+#if defined(_WIN32)
+    return platform::UserDataDir(); // %LOCALAPPDATA%\wr7310
+#else
     std::string strBase = EnvFolder("XDG_RUNTIME_DIR");
     if (strBase.empty()) {
         strBase = EnvFolder("XDG_CACHE_HOME");
@@ -211,17 +221,28 @@ std::string ScratchFolder() {
         }
     }
     return strBase + "/wr7310";
+#endif
 }
 
 std::string ScratchPath() {
     const std::string strFolder = ScratchFolder();
-    return strFolder.empty() ? std::string() : strFolder + "/" + kScratchFileName;
+#if defined(_WIN32)
+    constexpr const char* kSeparator = "\\";
+#else
+    constexpr const char* kSeparator = "/";
+#endif
+    return strFolder.empty() ? std::string() : strFolder + kSeparator + kScratchFileName;
 }
 
 void RemoveScratchFile() {
     const std::string strPath = ScratchPath();
-    if (!strPath.empty())
-        std::remove(strPath.c_str()); // removes a link itself, never its target
+    if (strPath.empty())
+        return;
+#if defined(_WIN32)
+    ::_wremove(platform::PathFromUtf8(strPath).c_str()); // the name in any script
+#else
+    std::remove(strPath.c_str()); // removes a link itself, never its target
+#endif
 }
 
 std::vector<CByteChange> CChangeTracker::ShowChanges(const CellTextFn& fnCellText, int nRows,

@@ -51,7 +51,8 @@ struct CByteChange {
 };
 
 // The folder of the scratch file: $XDG_RUNTIME_DIR/wr7310 when that variable names an
-// absolute folder, else the per-user cache folder ($XDG_CACHE_HOME/wr7310, ~/.cache/wr7310).
+// absolute folder, else the per-user cache folder ($XDG_CACHE_HOME/wr7310, ~/.cache/wr7310);
+// on Windows %LOCALAPPDATA%\wr7310.
 std::string ScratchFolder();
 // The scratch file's full path in ScratchFolder().
 std::string ScratchPath();

@@ -1,24 +1,50 @@
 // The Windows counterpart of Interrupt.cpp: Ctrl-C and Ctrl-Break count as SIGINT, closing the
-// console window, logging off and shutting down as SIGTERM, so the exit status is the same as
-// on the POSIX systems.
+// console window as SIGHUP, logging off and shutting down as SIGTERM, so the exit status is
+// the same as on the POSIX systems (130, 129, 143). The handler runs on a thread of its own.
+// After the last three Windows ends the process as soon as the handler returns, so the handler
+// waits (a few seconds at most, within the time the system grants) until the last guard is
+// gone, i.e. the transfer has stopped at its block and released the radio.
 #include "transfer/Interrupt.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
+#include <mutex>
 #include <windows.h>
 
 namespace {
 
-std::atomic<int> g_nSignal{0};
-std::atomic<int> g_nGuards{0};
+constexpr int kSigHup = 1; // what SIGHUP is on the POSIX systems
 
-BOOL WINAPI RecordConsoleEvent(DWORD nEvent) {
-    if (g_nGuards.load() == 0)
-        return FALSE; // no transfer running: the system's default (the process ends)
-    const int nSignal = nEvent == CTRL_C_EVENT || nEvent == CTRL_BREAK_EVENT ? SIGINT : SIGTERM;
+std::atomic<int> g_nSignal{0};
+
+std::mutex g_guardMutex;
+std::condition_variable g_guardGone;
+int g_nGuards = 0; // living guards; guarded by g_guardMutex
+
+void Record(int nSignal) {
     int nNone = 0;
     g_nSignal.compare_exchange_strong(nNone, nSignal); // the first one counts
-    return TRUE;
+}
+
+BOOL WINAPI RecordConsoleEvent(DWORD nEvent) {
+    switch (nEvent) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+        Record(SIGINT);
+        return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT: {
+        Record(nEvent == CTRL_CLOSE_EVENT ? kSigHup : SIGTERM);
+        std::unique_lock lock(g_guardMutex);
+        g_guardGone.wait_for(lock, std::chrono::seconds(4), [] { return g_nGuards == 0; });
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
 }
 
 } // namespace
@@ -26,13 +52,18 @@ BOOL WINAPI RecordConsoleEvent(DWORD nEvent) {
 struct CInterruptGuard::CSaved {};
 
 CInterruptGuard::CInterruptGuard() {
-    if (g_nGuards.fetch_add(1) == 0)
+    std::lock_guard lock(g_guardMutex);
+    if (g_nGuards++ == 0)
         ::SetConsoleCtrlHandler(RecordConsoleEvent, TRUE);
 }
 
 CInterruptGuard::~CInterruptGuard() {
-    if (g_nGuards.fetch_sub(1) == 1)
-        ::SetConsoleCtrlHandler(RecordConsoleEvent, FALSE);
+    {
+        std::lock_guard lock(g_guardMutex);
+        if (--g_nGuards == 0)
+            ::SetConsoleCtrlHandler(RecordConsoleEvent, FALSE);
+    }
+    g_guardGone.notify_all();
 }
 
 bool InterruptRequested() {

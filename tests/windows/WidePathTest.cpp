@@ -6,11 +6,14 @@
 #include "app/ProfileFile.h"
 #include "app/WR7310App.h"
 #include "image/RadioFile.h"
+#include "service/EepromMap.h"
 #include "transfer/Backup.h"
 #include "variants/Variant.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -105,6 +108,32 @@ TEST_P(WidePaths, RadioFileIsSavedReplacedAndReadThere) {
     EXPECT_EQ(nEntries, 1u);
 }
 
+// A save is checked before a long read: the folder takes a new file (and keeps none), a
+// folder or a missing folder is refused with the reason.
+TEST_P(WidePaths, SaveIsCheckedThere) {
+    const std::string strFolder = Folder();
+    const std::string strFile = strFolder + "\\radio.dat";
+    const struct {
+        std::string strPath;
+        int nErrno;
+    } cases[] = {
+        {strFile, 0},
+        {strFolder, EISDIR},
+        {strFolder + "\\", EISDIR},
+        {strFolder + "\\missing\\radio.dat", ENOENT},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.strPath);
+        EXPECT_EQ(CheckCanSave(c.strPath), c.nErrno);
+    }
+    EXPECT_FALSE(ExistsWide(strFile));
+    std::size_t nEntries = 0;
+    for ([[maybe_unused]] const auto& e :
+         std::filesystem::directory_iterator(platform::PathFromUtf8(strFolder)))
+        ++nEntries;
+    EXPECT_EQ(nEntries, 0u); // no temporary file left behind
+}
+
 TEST_P(WidePaths, BackupsGoBelowLocalAppData) {
     const std::string strLocal = Folder();
     CScopedEnv env(L"LOCALAPPDATA", strLocal);
@@ -114,6 +143,27 @@ TEST_P(WidePaths, BackupsGoBelowLocalAppData) {
     ASSERT_TRUE(result.Ok()) << result.strError;
     EXPECT_EQ(result.strPath.rfind(strLocal + "\\wr7310\\backups\\", 0), 0u) << result.strPath;
     EXPECT_TRUE(ExistsWide(result.strPath));
+}
+
+// The EEPROM map's copy from the previous opening lives below the user's local application
+// data, whatever the folder is called, and a changed byte is found at the next opening.
+TEST_P(WidePaths, EepromCopyIsKeptBelowLocalAppData) {
+    const std::string strLocal = Folder();
+    CScopedEnv env(L"LOCALAPPDATA", strLocal);
+    const std::string strPath = eeprom::ScratchPath();
+    EXPECT_EQ(strPath.rfind(strLocal + "\\wr7310\\", 0), 0u) << strPath;
+    std::vector<std::string> cells(4, "00");
+    const auto fnCells = [&cells](int nRow, int nCol) {
+        return cells[static_cast<std::size_t>((nRow - 1) * 2 + (nCol - 1))];
+    };
+    EXPECT_TRUE(eeprom::CChangeTracker::ShowChanges(fnCells, 2, 2, strPath).empty());
+    EXPECT_TRUE(ExistsWide(strPath));
+    cells[3] = "A5";
+    const auto changes = eeprom::CChangeTracker::ShowChanges(fnCells, 2, 2, strPath);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].Entry(), "$0011:0x00 -> 0xA5");
+    eeprom::RemoveScratchFile();
+    EXPECT_FALSE(ExistsWide(strPath));
 }
 
 TEST_P(WidePaths, SettingsFolderIsBelowAppData) {
