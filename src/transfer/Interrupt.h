@@ -29,3 +29,5 @@ int InterruptSignal();
 int InterruptExitStatus(int nStatus);
 // Forgets a recorded interrupt (tests).
 void ResetInterrupt();
+// Records nSignal unless one is recorded already; async-signal-safe (the guards' handlers).
+void RecordInterrupt(int nSignal);

@@ -1,4 +1,4 @@
-// The Windows counterpart of Interrupt.cpp: Ctrl-C and Ctrl-Break count as SIGINT, closing the
+// The Windows counterpart of InterruptPosix.cpp: Ctrl-C and Ctrl-Break count as SIGINT, closing the
 // console window as SIGHUP, logging off and shutting down as SIGTERM, so the exit status is
 // the same as on the POSIX systems (130, 129, 143). The handler runs on a thread of its own.
 // After the last three Windows ends the process as soon as the handler returns, so the handler
@@ -6,7 +6,6 @@
 // gone, i.e. the transfer has stopped at its block and released the radio.
 #include "transfer/Interrupt.h"
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -17,27 +16,20 @@ namespace {
 
 constexpr int kSigHup = 1; // what SIGHUP is on the POSIX systems
 
-std::atomic<int> g_nSignal{0};
-
 std::mutex g_guardMutex;
 std::condition_variable g_guardGone;
 int g_nGuards = 0; // living guards; guarded by g_guardMutex
-
-void Record(int nSignal) {
-    int nNone = 0;
-    g_nSignal.compare_exchange_strong(nNone, nSignal); // the first one counts
-}
 
 BOOL WINAPI RecordConsoleEvent(DWORD nEvent) {
     switch (nEvent) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
-        Record(SIGINT);
+        RecordInterrupt(SIGINT);
         return TRUE;
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
     case CTRL_SHUTDOWN_EVENT: {
-        Record(nEvent == CTRL_CLOSE_EVENT ? kSigHup : SIGTERM);
+        RecordInterrupt(nEvent == CTRL_CLOSE_EVENT ? kSigHup : SIGTERM);
         std::unique_lock lock(g_guardMutex);
         g_guardGone.wait_for(lock, std::chrono::seconds(4), [] { return g_nGuards == 0; });
         return TRUE;
@@ -64,21 +56,4 @@ CInterruptGuard::~CInterruptGuard() {
             ::SetConsoleCtrlHandler(RecordConsoleEvent, FALSE);
     }
     g_guardGone.notify_all();
-}
-
-bool InterruptRequested() {
-    return g_nSignal.load() != 0;
-}
-
-int InterruptSignal() {
-    return g_nSignal.load();
-}
-
-int InterruptExitStatus(int nStatus) {
-    const int nSignal = g_nSignal.load();
-    return nSignal != 0 ? 128 + nSignal : nStatus;
-}
-
-void ResetInterrupt() {
-    g_nSignal.store(0);
 }
