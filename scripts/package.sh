@@ -52,6 +52,9 @@ if ((install)); then
     sudo_cmd=()
     [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
     "${sudo_cmd[@]}" dpkg -i "$deb"
+    # The check leaves the machine as it found it: nothing installed stays behind for the
+    # next build's tests to find.
+    trap 'rm -rf "$unpacked"; "${sudo_cmd[@]}" dpkg -r wr7310 >/dev/null' EXIT
     /usr/bin/wr7310 --help >/dev/null || fail "/usr/bin/wr7310 --help failed"
     home=$(mktemp -d)
     (cd "$home" && env -i HOME="$home" PATH=/usr/bin:/bin wr7310 new -o new.wr73 &&
