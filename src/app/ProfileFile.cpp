@@ -29,6 +29,11 @@ namespace profile {
 namespace {
 
 constexpr std::size_t kMaxFileSize = 1024 * 1024;
+// Why a file is no settings file, after its name.
+constexpr const char* kIsFolder = "is a folder, not a settings file";
+constexpr const char* kNotRegular =
+    "is not a regular file (a device or a pipe); settings are read from files only";
+constexpr const char* kTooLarge = "is larger than 1 MiB; a settings file is a few lines of text";
 
 std::string_view Trim(std::string_view s) {
     const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -60,6 +65,17 @@ struct CLines {
 #ifndef _WIN32
 std::string ReadBounded(const std::string& strPath, std::string& text, bool& bExists) {
     bExists = false;
+    // Look before opening: opening a pipe, even briefly, releases a writer waiting for a
+    // reader, and our close then hands it a broken pipe. The descriptor is checked again
+    // below, in case the name changed in between.
+    struct stat named {};
+    if (::stat(strPath.c_str(), &named) == 0) {
+        bExists = true;
+        if (S_ISDIR(named.st_mode))
+            return kIsFolder;
+        if (!S_ISREG(named.st_mode))
+            return kNotRegular;
+    }
     const int fd = ::open(strPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         bExists = errno != ENOENT && errno != ENOTDIR;
@@ -71,12 +87,11 @@ std::string ReadBounded(const std::string& strPath, std::string& text, bool& bEx
     if (::fstat(fd, &st) != 0) {
         strProblem = std::string("cannot be read: ") + std::strerror(errno);
     } else if (S_ISDIR(st.st_mode)) {
-        strProblem = "is a folder, not a settings file";
+        strProblem = kIsFolder;
     } else if (!S_ISREG(st.st_mode)) {
-        strProblem =
-            "is not a regular file (a device or a pipe); settings are read from files only";
+        strProblem = kNotRegular;
     } else if (st.st_size > static_cast<off_t>(kMaxFileSize)) {
-        strProblem = "is larger than 1 MiB; a settings file is a few lines of text";
+        strProblem = kTooLarge;
     } else {
         text.resize(static_cast<std::size_t>(st.st_size));
         std::size_t nDone = 0;
@@ -109,14 +124,14 @@ std::string ReadBounded(const std::string& strPath, std::string& text, bool& bEx
     if (!bExists)
         return {};
     if (fs::is_directory(st))
-        return "is a folder, not a settings file";
+        return kIsFolder;
     if (!fs::is_regular_file(st))
-        return "is not a regular file (a device or a pipe); settings are read from files only";
+        return kNotRegular;
     const std::uintmax_t nSize = fs::file_size(path, ec);
     if (ec)
         return "cannot be read: " + ec.message();
     if (nSize > kMaxFileSize)
-        return "is larger than 1 MiB; a settings file is a few lines of text";
+        return kTooLarge;
     std::ifstream in(path, std::ios::binary);
     text.resize(static_cast<std::size_t>(nSize));
     in.read(text.data(), static_cast<std::streamsize>(text.size()));

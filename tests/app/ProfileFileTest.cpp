@@ -5,6 +5,10 @@
 
 #ifndef _WIN32
 #include "EndlessFifo.h" // named pipes and /dev are a matter of the POSIX systems
+#include <unistd.h>
+#endif
+#ifdef __linux__
+#include <sys/inotify.h>
 #endif
 
 #include <climits>
@@ -136,6 +140,12 @@ TEST_F(ProfileFile, DevicesPipesAndHugeFilesAreRefused) {
 #ifndef _WIN32
     CEndlessFifo fifo(dir.File("pipe.ini"), {'[', 'A', ']', '\n'});
 #endif
+#ifdef __linux__
+    // A pipe is judged by its name alone: opening it, even briefly, would release its writer.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, fifo.Path().c_str(), IN_OPEN), 0);
+#endif
     struct {
         std::string strPath;
         const char* pszReason; // empty: accepted
@@ -166,6 +176,11 @@ TEST_F(ProfileFile, DevicesPipesAndHugeFilesAreRefused) {
     struct stat st {};
     ASSERT_EQ(::lstat(fifo.Path().c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+#endif
+#ifdef __linux__
+    char events[256];
+    EXPECT_EQ(::read(watch, events, sizeof events), -1) << "the pipe was opened";
+    ::close(watch);
 #endif
 }
 

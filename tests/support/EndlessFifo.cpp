@@ -1,7 +1,9 @@
 #include "EndlessFifo.h"
 
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +13,12 @@ CEndlessFifo::CEndlessFifo(std::string strPath, std::vector<unsigned char> bytes
     if (::mkfifo(m_strPath.c_str(), 0600) != 0)
         throw std::runtime_error("cannot create a named pipe");
     m_writer = std::thread([this, bytes = std::move(bytes), finished = m_done.get_future()] {
+        // A reader that opens and closes before the bytes go out must cost the writer an
+        // error, not the whole test program.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         const int fd = ::open(m_strPath.c_str(), O_WRONLY);
         if (fd < 0)
             return;
