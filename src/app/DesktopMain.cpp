@@ -125,6 +125,7 @@ int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
     // The end of the session (SIGTERM, SIGHUP) or Ctrl-C in the terminal ends the program
     // cleanly: a running transfer first stops at its next block and releases the radio.
     CInterruptGuard interruptGuard;
+    frame.Document().SetStopCheck(InterruptRequested); // the service transfers
     QTimer interruptPoll;
     QObject::connect(&interruptPoll, &QTimer::timeout, [] {
         if (!InterruptRequested())

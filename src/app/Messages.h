@@ -50,8 +50,17 @@ inline constexpr const char* kReadStoppedFmt =
 inline constexpr const char* kWriteStoppedFmt = "Write interrupted at address %X: the radio holds "
                                                 "a partly written configuration; write the file "
                                                 "again.";
+inline constexpr const char* kVerifyingFmt = "Verifying data. Please waiting ...    %d%%";
+inline constexpr const char* kVerifyErrorFmt =
+    "Verify error in address %X: the radio holds another value than was written.";
+inline constexpr const char* kVerifyStoppedFmt =
+    "Verify interrupted at address %X: the whole file was written, but not all of it was "
+    "read back.";
 inline constexpr std::string_view kWriteStoppedUnchanged =
     "Write interrupted before the first block: the radio is unchanged.";
+inline constexpr const char* kEmbeddedWriteStoppedFmt =
+    "Write interrupted at address %X: the radio holds part of the new embedded information; "
+    "write it again.";
 inline constexpr std::string_view kReadPrompt = "Click [OK] to read data from radio.";
 inline constexpr std::string_view kWritePrompt = "Click [OK] to write data to radio.";
 inline constexpr std::string_view kReadCaption = "Read from Radio";

@@ -109,12 +109,14 @@ bool WriteText(const std::string& strPath, const std::string& strText) {
     return true;
 }
 
-void AttachTrace(CRadioComm& comm, const CCliOptions& options) {
+void AttachTrace(CRadioComm& comm, const CCliOptions& options, std::string strPrefix) {
     if (!options.bTrace)
         return;
-    comm.SetTrace([](bool bSent, std::span<const std::uint8_t> bytes) {
-        std::cerr << (bSent ? "> " : "< ") << HexBytes(bytes) << '\n';
-    });
+    comm.SetTrace(
+        [strPrefix = std::move(strPrefix)](bool bSent, std::span<const std::uint8_t> bytes) {
+            // One write a line: radios traced from several threads do not split each other's.
+            std::cerr << (strPrefix + (bSent ? "> " : "< ") + HexBytes(bytes) + '\n');
+        });
 }
 
 std::string HexBytes(std::span<const std::uint8_t> bytes) {

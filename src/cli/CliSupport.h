@@ -16,8 +16,9 @@ class App;
 }
 
 // With --trace, every frame the link sends and receives is printed in hexadecimal on
-// standard error ("> 52 00 00 08", "< 52 00 00 08 ...").
-void AttachTrace(CRadioComm& comm, const CCliOptions& options);
+// standard error ("> 52 00 00 08", "< 52 00 00 08 ..."), each line after strPrefix (the
+// port's name when several radios are programmed at once) and written whole.
+void AttachTrace(CRadioComm& comm, const CCliOptions& options, std::string strPrefix = {});
 
 // "52 00 00 08": bytes as upper-case hexadecimal pairs separated by blanks.
 std::string HexBytes(std::span<const std::uint8_t> bytes);

@@ -10,6 +10,7 @@
 #include "image/WR7310Doc.h"
 #include "transfer/Backup.h"
 #include "transfer/ImageTransfer.h"
+#include "transfer/Interrupt.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -131,13 +132,16 @@ void RunAll(CCliContext& ctx, std::vector<std::unique_ptr<CRadioJob>>& jobs, Tra
         names.push_back(PortLabel(pJob->strPort));
     CFleetProgress progress(names,
                             mode == TransferMode::Read ? msg::kReadCaption : msg::kWriteCaption);
+    // Ctrl-C stops every radio at its next block; each says what it holds.
+    const CInterruptGuard interruptGuard;
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         threads.emplace_back([&, i] {
             CRadioJob& job = *jobs[i];
             CImageTransfer transfer(*job.pApp, mode);
             transfer.m_bVerify = bVerify;
-            AttachTrace(transfer.m_comm, ctx.options);
+            transfer.SetStopCheck(InterruptRequested);
+            AttachTrace(transfer.m_comm, ctx.options, names[i] + ": ");
             job.bOk = RunTransfer(transfer, [&](TransferMsg m, long lParam) {
                 if (IsFinalMessage(m))
                     job.pApp->ShowMessage(CImageTransfer::MessageText(m, lParam), {},

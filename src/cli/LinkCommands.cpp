@@ -3,6 +3,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "link/RadioComm.h"
+#include "transfer/Interrupt.h"
 
 #include <CLI/CLI.hpp>
 
@@ -13,9 +14,17 @@ namespace {
 void SetupProbe(CLI::App& /*cmd*/, CCliArgs& /*args*/) {}
 
 int Probe(CCliContext& ctx, const CCliArgs& /*args*/) {
+    // Ctrl-C while the ports are tried ends the probe once the radio has left programming
+    // mode and the port is closed.
+    const CInterruptGuard interruptGuard;
     CRadioComm comm(&ctx.app);
     if (!ConnectRadio(comm, ctx))
         return 1;
+    if (InterruptRequested()) {
+        comm.EndTransfer();
+        comm.Close();
+        return 1;
+    }
     std::string strVersion = comm.FirmwareVersion();
     if (strVersion.empty()) // the factory level's gate reads nothing: read it for the user
         comm.ReadFirmwareVersion(strVersion, std::string(ctx.app.m_variant.strExpectedVersion));

@@ -237,7 +237,10 @@ int CmdTune(CCliContext& ctx, const CCliArgs& cliArgs) {
     const char* const pszUsage = "tune read | tune switch open|close | tune frequency MHZ";
     if (args.empty() || !cliArgs.strOut.empty())
         return Usage(pszUsage);
+    // Ctrl-C stops a tune transfer before its next block (see RunImageTransfer).
+    const CInterruptGuard interruptGuard;
     CWR7310Doc doc(ctx.app);
+    doc.SetStopCheck(InterruptRequested);
     AttachTrace(doc.m_comm, ctx.options);
     const std::string& strSub = args[0];
     if (strSub == "read" && args.size() == 1) {
@@ -301,7 +304,9 @@ int CmdEmbedded(CCliContext& ctx, const CCliArgs& cliArgs) {
         "embedded read [-o TEXTFILE] | embedded write TEXTFILE | embedded show FILE";
     if (args.empty())
         return Usage(pszUsage);
+    const CInterruptGuard interruptGuard;
     CWR7310Doc doc(ctx.app);
+    doc.SetStopCheck(InterruptRequested);
     AttachTrace(doc.m_comm, ctx.options);
     const CAddrRange area = ctx.app.m_variant.embeddedInfo;
     CTerminalProgress progress;

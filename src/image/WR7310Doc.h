@@ -8,8 +8,10 @@
 #include "variants/Variant.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CWR7310App;
@@ -65,6 +67,14 @@ public:
     void SetModifiedFlag(bool bModified = true) { m_bModified = bModified; }
 
     // --- service transfers: 1 on success, -1 after the failure was reported ---
+    // fnStop is polled before every block: once it returns true the transfer ends there,
+    // sends the end-of-transfer byte so the radio leaves programming mode, and reports where
+    // it stopped (Ctrl-C, the end of the session).
+    void SetStopCheck(std::function<bool()> fnStop) { m_fnStop = std::move(fnStop); }
+    bool StopRequested() const { return m_fnStop && m_fnStop(); }
+    // Ends a stopped service transfer: the radio leaves programming mode, the port is closed
+    // and strMessage reported; returns -1.
+    int EndStopped(std::string_view strMessage);
     int ReadEmbeddedInfo(IProgress& progress);
     int WriteEmbeddedInfo(IProgress& progress);
     int ReadTuneInfo();
@@ -86,4 +96,5 @@ private:
     std::string m_strPathName;
     std::vector<IDocView*> m_views;
     bool m_bModified = false;
+    std::function<bool()> m_fnStop;
 };

@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QMetaObject>
 
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -83,13 +84,19 @@ int RunServiceTransfer(CWR7310App& app, IProgress* pProgress,
     CForwardingNotifier notifier(app.Notifier());
     CForwardingProgress progress(pProgress);
     const CTransferScope scope(app, notifier);
-    QEventLoop loop;
     int nResult = -1;
+    std::atomic<bool> bDone{false};
     std::thread worker([&] {
         nResult = fnTransfer(progress);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        bDone = true;
+        QMetaObject::invokeMethod(
+            qApp, [] {}, Qt::QueuedConnection); // wakes the wait below
     });
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // Not a nested event loop: the application quitting (the session ends) ends every loop at
+    // once, while the worker still needs this thread for its progress and its last message.
+    while (!bDone)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::WaitForMoreEvents);
     worker.join();
     return nResult;
 }

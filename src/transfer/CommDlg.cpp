@@ -109,6 +109,7 @@ void CCommDlg::OnTransferMessage(TransferMsg msg, long lParam) {
     switch (msg) {
     case TransferMsg::Reading:
     case TransferMsg::Writing:
+    case TransferMsg::Verifying:
         m_pMsg->setText(strText);
         m_pProgress->setValue(static_cast<int>(lParam));
         return;
@@ -120,12 +121,14 @@ void CCommDlg::OnTransferMessage(TransferMsg msg, long lParam) {
         return;
     case TransferMsg::ReadError:
     case TransferMsg::WriteError:
+    case TransferMsg::VerifyError:
         m_app.ShowMessage(strText.toStdString(), {}, MsgIcon::Exclamation);
         m_bRunning = false;
         QDialog::reject();
         return;
     case TransferMsg::ReadStopped:
     case TransferMsg::WriteStopped:
+    case TransferMsg::VerifyStopped:
         // Only the end of the session stops a transfer here: the worker has sent the end of
         // transfer and touches the port no more, so it is released before anything else.
         m_pTransfer->m_comm.Close();

@@ -124,6 +124,10 @@ bool CImageTransfer::VerifyWritten(const TransferSink& sink) {
     const std::size_t nBlocks = v.writePlan.size();
     for (std::size_t k = 0; k < nBlocks; ++k) {
         const CWriteBlock& b = v.writePlan[k];
+        if (StopRequested()) {
+            SendStopped(sink, TransferMsg::VerifyStopped, b.nAddr);
+            return false;
+        }
         block.assign(b.nLength, 0);
         if (!m_comm.ReadBlock(b.nAddr, b.nLength, block.data())) {
             sink(TransferMsg::ReadError, b.nAddr);
@@ -135,10 +139,10 @@ bool CImageTransfer::VerifyWritten(const TransferSink& sink) {
                 m_mismatches.push_back(
                     {static_cast<std::uint16_t>(b.nAddr + i), nWritten, block[i]});
         }
-        sink(TransferMsg::Reading, static_cast<long>((100 * (k + 1)) / nBlocks));
+        sink(TransferMsg::Verifying, static_cast<long>((100 * (k + 1)) / nBlocks));
     }
     if (!m_mismatches.empty()) {
-        sink(TransferMsg::WriteError, m_mismatches.front().nAddr);
+        sink(TransferMsg::VerifyError, m_mismatches.front().nAddr);
         return false;
     }
     return true;
@@ -165,6 +169,12 @@ std::string CImageTransfer::MessageText(TransferMsg msg, long lParam) {
         std::snprintf(text, sizeof text, msg::kWriteErrorFmt,
                       static_cast<unsigned>(lParam) & 0xFFFFu);
         return text;
+    case TransferMsg::Verifying:
+        return FormatText(msg::kVerifyingFmt, static_cast<int>(lParam));
+    case TransferMsg::VerifyError:
+        return FormatText(msg::kVerifyErrorFmt, static_cast<unsigned>(lParam) & 0xFFFFu);
+    case TransferMsg::VerifyStopped:
+        return FormatText(msg::kVerifyStoppedFmt, static_cast<unsigned>(lParam) & 0xFFFFu);
     case TransferMsg::ReadStopped:
         return FormatText(msg::kReadStoppedFmt, static_cast<unsigned>(lParam) & 0xFFFFu);
     case TransferMsg::WriteStopped:
@@ -176,7 +186,8 @@ std::string CImageTransfer::MessageText(TransferMsg msg, long lParam) {
 }
 
 bool IsFinalMessage(TransferMsg msg) {
-    return msg != TransferMsg::Reading && msg != TransferMsg::Writing;
+    return msg != TransferMsg::Reading && msg != TransferMsg::Writing &&
+           msg != TransferMsg::Verifying;
 }
 
 bool IsSuccessMessage(TransferMsg msg) {

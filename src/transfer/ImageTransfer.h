@@ -16,7 +16,7 @@ class CWR7310App;
 
 enum class TransferMode { Read = 0, Write = 1 };
 
-// The six messages of the worker, numbered as the desktop has always numbered them.
+// The messages of the worker; the first six numbered as the desktop has always numbered them.
 enum class TransferMsg {
     Reading = 1134,    // lParam: percent, after each block read
     Writing = 1135,    // lParam: percent, after each block written
@@ -28,6 +28,10 @@ enum class TransferMsg {
     // exchange. lParam: the address of the first block not transferred.
     ReadStopped = 1140,
     WriteStopped = 1141,
+    // A write with verify reads every written block back after the last one.
+    Verifying = 1142,     // lParam: percent, after each block read back
+    VerifyError = 1143,   // lParam: address of the first byte that differs
+    VerifyStopped = 1144, // lParam: address of the first block not read back
 };
 
 // The done and error messages end a transfer; the worker sends nothing after them.

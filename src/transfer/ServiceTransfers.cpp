@@ -6,6 +6,7 @@
 #include "app/Messages.h"
 #include "app/Progress.h"
 #include "app/WR7310App.h"
+#include "image/RadioFile.h"
 
 #include <algorithm>
 
@@ -28,11 +29,22 @@ int FinishServiceLink(CRadioComm& comm) {
     return 1;
 }
 
+// The messages for a transfer stopped before the block at nAddr (bFirst: no block moved yet).
+std::string ReadStoppedText(std::uint16_t nAddr, bool /*bFirst*/) {
+    return FormatText(msg::kReadStoppedFmt, unsigned{nAddr});
+}
+
+std::string EmbeddedWriteStoppedText(std::uint16_t nAddr, bool bFirst) {
+    return bFirst ? std::string(msg::kWriteStoppedUnchanged)
+                  : FormatText(msg::kEmbeddedWriteStoppedFmt, unsigned{nAddr});
+}
+
 // Moves the embedded information in 8-byte blocks, one way or the other; fnBlock moves one
-// block between the radio and the document's copy.
+// block between the radio and the document's copy, fnStopText words a stop before a block.
 template <typename BlockFn>
 int MoveEmbeddedInfo(CWR7310Doc& doc, IProgress& progress, std::string_view strTitle,
-                     std::string_view strError, BlockFn fnBlock) {
+                     std::string_view strError,
+                     std::string (*fnStopText)(std::uint16_t nAddr, bool bFirst), BlockFn fnBlock) {
     if (!OpenServiceLink(doc.m_comm))
         return -1;
     const CAddrRange area = doc.m_variant.embeddedInfo;
@@ -40,6 +52,10 @@ int MoveEmbeddedInfo(CWR7310Doc& doc, IProgress& progress, std::string_view strT
     progress.SetProgress(0);
     for (int k = 0; k < area.nLength / radio::kBlockLength; ++k) {
         const auto nAddr = static_cast<std::uint16_t>(area.nStart + radio::kBlockLength * k);
+        if (doc.StopRequested()) {
+            progress.End();
+            return doc.EndStopped(fnStopText(nAddr, k == 0));
+        }
         if (!fnBlock(nAddr, doc.Data().data() + nAddr)) {
             doc.m_app.ShowMessage(strError);
             doc.m_comm.Close();
@@ -55,15 +71,22 @@ int MoveEmbeddedInfo(CWR7310Doc& doc, IProgress& progress, std::string_view strT
 
 } // namespace
 
+int CWR7310Doc::EndStopped(std::string_view strMessage) {
+    FinishServiceLink(m_comm);
+    m_app.ShowMessage(strMessage);
+    return -1;
+}
+
 int CWR7310Doc::ReadEmbeddedInfo(IProgress& progress) {
     return MoveEmbeddedInfo(*this, progress, msg::kEmbeddedReadTitle, msg::kEmbeddedReadError,
-                            [this](std::uint16_t nAddr, std::uint8_t* pData) {
+                            ReadStoppedText, [this](std::uint16_t nAddr, std::uint8_t* pData) {
                                 return m_comm.ReadBlock(nAddr, radio::kBlockLength, pData);
                             });
 }
 
 int CWR7310Doc::WriteEmbeddedInfo(IProgress& progress) {
     return MoveEmbeddedInfo(*this, progress, msg::kEmbeddedWriteTitle, msg::kEmbeddedWriteError,
+                            EmbeddedWriteStoppedText,
                             [this](std::uint16_t nAddr, const std::uint8_t* pData) {
                                 return m_comm.WriteBlock(nAddr, radio::kBlockLength, pData);
                             });
@@ -76,6 +99,8 @@ int CWR7310Doc::ReadTuneInfo() {
     // only because each read fills all eight bytes.
     std::uint8_t block[radio::kBlockLength] = {};
     for (const CTuneReadBlock& b : m_variant.tuneReadPlan) {
+        if (StopRequested())
+            return EndStopped(ReadStoppedText(b.nAddr, false));
         if (!m_comm.ReadBlock(b.nAddr, radio::kBlockLength, block)) {
             m_app.ShowMessage(msg::kTuneReadError);
             m_comm.Close();
@@ -99,6 +124,8 @@ bool CWR7310Doc::SetTuneSwitchBit(bool bOpen) {
 int CWR7310Doc::WriteTuneSwitch(bool bOpen) {
     if (!OpenServiceLink(m_comm))
         return -1;
+    if (StopRequested())
+        return EndStopped(msg::kWriteStoppedUnchanged);
     if (!SetTuneSwitchBit(bOpen)) {
         m_comm.Close();
         m_app.ShowMessage(msg::kTuneSwitchError);
@@ -110,6 +137,9 @@ int CWR7310Doc::WriteTuneSwitch(bool bOpen) {
 int CWR7310Doc::WriteTuneFrequency() {
     if (!OpenServiceLink(m_comm))
         return -1;
+    // The frequency and the switch that goes with it are written together or not at all.
+    if (StopRequested())
+        return EndStopped(msg::kWriteStoppedUnchanged);
     const CAddrRange tune = m_variant.tuneFrequency;
     if (!m_comm.WriteBlock(tune.nStart, tune.nLength, m_data.data() + tune.nStart)) {
         m_comm.Close();

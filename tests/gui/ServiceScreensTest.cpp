@@ -36,6 +36,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 
@@ -339,6 +340,27 @@ TEST_F(ServiceFixture, FailedWriteShowsItsMessageOnly) {
     EXPECT_FALSE(View().OnWriteEmbeddedInfo());
     EXPECT_EQ(m_t.m_notifier.Texts(),
               std::vector<std::string>{"Error when writing Embedded Information."});
+}
+
+// The session ends (the application quits) in the middle of a service transfer: the transfer
+// stops at its next block and releases the radio, and nothing waits for the other forever.
+TEST_F(ServiceFixture, SessionEndDuringAServiceTransferStopsItAtABlock) {
+    ASSERT_TRUE(m_frame.NewDocument());
+    StartRadio(RadioMemory());
+    field::SetText(Doc().Data(), XtraVariant().embeddedInfo, "new text");
+    std::atomic<int> nBlocks{0};
+    Doc().SetStopCheck([&] {
+        if (++nBlocks == 4) // the session ends: every event loop is told to quit
+            QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); });
+        return nBlocks > 6;
+    });
+    EXPECT_FALSE(View().OnWriteEmbeddedInfo());
+    EXPECT_EQ(m_t.m_notifier.Texts(),
+              std::vector<std::string>{"Write interrupted at address 7B0: the radio holds part of "
+                                       "the new embedded information; write it again."});
+    const auto frames = ServiceFrames();
+    ASSERT_EQ(frames.size(), 7u); // six blocks and the end of the transfer
+    EXPECT_EQ(frames.back(), Bytes({0x99}));
 }
 
 // ---- tune screen ----

@@ -436,7 +436,7 @@ TEST_F(CliTransferTest, WriteVerifyOfARadioThatStoresAWrongByteFailsAndNamesIt) 
     const CCliResult r = Cli("write '" + strFile + "' --verify");
     EXPECT_EQ(r.nStatus, 1) << r.strErr;
     EXPECT_EQ(r.strOut, szLine);
-    EXPECT_NE(r.strErr.find("Write error in address 321"), std::string::npos) << r.strErr;
+    EXPECT_NE(r.strErr.find("Verify error in address 321"), std::string::npos) << r.strErr;
     EXPECT_EQ(r.strErr.find("Write successfully!"), std::string::npos) << r.strErr;
 
     // Without --verify the same radio reports success: the fault is only seen by reading back.

@@ -14,6 +14,8 @@ TEST(TransferMessages, ProgressTextsHaveFourBlanksAndThePercentSign) {
               "Reading data. Please waiting ...    100%");
     EXPECT_EQ(CImageTransfer::MessageText(TransferMsg::Writing, 0),
               "Writing data. Please waiting ...    0%");
+    EXPECT_EQ(CImageTransfer::MessageText(TransferMsg::Verifying, 42),
+              "Verifying data. Please waiting ...    42%");
 }
 
 TEST(TransferMessages, ErrorsShowTheLow16BitsInUpperCaseHex) {
@@ -24,6 +26,11 @@ TEST(TransferMessages, ErrorsShowTheLow16BitsInUpperCaseHex) {
     EXPECT_EQ(CImageTransfer::MessageText(TransferMsg::ReadError, 0x107F8),
               "Read error in address 7F8");
     EXPECT_EQ(CImageTransfer::MessageText(TransferMsg::WriteError, 0), "Write error in address 0");
+    EXPECT_EQ(CImageTransfer::MessageText(TransferMsg::VerifyError, 0x10321),
+              "Verify error in address 321: the radio holds another value than was written.");
+    EXPECT_EQ(CImageTransfer::MessageText(TransferMsg::VerifyStopped, 0x5A0),
+              "Verify interrupted at address 5A0: the whole file was written, but not all of it "
+              "was read back.");
 }
 
 TEST(TransferMessages, DoneTextsAndWhichMessagesEndATransfer) {
@@ -31,11 +38,15 @@ TEST(TransferMessages, DoneTextsAndWhichMessagesEndATransfer) {
     EXPECT_EQ(CImageTransfer::MessageText(TransferMsg::WriteDone, 0), "Write successfully!");
     EXPECT_FALSE(IsFinalMessage(TransferMsg::Reading));
     EXPECT_FALSE(IsFinalMessage(TransferMsg::Writing));
-    for (TransferMsg m : {TransferMsg::ReadDone, TransferMsg::WriteDone, TransferMsg::ReadError,
-                          TransferMsg::WriteError})
+    EXPECT_FALSE(IsFinalMessage(TransferMsg::Verifying));
+    for (TransferMsg m :
+         {TransferMsg::ReadDone, TransferMsg::WriteDone, TransferMsg::ReadError,
+          TransferMsg::WriteError, TransferMsg::VerifyError, TransferMsg::VerifyStopped})
         EXPECT_TRUE(IsFinalMessage(m));
     EXPECT_TRUE(IsSuccessMessage(TransferMsg::ReadDone));
-    EXPECT_FALSE(IsSuccessMessage(TransferMsg::ReadError));
+    for (TransferMsg m :
+         {TransferMsg::ReadError, TransferMsg::VerifyError, TransferMsg::VerifyStopped})
+        EXPECT_FALSE(IsSuccessMessage(m));
 }
 
 TEST(TerminalProgress, BarFillsWithThePercentage) {
