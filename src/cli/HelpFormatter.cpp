@@ -9,7 +9,9 @@ const char* const kExitStatusHelp =
     "  1  failure: no radio, a transfer or file error, a refused value, a --verify mismatch,\n"
     "     at least one radio of several failed (diff: the images differ)\n"
     "  2  wrong usage: unknown command or option, missing or extra argument (diff: also a\n"
-    "     file it cannot read)\n";
+    "     file it cannot read)\n"
+    "  130, 143, 129  stopped by Ctrl-C (SIGINT), SIGTERM or SIGHUP at a block boundary;\n"
+    "     the radio has left programming mode and the message says what it holds\n";
 
 namespace {
 
