@@ -479,10 +479,15 @@ TEST_F(CliTransferTest, OneFailingRadioOfSeveralFailsTheCommandAndTheOthersAreSt
     o.wrongAckAt = 0x100;
     CSimRadio bad(o);
     const std::string strOut = m_dir.File("radios.wr73");
-    // read: each radio's file gets its port's name.
-    const CCliResult read = Cli("--no-backup read -o '" + strOut + "' --port " + bad.DevicePath());
+    // read: each radio's file gets its port's name, and each traced frame its port.
+    const CCliResult read =
+        Cli("--trace --no-backup read -o '" + strOut + "' --port " + bad.DevicePath());
     ASSERT_EQ(read.nStatus, 0) << read.strErr << read.strOut;
+    EXPECT_EQ(read.strErr.find("\n> "), std::string::npos) << read.strErr;
+    EXPECT_EQ(read.strErr.find("\n< "), std::string::npos) << read.strErr;
     for (const CSimRadio* pRadio : {m_pRadio.get(), &bad}) {
+        EXPECT_NE(read.strErr.find(pRadio->DevicePath() + ": > 52 07 F8 08\n"), std::string::npos)
+            << read.strErr;
         const std::string strName = fs::path(pRadio->DevicePath()).filename().string();
         const auto file = ReadBinaryFile(m_dir.File("radios-" + strName + ".wr73"));
         ASSERT_EQ(file.size(), 2176u) << strName;
