@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -322,6 +323,37 @@ TEST_F(TransferTest, StopRequestEndsAtTheNextBlockBoundary) {
         const std::size_t nSplit = mode == TransferMode::Write ? 0x50 : 0;
         EXPECT_TRUE(std::equal(radio.begin(), radio.begin() + nSplit, file.begin()));
         EXPECT_TRUE(std::equal(radio.begin() + nSplit, radio.end(), o.image.begin() + nSplit));
+        m_pRadio.reset();
+    }
+}
+
+// The read-back of a verified write reports its own progress, one step a written block, and
+// ends with the first byte that differs, or with the write's success.
+TEST_F(TransferTest, VerifyReportsItsOwnProgressAndTheFirstByteThatDiffers) {
+    const std::size_t nBlocks = XtraVariant().writePlan.size();
+    struct {
+        std::optional<std::uint16_t> wrongByteAt;
+        Msg last;
+    } const cases[] = {{{}, Msg(TransferMsg::WriteDone, 0)},
+                       {0x321, Msg(TransferMsg::VerifyError, 0x321)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wrongByteAt.value_or(0));
+        MakeApp(kFactoryLevel);
+        CRadioSimOptions o;
+        o.wrongByteAt = c.wrongByteAt;
+        StartRadio(o);
+        CImageTransfer transfer(*m_pApp, TransferMode::Write);
+        transfer.m_bVerify = true;
+        bool bOk = false;
+        const auto msgs = RunAll(transfer, bOk);
+        EXPECT_EQ(bOk, !c.wrongByteAt);
+        const auto verified = ProgressOf(msgs, TransferMsg::Verifying);
+        ASSERT_EQ(verified.size(), nBlocks);
+        EXPECT_EQ(verified.front(), static_cast<long>(100 / nBlocks));
+        EXPECT_EQ(verified.back(), 100);
+        EXPECT_TRUE(ProgressOf(msgs, TransferMsg::Reading).empty());
+        EXPECT_EQ(msgs.back(), c.last);
+        EXPECT_EQ(transfer.m_mismatches.size(), c.wrongByteAt ? 1u : 0u);
         m_pRadio.reset();
     }
 }
