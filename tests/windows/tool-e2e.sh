@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# tool-e2e.sh RUNNER WR7310_EXE: the Windows command-line tool end to end, under Wine, against
+# tool-e2e.sh RUNNER WR7310_EXE CTRL_C_AFTER_EXE: the Windows command-line tool end to end, under Wine, against
 # the simulated radios of with-radios.sh (COM3 good, COM4 stops at 0x100, COM5 too late; COM1
 # and COM2 missing). Every case checks the exit status, the messages and, through the radio's
 # frame log, what went over the line.
 set -uo pipefail
 runner="$1"
 exe="$2"
+ctrl_c="$3" # ctrl-c-after.exe: Ctrl-C on the tool's console when told
 : "${WR7310_SIM_DIR:?run through with-radios.sh}"
 log3="$WR7310_SIM_DIR/com3.log"
 work="$(mktemp -d "${TMPDIR:-/tmp}/wr7310-e2e.XXXXXX")"
@@ -132,6 +133,29 @@ run --port '\\.\COM5' probe
 expect "late radio: connection error" 1 "Connection error. Please check all connections!"
 run --port COM2 probe
 expect "missing port: connection error" 1 "Connection error. Please check all connections!"
+
+# Ctrl-C in the middle of a write to the slow radio on COM6: the write stops at a block, the
+# radio leaves programming mode, the tool says what the radio holds and exits with 130.
+log6="$WR7310_SIM_DIR/com6.log"
+before=$(wc -l <"$log6")
+# The go file is made from here: the tool's serial reads falter while a Wine process keeps
+# opening the radio's log.
+"$runner" "$ctrl_c" "$(winpath "$work/go")" "$exe" --ini "$(winpath "$work/WR7310SXtra.ini")" \
+    --port 6 write "$(winpath "$files/radio.wr73")" >"$work/out" 2>"$work/err" &
+tool=$!
+for _ in $(seq 600); do
+    [ "$(wc -l <"$log6")" -ge $((before + 40)) ] && break
+    sleep 0.05
+done
+touch "$work/go"
+wait "$tool"
+status=$?
+tr -d '\r' <"$work/err" >"$work/err.t" && mv "$work/err.t" "$work/err"
+expect "Ctrl-C during a write" 130 "Write interrupted at address"
+check "Ctrl-C: the write stopped early" test "$(tail -n +"$((before + 1))" "$log6" | grep -c '^write: 57 ')" -lt 150
+check "Ctrl-C: the radio left programming mode" test "$(tail -n 1 "$log6")" = "end: 99"
+run --port 6 probe
+expect "Ctrl-C: the port is free again" 0 "Radio found on COM6"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures case(s) failed"

@@ -23,16 +23,16 @@ create)
     start=$SECONDS
     "$loader" wineboot -i >/dev/null 2>&1 || true
     # COM1 and COM2 stay without a device, whatever serial ports this machine has; COM3 to
-    # COM5 are links in the prefix that with-radios.sh points at simulated radios. Wine's
+    # COM6 are links in the prefix that with-radios.sh points at simulated radios. Wine's
     # mount manager rebuilds the COM links from this at every start.
     {
         printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n"COM1"=""\r\n"COM2"=""\r\n'
-        for n in 3 4 5; do printf '"COM%s"="%s/radio%s"\r\n' "$n" "$prefix" "$n"; done
+        for n in 3 4 5 6; do printf '"COM%s"="%s/radio%s"\r\n' "$n" "$prefix" "$n"; done
     } >"$prefix/ports.reg"
     "$loader" regedit /S "$(printf 'Z:%s' "${prefix//\//\\}")\\ports.reg" >/dev/null 2>&1 || true
     "$server" -w
     rm -f "$prefix"/dosdevices/com*
-    for n in 3 4 5; do ln -sfn "$prefix/radio$n" "$prefix/dosdevices/com$n"; done
+    for n in 3 4 5 6; do ln -sfn "$prefix/radio$n" "$prefix/dosdevices/com$n"; done
     [ -d "$prefix/drive_c/windows" ] || { echo "wineboot failed in $prefix" >&2; exit 1; }
     echo "$prefix" >"$state"
     echo "Wine prefix $prefix ready in $((SECONDS - start)) s"

@@ -4,6 +4,7 @@
 #   COM3  a radio as it should be (frames logged to $WR7310_SIM_DIR/com3.log)
 #   COM4  a radio that stops answering at the block holding 0x100
 #   COM5  a radio that answers only after 1500 ms, later than any deadline
+#   COM6  a slow radio (20 ms before every reply): a write takes seconds (frames: com6.log)
 # COM1 and COM2 have no device. WR7310_SIM_DIR holds the logs.
 set -euo pipefail
 sim="$1"
@@ -40,6 +41,7 @@ start_radio() { # PORT OPTIONS...
 start_radio 3
 start_radio 4 --stop-at 0x100
 start_radio 5 --delay 1500
+start_radio 6 --delay 20
 
 export WR7310_SIM_DIR="$dir"
 export WR7310_WINE_STATE="$state"
