@@ -1,4 +1,5 @@
 #include "image/RadioFile.h"
+#include "image/TempFileGuard.h"
 
 #include <atomic>
 #include <cerrno>
@@ -40,23 +41,6 @@ public:
 
 private:
     int m_fd;
-};
-
-// Removes a temporary file unless the save succeeded.
-class CTempFileGuard {
-public:
-    explicit CTempFileGuard(std::string strPath) : m_strPath(std::move(strPath)) {}
-    ~CTempFileGuard() {
-        if (!m_bKeep)
-            ::unlink(m_strPath.c_str());
-    }
-    CTempFileGuard(const CTempFileGuard&) = delete;
-    CTempFileGuard& operator=(const CTempFileGuard&) = delete;
-    void Keep() { m_bKeep = true; }
-
-private:
-    std::string m_strPath;
-    bool m_bKeep = false;
 };
 
 std::atomic<unsigned> g_nTempCounter{0};

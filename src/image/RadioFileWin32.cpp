@@ -1,6 +1,7 @@
 // The Windows versions of the radio file's whole-file operations (see RadioFile.h): wide
 // file names, a temporary file beside the target and MoveFileEx to replace it.
 #include "image/RadioFile.h"
+#include "image/TempFileGuard.h"
 
 #include "app/Platform.h"
 
@@ -38,23 +39,6 @@ public:
 
 private:
     HANDLE m_h;
-};
-
-// Removes a temporary file unless the save succeeded.
-class CTempFileGuard {
-public:
-    explicit CTempFileGuard(std::filesystem::path path) : m_path(std::move(path)) {}
-    ~CTempFileGuard() {
-        if (!m_bKeep)
-            ::DeleteFileW(m_path.c_str());
-    }
-    CTempFileGuard(const CTempFileGuard&) = delete;
-    CTempFileGuard& operator=(const CTempFileGuard&) = delete;
-    void Keep() { m_bKeep = true; }
-
-private:
-    std::filesystem::path m_path;
-    bool m_bKeep = false;
 };
 
 std::atomic<unsigned> g_nTempCounter{0};
