@@ -2,12 +2,14 @@
 
 #include "app/Progress.h"
 #include "app/WR7310App.h"
+#include "transfer/Interrupt.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QMetaObject>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -23,6 +25,11 @@ public:
     explicit CForwardingNotifier(INotifier& target) : m_target(target) {}
     void ShowMessage(std::string_view strText, std::string_view strCaption, MsgIcon icon) override {
         const std::string text(strText), caption(strCaption);
+        if (InterruptRequested()) {
+            // The session is ending: no box would stay up to be read.
+            std::fprintf(stderr, "%s\n", text.c_str());
+            return;
+        }
         OnUiThread([&] {
             // The message box is for the user to act on: no busy cursor over it.
             QApplication::setOverrideCursor(Qt::ArrowCursor);
