@@ -1,5 +1,5 @@
 #include "image/RadioFile.h"
-#include "image/TempFileGuard.h"
+#include "image/FileSupport.h"
 
 #include <atomic>
 #include <cerrno>
@@ -144,11 +144,7 @@ CFileReadResult ReadFilePrefix(const std::string& strPath, std::size_t nSize,
             break;
         nDone += static_cast<std::size_t>(n);
     }
-    result.nBytesRead = nDone;
-    buffer.resize(nDone);
-    bytes = std::move(buffer);
-    result.status = nDone < nSize ? CFileReadResult::Status::TooShort : CFileReadResult::Status::Ok;
-    return result;
+    return PrefixRead(std::move(buffer), nDone, nSize, bytes);
 }
 
 int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t> bytes) {

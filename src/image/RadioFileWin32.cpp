@@ -1,7 +1,7 @@
 // The Windows versions of the radio file's whole-file operations (see RadioFile.h): wide
 // file names, a temporary file beside the target and MoveFileEx to replace it.
+#include "image/FileSupport.h"
 #include "image/RadioFile.h"
-#include "image/TempFileGuard.h"
 
 #include "app/Platform.h"
 
@@ -110,11 +110,7 @@ CFileReadResult ReadFilePrefix(const std::string& strPath, std::size_t nSize,
             break;
         nDone += nGot;
     }
-    result.nBytesRead = nDone;
-    buffer.resize(nDone);
-    bytes = std::move(buffer);
-    result.status = nDone < nSize ? CFileReadResult::Status::TooShort : CFileReadResult::Status::Ok;
-    return result;
+    return PrefixRead(std::move(buffer), nDone, nSize, bytes);
 }
 
 int WriteFileReplacing(const std::string& strPath, std::span<const std::uint8_t> bytes) {

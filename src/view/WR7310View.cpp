@@ -663,23 +663,32 @@ QPoint CWR7310View::ProgressCentre() const {
     return {(r.left() + r.right() + 1) / 2, (r.top() + r.bottom() + 1) / 2};
 }
 
-bool CWR7310View::OnReadEmbeddedInfo() {
+int CWR7310View::RunEmbeddedTransfer(int (CWR7310Doc::*pfnTransfer)(IProgress&),
+                                     std::string_view strDone, std::string_view strCaption) {
     if (QWidget* w = window())
         w->activateWindow();
-    // Unsaved edits of the form go into the image first, so the refill below keeps them.
+    // Unsaved edits of the form go into the image first, so the refill after it keeps them.
     StoreControls();
     m_doc.SyncDocToImage();
-    const auto image = m_app.Image();
-    const auto area = field::Bytes(image, m_variant.embeddedInfo);
-    const std::vector<std::uint8_t> before(area.begin(), area.end());
-
     CScheduleProgress progress(window(), ProgressCentre(), kProgressSize);
     const int nResult = RunServiceTransfer(
-        m_app, &progress, [this](IProgress& p) { return m_doc.ReadEmbeddedInfo(p); });
+        m_app, &progress, [this, pfnTransfer](IProgress& p) { return (m_doc.*pfnTransfer)(p); });
     if (nResult == 1) {
         m_doc.m_nComPort = m_app.m_nComPort;
         emit portChanged(m_doc.m_nComPort);
-        m_app.ShowMessage(msg::kCompleteReading, msg::kReadShortCaption, MsgIcon::Information);
+        m_app.ShowMessage(strDone, strCaption, MsgIcon::Information);
+    }
+    return nResult;
+}
+
+bool CWR7310View::OnReadEmbeddedInfo() {
+    const int nResult = RunEmbeddedTransfer(&CWR7310Doc::ReadEmbeddedInfo, msg::kCompleteReading,
+                                            msg::kReadShortCaption);
+    // The transfer filled the document's copy only: the image still holds the text before it.
+    const auto image = m_app.Image();
+    const auto area = field::Bytes(image, m_variant.embeddedInfo);
+    const std::vector<std::uint8_t> before(area.begin(), area.end());
+    if (nResult == 1) {
         OnEmbeddedInfo();
         // The text read, as the editor left it, is what the form shows from now on.
         info::CopyEmbeddedInfo(m_variant, m_doc.Data(), image);
@@ -691,18 +700,8 @@ bool CWR7310View::OnReadEmbeddedInfo() {
 }
 
 bool CWR7310View::OnWriteEmbeddedInfo() {
-    if (QWidget* w = window())
-        w->activateWindow();
-    StoreControls();
-    m_doc.SyncDocToImage();
-    CScheduleProgress progress(window(), ProgressCentre(), kProgressSize);
-    const int nResult = RunServiceTransfer(
-        m_app, &progress, [this](IProgress& p) { return m_doc.WriteEmbeddedInfo(p); });
-    if (nResult == 1) {
-        m_doc.m_nComPort = m_app.m_nComPort;
-        emit portChanged(m_doc.m_nComPort);
-        m_app.ShowMessage(msg::kCompleteWriting, msg::kWriteShortCaption, MsgIcon::Information);
-    }
+    const int nResult = RunEmbeddedTransfer(&CWR7310Doc::WriteEmbeddedInfo, msg::kCompleteWriting,
+                                            msg::kWriteShortCaption);
     OnInitialUpdate();
     return nResult == 1;
 }

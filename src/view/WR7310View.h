@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <map>
+#include <string_view>
 
 class CChannelGrid;
 class CWR7310App;
@@ -110,6 +111,10 @@ private:
     void OnSelectedChanged(int nIndex);
     void OnSelectedDropDown();
     bool RunTransfer(int nMode);
+    // Stores the form into the image, then moves the embedded information with the progress
+    // window; on success the port used is remembered and strDone shown. 1 on success.
+    int RunEmbeddedTransfer(int (CWR7310Doc::*pfnTransfer)(IProgress&), std::string_view strDone,
+                            std::string_view strCaption);
     void ColourChannelRows();
     void OnGridMouseUp(short nButton, short nShift, long x, long y);
     // Tab, Enter and Escape on the grid and its cell editor; true when the key was consumed.

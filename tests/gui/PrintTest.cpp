@@ -33,6 +33,18 @@ public:
     int m_nEnded = 0;
 };
 
+// Shows a print preview dialog and lets it lay out its pages; its preview widget, or null.
+QPrintPreviewWidget* ShowPreview(QDialog& dlg) {
+    dlg.show();
+    QApplication::processEvents();
+    auto* pWidget = dlg.findChild<QPrintPreviewWidget*>();
+    if (!pWidget)
+        return nullptr;
+    pWidget->updatePreview();
+    QApplication::processEvents();
+    return pWidget;
+}
+
 class PrintTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_frame.NewDocument()); }
@@ -108,13 +120,9 @@ TEST_F(PrintTest, PreviewUsesItsMarginAndPrintingFromItThePrintedOne) {
     int nPreviewPages = 0;
     int nPreviewMargin = 0;
     Print().SetDialogRunner([&](QDialog& dlg) {
-        dlg.show();
-        QApplication::processEvents();
-        auto* pWidget = dlg.findChild<QPrintPreviewWidget*>();
+        QPrintPreviewWidget* pWidget = ShowPreview(dlg);
         if (!pWidget)
             return int(QDialog::Rejected);
-        pWidget->updatePreview();
-        QApplication::processEvents();
         nPreviewPages = pWidget->pageCount();
         nPreviewMargin = Print().Report().Margin();
         EXPECT_FALSE(Exists(strPath)); // a preview prints nothing
@@ -192,13 +200,9 @@ TEST_F(OlderPrintTest, PrintGoesStraightToThePrinterAndPreviewShowsOnePage) {
         int nPreviewPages = 0;
         Print().SetDialogRunner([&](QDialog& dlg) {
             ++nDialogs;
-            dlg.show();
-            QApplication::processEvents();
-            auto* pWidget = dlg.findChild<QPrintPreviewWidget*>();
+            QPrintPreviewWidget* pWidget = ShowPreview(dlg);
             if (!pWidget)
                 return int(QDialog::Rejected);
-            pWidget->updatePreview();
-            QApplication::processEvents();
             nPreviewPages = pWidget->pageCount();
             return int(QDialog::Rejected);
         });
