@@ -192,9 +192,9 @@ void CMainFrame::BuildMenus() {
     // Read every written block back after a write; remembered in the settings file.
     QAction* pVerify = add(m_pProgramMenu, cmd::kVerifyAfterWrite, "&Verify after write");
     pVerify->setCheckable(true);
-    pVerify->setChecked(GetVerifyAfterWrite(m_app.m_strIniFile));
+    pVerify->setChecked(GetVerifyAfterWrite(m_app));
     connect(pVerify, &QAction::toggled, this,
-            [this](bool bOn) { SetVerifyAfterWrite(bOn, m_app.m_strIniFile); });
+            [this](bool bOn) { SetVerifyAfterWrite(bOn, m_app); });
     m_pProgramMenu->addSeparator();
     connect(add(m_pProgramMenu, cmd::kProgramEeprom, "EEPROM"), &QAction::triggered, m_pView,
             &CWR7310View::OnProgramEeprom);

@@ -95,6 +95,16 @@ bool CWR7310App::CreateUserSettings() const {
     return std::filesystem::copy_file(strSource, target, ec);
 }
 
+int CWR7310App::GetSettingInt(const char* pszSection, const char* pszKey, int nDefault) const {
+    return profile::GetInt(pszSection, pszKey, nDefault, SettingsToRead());
+}
+
+bool CWR7310App::WriteSetting(const char* pszSection, const char* pszKey,
+                              const std::string& strValue) const {
+    CreateUserSettings(); // a failed copy still leaves the key to be written
+    return profile::WriteString(pszSection, pszKey, strValue, m_strIniFile);
+}
+
 void CWR7310App::EncodeRange(double& dLow, double& dHigh, std::uint8_t* pRange6) const {
     double* limits[2] = {&dLow, &dHigh};
     for (int i = 0; i < 2; ++i) {

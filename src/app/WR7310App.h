@@ -43,6 +43,12 @@ public:
     // so that keys written later land beside the default's values. False when a copy was due
     // but failed.
     bool CreateUserSettings() const;
+    // One key of the settings: read as SettingsToRead says; written to the user's own file,
+    // made from the installed default first (CreateUserSettings). WriteSetting is false when
+    // the key could not be saved.
+    int GetSettingInt(const char* pszSection, const char* pszKey, int nDefault) const;
+    bool WriteSetting(const char* pszSection, const char* pszKey,
+                      const std::string& strValue) const;
     // Writes both limits into six range bytes (24-bit little-endian counts of 6.25 kHz) and
     // floors the limits to whole 6.25 kHz steps.
     void EncodeRange(double& dLow, double& dHigh, std::uint8_t* pRange6) const;

@@ -32,8 +32,8 @@ void SetBinary(std::FILE* pFile) {
 #endif
 }
 
-// Up to nMax bytes of standard input; bMore tells whether it held more.
-std::vector<std::uint8_t> ReadStdin(std::size_t nMax, bool& bMore) {
+// Up to nMax bytes of standard input.
+std::vector<std::uint8_t> ReadStdin(std::size_t nMax) {
     SetBinary(stdin);
     std::vector<std::uint8_t> bytes(nMax);
     std::size_t nDone = 0;
@@ -44,7 +44,6 @@ std::vector<std::uint8_t> ReadStdin(std::size_t nMax, bool& bMore) {
         nDone += n;
     }
     bytes.resize(nDone);
-    bMore = nDone == nMax && std::fgetc(stdin) != EOF;
     return bytes;
 }
 
@@ -63,8 +62,7 @@ bool WriteStdout(std::span<const std::uint8_t> bytes) {
 bool OpenRadioFile(CWR7310Doc& doc, const std::string& strPath) {
     if (strPath != kStdStream)
         return doc.OnOpenDocument(strPath);
-    bool bMore = false;
-    const std::vector<std::uint8_t> bytes = ReadStdin(doc.m_variant.FileSize(), bMore);
+    const std::vector<std::uint8_t> bytes = ReadStdin(doc.m_variant.FileSize());
     return doc.OnOpenBytes(bytes, "standard input");
 }
 
@@ -75,10 +73,10 @@ bool SaveRadioFile(CWR7310Doc& doc, const std::string& strPath) {
 }
 
 bool ReadSource(const std::string& strPath, std::size_t nMax, std::string& strText) {
+    // One byte more than is taken tells a source that holds too much.
     std::vector<std::uint8_t> bytes;
-    bool bMore = false;
     if (strPath == kStdStream) {
-        bytes = ReadStdin(nMax + 1, bMore);
+        bytes = ReadStdin(nMax + 1);
     } else {
         const CFileReadResult r = ReadFilePrefix(strPath, nMax + 1, bytes);
         if (r.status == CFileReadResult::Status::Failed) {
@@ -87,7 +85,7 @@ bool ReadSource(const std::string& strPath, std::size_t nMax, std::string& strTe
             return false;
         }
     }
-    if (bMore || bytes.size() > nMax) {
+    if (bytes.size() > nMax) {
         std::cerr << "wr7310: " << (strPath == kStdStream ? "standard input" : strPath)
                   << " holds more than " << nMax << " bytes; at most " << nMax
                   << " bytes are taken. Nothing was done.\n";
@@ -210,7 +208,7 @@ bool ApplyPortOption(CWR7310App& app, const std::string& strPort) {
     if (!CheckPortOption(strPort))
         return false;
     if (strPort.empty())
-        app.m_nComPort = profile::GetInt("COM PORT", "ComPort", 1, app.m_strIniFile);
+        app.m_nComPort = app.GetSettingInt("COM PORT", "ComPort", 1);
     else if (strPort.find_first_not_of("0123456789") == std::string::npos)
         app.m_nComPort = std::stoi(strPort);
     else

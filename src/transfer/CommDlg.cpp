@@ -77,8 +77,7 @@ void CCommDlg::OnCommOk() {
         return;
     CWaitCursor wait;
     m_pTransfer = std::make_unique<CImageTransfer>(m_app, m_nMode);
-    m_pTransfer->m_bVerify =
-        m_nMode == TransferMode::Write && GetVerifyAfterWrite(m_app.m_strIniFile);
+    m_pTransfer->m_bVerify = m_nMode == TransferMode::Write && GetVerifyAfterWrite(m_app);
     // The worker waits until the message has been handled here, as a synchronous send does.
     m_pTransfer->SetStopCheck(InterruptRequested);
     const StartResult result = m_pTransfer->Start([this](TransferMsg msg, long lParam) {

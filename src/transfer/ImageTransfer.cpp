@@ -233,10 +233,10 @@ bool RunTransfer(CImageTransfer& transfer, const std::function<void(TransferMsg,
     return bSuccess;
 }
 
-bool GetVerifyAfterWrite(const std::string& strIniFile) {
-    return profile::GetInt("Programming", "VerifyAfterWrite", 0, strIniFile) != 0;
+bool GetVerifyAfterWrite(const CWR7310App& app) {
+    return app.GetSettingInt("Programming", "VerifyAfterWrite", 0) != 0;
 }
 
-void SetVerifyAfterWrite(bool bVerify, const std::string& strIniFile) {
-    profile::WriteString("Programming", "VerifyAfterWrite", bVerify ? "1" : "0", strIniFile);
+void SetVerifyAfterWrite(bool bVerify, const CWR7310App& app) {
+    app.WriteSetting("Programming", "VerifyAfterWrite", bVerify ? "1" : "0");
 }

@@ -120,5 +120,5 @@ bool RunTransfer(CImageTransfer& transfer, const std::function<void(TransferMsg,
 
 // The desktop's "Verify after write" choice, kept in the settings file ("Programming",
 // "VerifyAfterWrite"; off when absent).
-bool GetVerifyAfterWrite(const std::string& strIniFile);
-void SetVerifyAfterWrite(bool bVerify, const std::string& strIniFile);
+bool GetVerifyAfterWrite(const CWR7310App& app);
+void SetVerifyAfterWrite(bool bVerify, const CWR7310App& app);

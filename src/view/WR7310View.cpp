@@ -107,10 +107,7 @@ CWR7310View::~CWR7310View() {
     // A form that never started (its file failed to open) has not read the port, and must not
     // overwrite the remembered one.
     if (!m_bFirstUpdate) {
-        // A user without a settings file gets the installed default's values in their own.
-        m_app.CreateUserSettings();
-        if (!profile::WriteString("COM PORT", "ComPort", std::to_string(m_doc.m_nComPort),
-                                  m_app.m_strIniFile))
+        if (!m_app.WriteSetting("COM PORT", "ComPort", std::to_string(m_doc.m_nComPort)))
             std::fprintf(stderr, "cannot save the COM port in %s\n", m_app.m_strIniFile.c_str());
     }
     eeprom::RemoveScratchFile(); // a missing file is fine
@@ -305,7 +302,7 @@ void CWR7310View::InitComboBoxes() {
 void CWR7310View::OnInitialUpdate() {
     emit fitFrameRequested();
     if (m_bFirstUpdate) {
-        m_doc.m_nComPort = profile::GetInt("COM PORT", "ComPort", 1, m_app.m_strIniFile);
+        m_doc.m_nComPort = m_app.GetSettingInt("COM PORT", "ComPort", 1);
         emit portChanged(m_doc.m_nComPort);
         m_app.m_nComPort = m_doc.m_nComPort;
         InitComboBoxes();

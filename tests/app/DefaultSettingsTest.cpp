@@ -112,6 +112,20 @@ TEST_F(DefaultSettings, CreateUserSettingsCopiesTheDefaultOnce) {
     EXPECT_DOUBLE_EQ(pApp->m_dMinFreq, 450.0);
 }
 
+// The first key a user without a settings file saves (here the verify choice) lands beside
+// the default's values: the working range and level are not lost with it.
+TEST_F(DefaultSettings, FirstKeyWrittenKeepsTheDefaultsValues) {
+    auto pApp = MakeApp();
+    ASSERT_FALSE(fs::exists(strUser));
+    EXPECT_EQ(pApp->GetSettingInt("FreqRange", "MaxFreq", 0), 470);
+    ASSERT_TRUE(pApp->WriteSetting("Programming", "VerifyAfterWrite", "1"));
+    EXPECT_EQ(ReadTextFile(strUser),
+              std::string(kDefaultIni) + "[Programming]\nVerifyAfterWrite=1\n");
+    pApp->ReadFreqRange();
+    EXPECT_DOUBLE_EQ(pApp->m_dMaxFreq, 470.0);
+    EXPECT_EQ(pApp->GetSettingInt("Programming", "VerifyAfterWrite", 0), 1);
+}
+
 TEST_F(DefaultSettings, NamedFileHasNoFallback) {
     // A settings file named explicitly (--ini) is the only one read.
     CWR7310App app(XtraVariant(), strUser);
