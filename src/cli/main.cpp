@@ -4,7 +4,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/HelpFormatter.h"
-#include "image/RadioFile.h"
+#include "image/WR7310Doc.h"
 #include "variants/Variant.h"
 
 #include <CLI/CLI.hpp>
@@ -53,17 +53,9 @@ bool EndsWithNoCase(std::string_view str, std::string_view strEnd) {
 const CVariant* ModelForArguments(const std::vector<std::string>& args) {
     for (const std::string& a : args) {
         std::error_code ec;
-        const std::filesystem::path path = platform::PathFromUtf8(a);
-        if (a.starts_with("-") || !std::filesystem::is_regular_file(path, ec))
+        if (a.starts_with("-") || !std::filesystem::is_regular_file(platform::PathFromUtf8(a), ec))
             continue;
-        std::vector<std::uint8_t> head;
-        const std::size_t nSignatureField = XtraVariant().nSignatureFieldSize;
-        if (ReadFilePrefix(a, nSignatureField, head).status == CFileReadResult::Status::Failed)
-            continue;
-        const auto nSize = std::filesystem::file_size(path, ec);
-        const std::optional<std::size_t> size =
-            ec ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(nSize));
-        if (const CVariant* p = VariantOfFile(head, size))
+        if (const CVariant* p = VariantOfPath(a))
             return p;
     }
     for (const std::string& a : args)

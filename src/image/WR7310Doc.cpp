@@ -1,6 +1,7 @@
 #include "image/WR7310Doc.h"
 
 #include "app/Messages.h"
+#include "app/Platform.h"
 #include "app/WR7310App.h"
 #include "image/FreqCodec.h"
 #include "image/RadioFile.h"
@@ -28,7 +29,7 @@ const CVariant* MakerOfFile(const CFileReadResult& result, std::span<const std::
         nSize = result.nBytesRead;
     } else {
         std::error_code ec;
-        const auto n = std::filesystem::file_size(strPath, ec);
+        const auto n = std::filesystem::file_size(platform::PathFromUtf8(strPath), ec);
         if (!ec)
             nSize = static_cast<std::size_t>(n);
     }
@@ -36,6 +37,12 @@ const CVariant* MakerOfFile(const CFileReadResult& result, std::span<const std::
 }
 
 } // namespace
+
+const CVariant* VariantOfPath(const std::string& strPath) {
+    std::vector<std::uint8_t> head;
+    const CFileReadResult result = ReadFilePrefix(strPath, XtraVariant().nSignatureFieldSize, head);
+    return MakerOfFile(result, head, strPath);
+}
 
 CWR7310Doc::CWR7310Doc(CWR7310App& app)
     : m_app(app), m_variant(app.m_variant), m_comm(&app), m_data(app.m_variant.nImageSize, 0) {}
@@ -181,13 +188,7 @@ bool CWR7310Doc::OnOpenDocument(const std::string& strPath) {
                           {}, MsgIcon::Error);
         return false;
     }
-    if (result.status == CFileReadResult::Status::TooShort) {
-        m_app.ShowMessage(
-            FormatText(msg::kFileTooShortFmt, strPath.c_str(), result.nBytesRead, v.FileSize()), {},
-            MsgIcon::Error);
-        return false;
-    }
-    if (result.status != CFileReadResult::Status::Ok) {
+    if (result.status == CFileReadResult::Status::Failed) {
         m_app.ShowMessage(
             FormatText(msg::kFileReadErrorFmt, strPath.c_str(), std::strerror(result.nErrno)), {},
             MsgIcon::Error);

@@ -27,6 +27,10 @@ public:
     virtual void StoreControls() = 0;
 };
 
+// The model the radio file at strPath was made for, from its signature or else its size;
+// nullptr when neither tells or the file cannot be read.
+const CVariant* VariantOfPath(const std::string& strPath);
+
 class CWR7310Doc {
 public:
     explicit CWR7310Doc(CWR7310App& app);

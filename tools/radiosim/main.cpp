@@ -2,7 +2,7 @@
 // software without a radio and as the peer of the end-to-end tests.
 #include "RadioSim.h"
 
-#include "image/RadioFile.h"
+#include "image/WR7310Doc.h"
 
 #include <csignal>
 #include <cstdio>
@@ -70,9 +70,7 @@ const CVariant* ModelOfImageFile(const std::string& strPath) {
     const auto nSize = std::filesystem::file_size(strPath, ec);
     if (ec)
         return nullptr;
-    std::vector<std::uint8_t> head;
-    ReadFilePrefix(strPath, XtraVariant().nSignatureFieldSize, head);
-    if (const CVariant* p = VariantOfFile(head, static_cast<std::size_t>(nSize)))
+    if (const CVariant* p = VariantOfPath(strPath))
         return p;
     for (const CVariant* p : {&XtraVariant(), &OldVariant()})
         if (nSize == p->nImageSize)
