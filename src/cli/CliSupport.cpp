@@ -144,11 +144,18 @@ std::string PrintableText(std::string_view str) {
     return text;
 }
 
+std::vector<std::string> ConnectionTroubleLines(const CRadioComm& comm) {
+    std::vector<std::string> lines;
+    if (std::string strReason = comm.DeviceFailureReason(); !strReason.empty())
+        lines.push_back(std::move(strReason));
+    for (std::string& strHint : comm.PermissionHints())
+        lines.push_back(std::move(strHint));
+    return lines;
+}
+
 void PrintPermissionHints(const CRadioComm& comm) {
-    if (const std::string strReason = comm.DeviceFailureReason(); !strReason.empty())
-        std::cerr << strReason << '\n';
-    for (const std::string& strHint : comm.PermissionHints())
-        std::cerr << strHint << '\n';
+    for (const std::string& strLine : ConnectionTroubleLines(comm))
+        std::cerr << strLine << '\n';
 }
 
 bool ConnectRadio(CRadioComm& comm, const CCliContext& ctx) {
@@ -178,8 +185,12 @@ bool CheckSettingsFile(const std::string& strIniFile, const CCliOptions& options
     return true;
 }
 
+bool IsComNumber(const std::string& strPort) {
+    return !strPort.empty() && strPort.find_first_not_of("0123456789") == std::string::npos;
+}
+
 bool CheckPortOption(const std::string& strPort) {
-    if (strPort.empty() || strPort.find_first_not_of("0123456789") != std::string::npos)
+    if (!IsComNumber(strPort))
         return true;
     if (strPort.size() > 2 || std::stoi(strPort) > radio::kMaxComPort) {
         std::cerr << "wr7310: --port " << strPort << ": COM ports are numbered 0 to "
@@ -204,17 +215,36 @@ int FinishCommand(int nStatus) {
     return InterruptExitStatus(nStatus);
 }
 
-bool ApplyPortOption(CWR7310App& app, const std::string& strPort) {
-    if (!CheckPortOption(strPort))
-        return false;
+void ApplyPortOption(CWR7310App& app, const std::string& strPort) {
     if (strPort.empty())
         app.m_nComPort = app.GetSettingInt("COM PORT", "ComPort", 1);
-    else if (strPort.find_first_not_of("0123456789") == std::string::npos)
+    else if (IsComNumber(strPort))
         app.m_nComPort = std::stoi(strPort);
     else
         app.m_strPortDevice = strPort;
+}
+
+void SetWorkingRangeFromImage(CWR7310App& app, std::span<const std::uint8_t> image) {
+    app.TakeRangeFromImage(image.data() + app.m_variant.rangeBytes.nStart);
+}
+
+bool PrepareWrite(CWR7310App& app, const std::string& strFile) {
+    CWR7310Doc doc(app);
+    if (!OpenRadioFile(doc, strFile))
+        return false;
+    SetWorkingRangeFromImage(app, app.Image());
+    field::SetBit(doc.Data(), app.m_variant.keyTuneSwitch, false);
+    doc.SyncDocToImage();
     return true;
 }
+
+int UsageError(const char* pszCommand, const std::string& strProblem) {
+    std::cerr << "wr7310 " << pszCommand << ": " << strProblem << "; 'wr7310 " << pszCommand
+              << " --help' describes it\n";
+    return kExitUsage;
+}
+
+void SetupNone(CLI::App& /*cmd*/, CCliArgs& /*args*/) {}
 
 std::string DiffLine(std::size_t nAddr, std::uint8_t nBefore, std::uint8_t nAfter) {
     char sz[32];

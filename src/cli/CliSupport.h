@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CRadioComm;
 class CWR7310App;
@@ -32,6 +33,8 @@ std::string PrintableText(std::string_view str);
 // named with --port failed, and what would grant access to the ports that exist but were
 // refused for lack of permission.
 void PrintPermissionHints(const CRadioComm& comm);
+// The same lines, for a caller that reports them elsewhere (one radio of several).
+std::vector<std::string> ConnectionTroubleLines(const CRadioComm& comm);
 
 // The start of every command that talks to the radio: trace attached, Connect (with the
 // permission hints when no radio answered), then the version gate. True: the port is open
@@ -65,9 +68,24 @@ bool WriteText(const std::string& strPath, const std::string& strText);
 
 // --port N starts the port scan at COMn; --port DEVICE uses that device only; without it
 // (empty) the scan starts at the port remembered in the settings file, as the desktop's does.
-// A number that is no COM port is refused: false, and the reason is on standard error.
+// CheckPortOption refuses a number that is no COM port (false, the reason on standard
+// error); ApplyPortOption takes a checked one.
+bool IsComNumber(const std::string& strPort); // digits only: a COM port, not a device
 bool CheckPortOption(const std::string& strPort);
-bool ApplyPortOption(CWR7310App& app, const std::string& strPort);
+void ApplyPortOption(CWR7310App& app, const std::string& strPort);
+
+// As every shown image does: the working range follows the image's range bytes.
+void SetWorkingRangeFromImage(CWR7310App& app, std::span<const std::uint8_t> image);
+// Opens a radio file for writing to a radio: the working range follows its range bytes, and
+// the key tune switch is cleared as the form does whenever it stores its controls, so a
+// whole-image write never opens the radio's tune mode; the tune commands alone set it.
+// False when the file could not be opened (the document has said why).
+bool PrepareWrite(CWR7310App& app, const std::string& strFile);
+
+// A command line the command cannot take: says why and where its help is; kExitUsage.
+int UsageError(const char* pszCommand, const std::string& strProblem);
+// For a command without options or arguments of its own.
+void SetupNone(CLI::App& cmd, CCliArgs& args);
 
 // "$0324:0xCF -> 0x4F\n": one differing byte as diff and write --verify print it.
 std::string DiffLine(std::size_t nAddr, std::uint8_t nBefore, std::uint8_t nAfter);

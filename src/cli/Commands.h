@@ -21,7 +21,6 @@ struct CCliOptions {
 
     // The one port of a command that talks to one radio (empty: the settings file's).
     std::string Port() const { return ports.empty() ? std::string() : ports.front(); }
-    bool bModelGiven = false; // false: the command's radio files name the model
 };
 
 struct CCliContext {

@@ -16,12 +16,6 @@ namespace {
 // about 20 KB).
 constexpr std::size_t kMaxSourceBytes = 1024 * 1024;
 
-int UsageError(const char* pszCommand, const std::string& strProblem) {
-    std::cerr << "wr7310 " << pszCommand << ": " << strProblem << "; 'wr7310 " << pszCommand
-              << " --help' describes it\n";
-    return kExitUsage;
-}
-
 void AddFormatOption(CLI::App& cmd, CCliArgs& args, const std::string& strDescription) {
     cmd.add_option("--format", args.strFormat, strDescription)->type_name("json|csv");
 }

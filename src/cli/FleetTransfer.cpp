@@ -99,24 +99,20 @@ struct CRadioJob {
 };
 
 std::string PortLabel(const std::string& strPort) {
-    if (strPort.find_first_not_of("0123456789") == std::string::npos)
-        return "COM" + strPort;
-    return strPort;
+    return IsComNumber(strPort) ? "COM" + strPort : strPort;
 }
 
 // The fleet's radios, each with its application object. The objects are made here, on the
 // calling thread, one after the other, and destroyed in reverse order by the caller.
-bool MakeJobs(CCliContext& ctx, std::vector<std::unique_ptr<CRadioJob>>& jobs) {
+void MakeJobs(CCliContext& ctx, std::vector<std::unique_ptr<CRadioJob>>& jobs) {
     for (const std::string& strPort : ctx.options.ports) {
         auto pJob = std::make_unique<CRadioJob>();
         pJob->strPort = strPort;
         pJob->pApp = std::make_unique<CWR7310App>(ctx.app.m_variant, ctx.options.strIniFile);
-        if (!ApplyPortOption(*pJob->pApp, strPort))
-            return false;
+        ApplyPortOption(*pJob->pApp, strPort);
         pJob->pApp->SetNotifier(&pJob->notes);
         jobs.push_back(std::move(pJob));
     }
-    return true;
 }
 
 void DestroyJobs(std::vector<std::unique_ptr<CRadioJob>>& jobs) {
@@ -150,11 +146,10 @@ void RunAll(CCliContext& ctx, std::vector<std::unique_ptr<CRadioJob>>& jobs, Tra
                 else
                     progress.Set(i, static_cast<int>(lParam));
             });
-            transfer.Join();
             job.mismatches = transfer.m_mismatches;
             if (!job.bOk && job.pApp->m_nComPort == 0)
-                for (const std::string& strHint : transfer.m_comm.PermissionHints())
-                    job.pApp->ShowMessage(strHint, {}, MsgIcon::Error);
+                for (const std::string& strLine : ConnectionTroubleLines(transfer.m_comm))
+                    job.pApp->ShowMessage(strLine, {}, MsgIcon::Error);
         });
     }
     for (std::thread& t : threads)
@@ -185,21 +180,12 @@ int Report(const std::vector<std::unique_ptr<CRadioJob>>& jobs, bool bVerify) {
     return nFailed == 0 ? kExitOk : kExitFailure;
 }
 
-void SetWorkingRange(CWR7310App& app) {
-    const CVariant& v = app.m_variant;
-    if (!v.bRangeFromSettings)
-        return;
-    app.m_dMinFreq = field::GetRangeLimit(app.Image(), v, true);
-    app.m_dMaxFreq = field::GetRangeLimit(app.Image(), v, false);
-}
-
 } // namespace
 
 std::string FleetFileName(const std::string& strOut, const std::string& strPort) {
     const std::filesystem::path out(strOut);
-    std::string strTag = PortLabel(strPort);
-    if (strTag != "COM" + strPort)
-        strTag = std::filesystem::path(strPort).filename().string();
+    std::string strTag =
+        IsComNumber(strPort) ? "COM" + strPort : std::filesystem::path(strPort).filename().string();
     for (char& c : strTag)
         if (c == '/' || c == '\\' || c == ':')
             c = '_';
@@ -215,17 +201,14 @@ int ReadFleet(CCliContext& ctx, const std::string& strOut) {
         return kExitUsage;
     }
     std::vector<std::unique_ptr<CRadioJob>> jobs;
-    if (!MakeJobs(ctx, jobs)) {
-        DestroyJobs(jobs);
-        return kExitUsage;
-    }
+    MakeJobs(ctx, jobs);
     RunAll(ctx, jobs, TransferMode::Read, false);
     for (const auto& pJob : jobs) {
         CRadioJob& job = *pJob;
         if (!job.bOk)
             continue;
         CWR7310App& app = *job.pApp;
-        SetWorkingRange(app);
+        SetWorkingRangeFromImage(app, app.Image());
         CWR7310Doc doc(app);
         doc.SyncImageToDoc();
         const std::string strFile = FleetFileName(strOut, job.strPort);
@@ -243,25 +226,15 @@ int ReadFleet(CCliContext& ctx, const std::string& strOut) {
 }
 
 int WriteFleet(CCliContext& ctx, const std::string& strFile, bool bVerify) {
-    std::vector<std::unique_ptr<CRadioJob>> jobs;
-    if (!MakeJobs(ctx, jobs)) {
-        DestroyJobs(jobs);
-        return kExitUsage;
-    }
     // The file is read once; every radio's image gets its bytes.
-    {
-        CWR7310Doc doc(ctx.app);
-        if (!OpenRadioFile(doc, strFile)) {
-            DestroyJobs(jobs);
-            return kExitFailure; // the document has said why
-        }
-        field::SetBit(doc.Data(), ctx.app.m_variant.keyTuneSwitch, false);
-        doc.SyncDocToImage();
-    }
+    if (!PrepareWrite(ctx.app, strFile))
+        return kExitFailure;
+    std::vector<std::unique_ptr<CRadioJob>> jobs;
+    MakeJobs(ctx, jobs);
     for (const auto& pJob : jobs) {
         const auto src = ctx.app.Image();
         std::copy(src.begin(), src.end(), pJob->pApp->Image().begin());
-        SetWorkingRange(*pJob->pApp);
+        SetWorkingRangeFromImage(*pJob->pApp, pJob->pApp->Image());
     }
     RunAll(ctx, jobs, TransferMode::Write, bVerify);
     const int nStatus = Report(jobs, bVerify);

@@ -4,14 +4,12 @@
 #include "cli/Commands.h"
 #include "image/FreqCodec.h"
 #include "image/ImageFields.h"
-#include "image/SettingTexts.h"
 #include "image/SettingsExchange.h"
 #include "image/WR7310Doc.h"
 #include "view/ChannelPanel.h"
 
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -22,12 +20,6 @@
 namespace {
 
 constexpr int kExitDiffer = 1;
-
-int UsageError(const char* pszCommand, const std::string& strProblem) {
-    std::cerr << "wr7310 " << pszCommand << ": " << strProblem << "; 'wr7310 " << pszCommand
-              << " --help' describes it\n";
-    return kExitUsage;
-}
 
 std::string Hex2(std::uint8_t b) {
     char sz[4];

@@ -11,8 +11,6 @@
 
 namespace {
 
-void SetupProbe(CLI::App& /*cmd*/, CCliArgs& /*args*/) {}
-
 int Probe(CCliContext& ctx, const CCliArgs& /*args*/) {
     // Ctrl-C while the ports are tried ends the probe once the radio has left programming
     // mode and the port is closed.
@@ -53,7 +51,7 @@ const CCliCommand kLinkCommands[] = {
      "\n"
      "Exit status 0 when a radio with a suitable firmware answered, 1 otherwise (the reason\n"
      "is on standard error), 2 for a usage error.\n",
-     SetupProbe, Probe},
+     SetupNone, Probe},
 };
 
 } // namespace

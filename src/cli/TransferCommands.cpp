@@ -3,7 +3,6 @@
 // as the desktop; messages go to standard error through the application's notifier, data to
 // standard output.
 #include "app/Messages.h"
-#include "app/Platform.h"
 #include "app/Progress.h"
 #include "app/WR7310App.h"
 #include "cli/CliSupport.h"
@@ -22,7 +21,6 @@
 #include "transfer/Interrupt.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
 
 #include <cmath>
 #include <cstdio>
@@ -33,8 +31,6 @@
 #include <sstream>
 
 namespace {
-
-constexpr int kExitFailed = kExitFailure;
 
 int Usage(const char* pszUsage) {
     std::cerr << "usage: wr7310 [OPTIONS] " << pszUsage << '\n';
@@ -47,11 +43,6 @@ void ReportConnectionTrouble(const CWR7310App& app, const CRadioComm& comm) {
     if (app.m_nComPort != 0)
         return;
     PrintPermissionHints(comm);
-}
-
-void SetWorkingRangeFromImage(CWR7310App& app, std::span<const std::uint8_t> image) {
-    // As the view does whenever it shows an image: the working range follows the range bytes.
-    app.TakeRangeFromImage(image.data() + app.m_variant.rangeBytes.nStart);
 }
 
 // A whole-image transfer with a progress bar; the final message goes through the notifier.
@@ -135,17 +126,17 @@ int CmdRead(CCliContext& ctx, const CCliArgs& args) {
     if (ctx.options.ports.size() > 1)
         return ReadFleet(ctx, args.strOut);
     if (args.strOut != kStdStream && !CheckOutputPath(args.strOut))
-        return kExitFailed;
+        return kExitFailure;
     std::string strBackup;
     if (!ReadImage(ctx, &strBackup))
-        return kExitFailed;
+        return kExitFailure;
     CWR7310Doc doc(ctx.app);
     doc.SyncImageToDoc();
     if (!SaveRadioFile(doc, args.strOut)) {
         // The document has said why; the image read is not lost.
         if (!strBackup.empty())
             std::cerr << "wr7310: the image read is kept in " << strBackup << '\n';
-        return kExitFailed;
+        return kExitFailure;
     }
     return kExitOk;
 }
@@ -157,30 +148,15 @@ void SetupWrite(CLI::App& cmd, CCliArgs& args) {
                  "prints them and end with status 1");
 }
 
-// Opens a radio file for writing to a radio: the working range follows its range bytes, and
-// the key tune switch is cleared as the form does whenever it stores its controls, so a
-// whole-image write never opens the radio's tune mode; the tune commands alone set it.
-bool PrepareWrite(CWR7310App& app, const std::string& strFile) {
-    CWR7310Doc doc(app);
-    if (!OpenRadioFile(doc, strFile))
-        return false; // the document has said why
-    SetWorkingRangeFromImage(app, app.Image());
-    field::SetBit(doc.Data(), app.m_variant.keyTuneSwitch, false);
-    doc.SyncDocToImage();
-    return true;
-}
-
 int CmdWrite(CCliContext& ctx, const CCliArgs& args) {
     if (args.positionals.size() != 1)
         return Usage("write FILE [--verify]");
     if (ctx.options.ports.size() > 1)
         return WriteFleet(ctx, args.positionals[0], args.bVerify);
     if (!PrepareWrite(ctx.app, args.positionals[0]))
-        return kExitFailed;
-    return RunImageTransfer(ctx, TransferMode::Write, args.bVerify) ? kExitOk : kExitFailed;
+        return kExitFailure;
+    return RunImageTransfer(ctx, TransferMode::Write, args.bVerify) ? kExitOk : kExitFailure;
 }
-
-void SetupNone(CLI::App& /*cmd*/, CCliArgs& /*args*/) {}
 
 void SetupWords(CLI::App& cmd, CCliArgs& args) {
     cmd.add_option("WORDS", args.positionals, "what to do, as the usage shows");
@@ -191,11 +167,9 @@ void SetupEmbedded(CLI::App& cmd, CCliArgs& args) {
     AddOutputOption(cmd, args, "embedded read: the text file to write ('-': standard output)");
 }
 
-int CmdInfo(CCliContext& ctx, const CCliArgs& cliArgs) {
-    if (!cliArgs.positionals.empty())
-        return Usage("info");
+int CmdInfo(CCliContext& ctx, const CCliArgs& /*args*/) {
     if (!ReadImage(ctx))
-        return kExitFailed;
+        return kExitFailure;
     const CRadioInfoTexts t = RadioInfoTexts(ctx.app, ctx.app.Image());
     std::printf("Frequency Range:   %s\n", t.strRange.c_str());
     std::printf("Model:             %s\n", PrintableText(t.strModel).c_str());
@@ -235,7 +209,7 @@ bool ReadTune(CCliContext& ctx, CWR7310Doc& doc) {
 int CmdTune(CCliContext& ctx, const CCliArgs& cliArgs) {
     const std::vector<std::string>& args = cliArgs.positionals;
     const char* const pszUsage = "tune read | tune switch open|close | tune frequency MHZ";
-    if (args.empty() || !cliArgs.strOut.empty())
+    if (args.empty())
         return Usage(pszUsage);
     // Ctrl-C stops a tune transfer before its next block (see RunImageTransfer).
     const CInterruptGuard interruptGuard;
@@ -245,7 +219,7 @@ int CmdTune(CCliContext& ctx, const CCliArgs& cliArgs) {
     const std::string& strSub = args[0];
     if (strSub == "read" && args.size() == 1) {
         if (!ReadTune(ctx, doc))
-            return kExitFailed;
+            return kExitFailure;
         ctx.app.ShowMessage(msg::kCompleteReading, msg::kReadCaption, MsgIcon::Information);
         PrintTuneInfo(doc);
         return kExitOk;
@@ -253,7 +227,7 @@ int CmdTune(CCliContext& ctx, const CCliArgs& cliArgs) {
     if (strSub == "switch" && args.size() == 2 && (args[1] == "open" || args[1] == "close")) {
         if (doc.WriteTuneSwitch(args[1] == "open") != 1) {
             ReportConnectionTrouble(ctx.app, doc.m_comm);
-            return kExitFailed;
+            return kExitFailure;
         }
         ctx.app.ShowMessage(msg::kCompleteWriting, msg::kWriteCaption, MsgIcon::Information);
         return kExitOk;
@@ -267,7 +241,7 @@ int CmdTune(CCliContext& ctx, const CCliArgs& cliArgs) {
             return kExitUsage;
         }
         if (!ReadTune(ctx, doc))
-            return kExitFailed;
+            return kExitFailure;
         // The tune screen's rules: the radio's range with its messages, then the working
         // range and the raster.
         dValue = tune::ApplyRangeRules(ctx.app, doc.Data(), dValue);
@@ -275,7 +249,7 @@ int CmdTune(CCliContext& ctx, const CCliArgs& cliArgs) {
         std::cerr << "Tune frequency: " << FormatFrequency(dValue) << " MHz\n";
         if (doc.WriteTuneFrequency() != 1) {
             ReportConnectionTrouble(ctx.app, doc.m_comm);
-            return kExitFailed;
+            return kExitFailure;
         }
         ctx.app.ShowMessage(msg::kCompleteWriting, msg::kWriteCaption, MsgIcon::Information);
         return kExitOk;
@@ -312,7 +286,7 @@ int CmdEmbedded(CCliContext& ctx, const CCliArgs& cliArgs) {
     CTerminalProgress progress;
     if (args[0] == "show" && args.size() == 2) {
         if (!doc.OnOpenDocument(args[1]))
-            return kExitFailed; // the document has said why
+            return kExitFailure; // the document has said why
         const std::span<const std::uint8_t> image = ctx.app.Image();
         PrintEmbeddedText(info::EmbeddedEditText(field::Bytes(image, area)));
         return kExitOk;
@@ -324,43 +298,30 @@ int CmdEmbedded(CCliContext& ctx, const CCliArgs& cliArgs) {
         if (!cliArgs.strOut.empty() && cliArgs.strOut != kStdStream)
             strOut = cliArgs.strOut;
         if (strOut && !CheckOutputPath(*strOut))
-            return kExitFailed;
+            return kExitFailure;
         if (doc.ReadEmbeddedInfo(progress) != 1) {
             ReportConnectionTrouble(ctx.app, doc.m_comm);
-            return kExitFailed;
+            return kExitFailure;
         }
         ctx.app.ShowMessage(msg::kCompleteReading, msg::kReadShortCaption, MsgIcon::Information);
         const std::string strText = field::GetText(doc.Data(), area, area.nLength);
         if (!strOut) {
-            // Stored bytes reach the terminal escaped, as show and info print them; the
-            // text's own line breaks stay line breaks.
-            std::size_t nStart = 0;
-            while (nStart < strText.size()) {
-                const std::size_t nEnd = std::min(strText.find('\n', nStart), strText.size());
-                std::cout << PrintableText(std::string_view(strText).substr(nStart, nEnd - nStart))
-                          << '\n';
-                nStart = nEnd + 1;
-            }
+            PrintEmbeddedText(strText); // escaped, as show and info print radio texts
             return kExitOk;
         }
         // The file gets the bytes exactly, through the one safe save.
-        const auto* pBytes = reinterpret_cast<const std::uint8_t*>(strText.data());
-        if (const int nErr = WriteFileReplacing(*strOut, {pBytes, strText.size()}); nErr != 0) {
-            std::cerr << "wr7310: cannot write " << *strOut << ": " << std::strerror(nErr) << '\n';
-            return kExitFailed;
-        }
-        return kExitOk;
+        return WriteText(*strOut, strText) ? kExitOk : kExitFailure;
     }
     if (args[0] == "write" && args.size() == 2 && cliArgs.strOut.empty()) {
         // One byte more than fits is enough to refuse a text, and a device or pipe that
         // never ends is not read to its (missing) end.
         std::string strText;
         if (!ReadSource(args[1], area.nLength, strText))
-            return kExitFailed;
+            return kExitFailure;
         field::SetText(doc.Data(), area, strText);
         if (doc.WriteEmbeddedInfo(progress) != 1) {
             ReportConnectionTrouble(ctx.app, doc.m_comm);
-            return kExitFailed;
+            return kExitFailure;
         }
         ctx.app.ShowMessage(msg::kCompleteWriting, msg::kWriteShortCaption, MsgIcon::Information);
         return kExitOk;

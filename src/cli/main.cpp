@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -142,7 +141,7 @@ int main(int argc, char** argv) {
     }
 
     // Without --model the command's radio files name the model.
-    options.bModelGiven = pModelOption->count() > 0;
+    const bool bModelGiven = pModelOption->count() > 0;
     const CVariant* pVariant = FindVariant(options.strModel);
     if (!pVariant) {
         std::cerr << "wr7310: unknown model '" << options.strModel << "' (xtra or old)\n";
@@ -169,7 +168,7 @@ int main(int argc, char** argv) {
         for (const std::string& strPort : options.ports)
             if (!CheckPortOption(strPort))
                 return kExitUsage;
-        if (!options.bModelGiven) {
+        if (!bModelGiven) {
             std::vector<std::string> files = args[i].positionals;
             for (const std::string* p : {&args[i].strBase, &args[i].strOut})
                 if (!p->empty())
@@ -181,8 +180,7 @@ int main(int argc, char** argv) {
         CWR7310App app(*pVariant, options.strIniFile);
         if (!CheckSettingsFile(app.m_strIniFile, options))
             return kExitFailure;
-        if (!ApplyPortOption(app, options.Port()))
-            return kExitUsage;
+        ApplyPortOption(app, options.Port());
         CCliContext ctx{app, options};
         return FinishCommand(commands[i]->fn(ctx, args[i]));
     }

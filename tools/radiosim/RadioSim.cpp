@@ -9,7 +9,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <poll.h>
 #include <signal.h>
@@ -361,9 +360,10 @@ void CRadioSim::HandleWrite(const std::vector<std::uint8_t>& frame) {
         const std::lock_guard<std::mutex> lock(m_mutex);
         for (std::size_t i = 0; i < nLength; ++i) {
             const std::size_t a = nAddr + i;
-            if (a < m_memory.size()) // the EEPROM has no cells beyond its size
-                m_memory[a] = frame[4 + i];
-            if (m_options.wrongByteAt && a == *m_options.wrongByteAt && a < m_memory.size())
+            if (a >= m_memory.size())
+                continue; // the EEPROM has no cells beyond its size
+            m_memory[a] = frame[4 + i];
+            if (m_options.wrongByteAt && a == *m_options.wrongByteAt)
                 m_memory[a] ^= 0x01;
         }
     }
