@@ -48,7 +48,6 @@ int CXScheduleDlg::SetProgress(int nPos) {
     const int nShown = info::ProgressPosition(nPos, m_nRange);
     m_pBar->setValue(nShown);
     m_pPercent->setText(QString::fromStdString(info::ProgressPercentText(nPos, m_nRange)));
-    m_pPrompt->setText(Qs(msg::kProgressPrompt));
     return 1;
 }
 
