@@ -8,7 +8,6 @@
 #include "service/HelpLauncher.h"
 
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>

@@ -7,7 +7,6 @@
 #include "app/WR7310App.h"
 #include "freqedit/EditRules.h"
 #include "freqedit/XUhfSetDlg.h"
-#include "image/FreqCodec.h"
 #include "image/RadioInfo.h"
 #include "image/SettingTexts.h"
 #include "service/ContextHelp.h"
@@ -28,14 +27,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 
 #include <cstdio>
 #include <string>
