@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/CommandIds.h"
+#include "app/DialogHelpers.h"
 #include "app/FindOrNull.h"
 #include "app/KeyIndicators.h"
 #include "app/WR7310App.h"
@@ -36,10 +37,6 @@
 #include <optional>
 
 namespace {
-
-QString Qs(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // A new document's name before it is saved.
 constexpr const char* kDefaultDocName = "RadioFile";

@@ -16,10 +16,6 @@ constexpr COLORREF kBlack = 0;
 constexpr COLORREF kRed = 255;
 constexpr COLORREF kBlue = 0xFF0000;
 
-QString Qs(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 bool IsWalkKey(int nKey) {
     return nKey == Qt::Key_Tab || nKey == Qt::Key_Return || nKey == Qt::Key_Enter;
 }

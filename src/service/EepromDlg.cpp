@@ -1,5 +1,6 @@
 #include "service/EepromDlg.h"
 
+#include "app/DialogHelpers.h"
 #include "app/WR7310App.h"
 #include "freqedit/EditRules.h"
 #include "freqedit/MSFlexGrid.h"
@@ -13,14 +14,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
-
-namespace {
-
-QString Qs(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-} // namespace
 
 CEepromDlg::CEepromDlg(CWR7310App& app, QWidget* pParent, std::string strScratch)
     : QDialog(pParent), m_app(app),

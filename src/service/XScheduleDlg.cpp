@@ -1,5 +1,6 @@
 #include "service/XScheduleDlg.h"
 
+#include "app/DialogHelpers.h"
 #include "app/Messages.h"
 #include "service/InfoTexts.h"
 
@@ -7,14 +8,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
-
-namespace {
-
-QString Qs(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-} // namespace
 
 CXScheduleDlg::CXScheduleDlg(const QString& strTitle, int nRange, QWidget* pParent)
     : QDialog(pParent), m_nRange(nRange) {

@@ -1,5 +1,6 @@
 #include "view/WR7310View.h"
 
+#include "app/DialogHelpers.h"
 #include "app/DialogUnits.h"
 #include "app/FindOrNull.h"
 #include "app/Messages.h"
@@ -64,10 +65,6 @@ constexpr CPlace kCompactSwitchPlaces[] = {
     {kBatterySave, 143, 29, 60},  {kTailCut, 143, 42, 92},      {kKeypadLock, 143, 55, 60},
     {kFrequencySet, 289, 16, 65}, {kSignalingSet, 289, 29, 59}, {kDefaultSetMode, 289, 42, 81},
 };
-
-QString Qs(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // Busy cursor over the main window while a transfer runs, arrow again on every way out. The
 // transfer dialog keeps its own cursor, so its buttons do not look busy before OK.
@@ -405,8 +402,7 @@ bool CWR7310View::OnProgramRead() {
         m_app.ShowMessage(backup.strError, {}, MsgIcon::Exclamation);
     LoadFromImage();
     emit modified(); // the radio's data is not in any file yet
-    emit captionChanged(QString::fromLatin1(msg::kReadCaption.data(),
-                                            static_cast<qsizetype>(msg::kReadCaption.size())));
+    emit captionChanged(Qs(msg::kReadCaption));
     return true;
 }
 
@@ -417,8 +413,7 @@ bool CWR7310View::OnProgramWrite() {
     m_doc.SyncDocToImage();
     if (!RunTransfer(1))
         return false;
-    emit captionChanged(QString::fromLatin1(msg::kWriteCaption.data(),
-                                            static_cast<qsizetype>(msg::kWriteCaption.size())));
+    emit captionChanged(Qs(msg::kWriteCaption));
     return true;
 }
 
