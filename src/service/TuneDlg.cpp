@@ -175,21 +175,25 @@ void CTuneDlg::OnKillFocusTune() {
     m_bChecking = false;
 }
 
-void CTuneDlg::OnReadAll() {
+int CTuneDlg::RunTune(const std::function<int()>& fnTransfer, std::string_view strDone,
+                      std::string_view strCaption) {
     const int nResult =
-        RunServiceTransfer(m_app, nullptr, [this](IProgress&) { return m_doc.ReadTuneInfo(); });
-    if (nResult != 1)
-        return;
-    m_app.ShowMessage(msg::kCompleteReading, msg::kReadCaption, MsgIcon::Information);
-    ShowTuneInfo();
+        RunServiceTransfer(m_app, nullptr, [&fnTransfer](IProgress&) { return fnTransfer(); });
+    if (nResult == 1)
+        m_app.ShowMessage(strDone, strCaption, MsgIcon::Information);
+    return nResult;
+}
+
+void CTuneDlg::OnReadAll() {
+    if (RunTune([this] { return m_doc.ReadTuneInfo(); }, msg::kCompleteReading,
+                msg::kReadCaption) == 1)
+        ShowTuneInfo();
 }
 
 void CTuneDlg::OnWriteSwitch() {
     const bool bOpen = m_pOpen->isChecked();
-    const int nResult = RunServiceTransfer(
-        m_app, nullptr, [this, bOpen](IProgress&) { return m_doc.WriteTuneSwitch(bOpen); });
-    if (nResult == 1)
-        m_app.ShowMessage(msg::kCompleteWriting, msg::kWriteCaption, MsgIcon::Information);
+    RunTune([this, bOpen] { return m_doc.WriteTuneSwitch(bOpen); }, msg::kCompleteWriting,
+            msg::kWriteCaption);
 }
 
 void CTuneDlg::OnWriteFrequency() {
@@ -201,8 +205,6 @@ void CTuneDlg::OnWriteFrequency() {
     m_pEditTune->setText(Qs(tune::FormatTuneText(dStored, m_app.m_nDecimalPoint)));
     m_pOpen->setChecked(false);
     m_pClose->setChecked(true);
-    const int nResult = RunServiceTransfer(
-        m_app, nullptr, [this](IProgress&) { return m_doc.WriteTuneFrequency(); });
-    if (nResult == 1)
-        m_app.ShowMessage(msg::kCompleteWriting, msg::kWriteCaption, MsgIcon::Information);
+    RunTune([this] { return m_doc.WriteTuneFrequency(); }, msg::kCompleteWriting,
+            msg::kWriteCaption);
 }
