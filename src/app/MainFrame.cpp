@@ -485,7 +485,7 @@ void CMainFrame::OnRecentFile(int nIndex) {
 
 void CMainFrame::OnComPort() {
     CComPortDlg dlg(m_pDoc->m_nComPort, m_app.m_strIniFile, this);
-    dlg.SetHelp([this] { ShowContextHelp(m_app, help::kComPortContext, help::kComPortContext); });
+    InstallContextHelp(&dlg, m_app, help::kComPortContext, help::kComPortContext);
     if (!m_app.m_strPortDevice.empty())
         dlg.SetCommandLineDevice(QFile::decodeName(m_app.m_strPortDevice.c_str()));
     if (dlg.exec() != QDialog::Accepted)
