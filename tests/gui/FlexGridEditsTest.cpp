@@ -317,12 +317,18 @@ TEST(FilterEditTest, ControlKeysCopyCutAndUndo) {
     EXPECT_EQ(edit.text(), "462.5");
 }
 
-TEST(FilterEditTest, LocaleTypeReadsTheLocalesDecimalPoint) {
-    // The test runs in a locale whose decimal point is '.'.
+TEST(FilterEditTest, LocaleTypeUsesTheApplicationsDecimalPoint) {
+    CGuiTestApp t;
+    t.App().m_nDecimalPoint = '.';
     CFilterEdit edit;
     edit.SetFilterType(kFilterFrequency);
     EXPECT_TRUE(edit.IsAllowedChar('.'));
     EXPECT_FALSE(edit.IsAllowedChar(','));
+    // A decimal comma is taken as well as the point.
+    t.App().m_nDecimalPoint = ',';
+    edit.SetFilterType(kFilterFrequency);
+    EXPECT_TRUE(edit.IsAllowedChar(','));
+    EXPECT_TRUE(edit.IsAllowedChar('.'));
 }
 
 namespace {
