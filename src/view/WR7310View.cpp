@@ -7,6 +7,7 @@
 #include "app/ProfileFile.h"
 #include "app/WR7310App.h"
 #include "freqedit/EditRules.h"
+#include "freqedit/MSFlexGrid.h"
 #include "freqedit/XUhfSetDlg.h"
 #include "image/RadioInfo.h"
 #include "image/SettingTexts.h"
@@ -22,7 +23,6 @@
 #include "service/XScheduleDlg.h"
 #include "transfer/Backup.h"
 #include "transfer/CommDlg.h"
-#include "view/ChannelGrid.h"
 #include "view/ChannelPanel.h"
 #include "view/WheelComboBox.h"
 
@@ -202,7 +202,7 @@ void CWR7310View::BuildForm() {
     connect(m_cboSelected, &CDropDownComboBox::aboutToDropDown, this,
             &CWR7310View::OnSelectedDropDown);
 
-    m_grid = new CChannelGrid(this);
+    m_grid = new CMSFlexGrid(this);
     m_grid->setObjectName(QString("grid%1").arg(kChannelGrid));
     m_grid->setAccessibleName("Channels");
     m_grid->setGeometry(du.X(198), du.Y(111), du.X(208), du.Y(111));
@@ -214,7 +214,8 @@ void CWR7310View::BuildForm() {
             BeginCellEdit();
     });
     connect(m_grid, &CMSFlexGrid::MouseUp, this, &CWR7310View::OnGridMouseUp);
-    connect(m_grid, &CChannelGrid::GridVScroll, this, [this] {
+    // A scrolled grid would leave an open cell editor behind.
+    connect(m_grid, &CMSFlexGrid::Scroll, this, [this] {
         if (m_cboCellEdit->isVisible())
             EndCellEdit();
     });
