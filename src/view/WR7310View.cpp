@@ -459,10 +459,7 @@ void CWR7310View::InitChannelGrid() {
 }
 
 void CWR7310View::FillChannelGrid() {
-    if (m_cboCellEdit->isVisible()) {
-        EndCellEdit();
-        m_grid->setFocus();
-    }
+    CommitViewEdits();
     for (long r = 1; r < m_grid->GetRows(); ++r) {
         const field::CChannelRecord rec = m_doc.GetChannel(static_cast<int>(r));
         for (int c = channel::kColFreqNumber; c <= channel::kColScan; ++c)
@@ -548,9 +545,7 @@ void CWR7310View::CommitViewEdits() {
 }
 
 void CWR7310View::OnGridMouseUp(short nButton, short /*nShift*/, long x, long y) {
-    // The click records the cell even when it opens nothing.
-    m_nEditCol = m_grid->GetCol();
-    m_nEditRow = m_grid->GetRow();
+    // BeginCellEdit takes the clicked cell as the one it edits.
     if (nButton != 2 && m_grid->IsClickOnCurrentCell(x, y))
         BeginCellEdit();
 }
