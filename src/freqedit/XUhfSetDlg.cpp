@@ -114,11 +114,9 @@ void CXUhfSetDlg::InitGrid() {
 void CXUhfSetDlg::FillGrid() {
     for (long r = 1; r < m_grid.GetRows(); ++r) {
         const int n = static_cast<int>(r);
-        m_grid.SetRow(r);
         for (const int nCol : {kFreqColRx, kFreqColTx}) {
-            m_grid.SetCol(nCol);
-            m_grid.SetText(QString::fromStdString(m_table.CellText(n, nCol)));
-            m_grid.SetCellForeColor(m_table.IsStandardCell(n, nCol) ? kBlack : kRed);
+            m_grid.SetTextMatrix(r, nCol, QString::fromStdString(m_table.CellText(n, nCol)));
+            m_grid.SetCellForeColor(r, nCol, m_table.IsStandardCell(n, nCol) ? kBlack : kRed);
         }
     }
     m_grid.SetCol(1);

@@ -450,9 +450,8 @@ void CWR7310View::InitChannelGrid() {
     }
     for (long r = 1; r < m_grid->GetRows(); ++r) {
         m_grid->SetRowHeight(r, nRowUnit);
-        m_grid->SetRow(r);
-        m_grid->SetCol(0);
-        m_grid->SetText(QString::fromStdString(channel::RowHeader(static_cast<int>(r))));
+        m_grid->SetTextMatrix(r, 0,
+                              QString::fromStdString(channel::RowHeader(static_cast<int>(r))));
     }
     m_nGridLeft = m_grid->x();
     m_nGridTop = m_grid->y();
@@ -476,17 +475,9 @@ void CWR7310View::ColourChannelRows() {
     const COLORREF clrText = RefFromColor(palette().color(QPalette::Active, QPalette::WindowText));
     const COLORREF clrGrey =
         RefFromColor(palette().color(QPalette::Disabled, QPalette::WindowText));
-    const long nRow = m_grid->GetRow();
-    const long nCol = m_grid->GetCol();
-    for (long r = 1; r < m_grid->GetRows(); ++r) {
-        m_grid->SetRow(r);
-        for (int c = channel::kColFreqNumber; c <= channel::kColScan; ++c) {
-            m_grid->SetCol(c);
-            m_grid->SetCellForeColor(r <= nCount ? clrText : clrGrey);
-        }
-    }
-    m_grid->SetRow(nRow);
-    m_grid->SetCol(nCol);
+    for (long r = 1; r < m_grid->GetRows(); ++r)
+        for (int c = channel::kColFreqNumber; c <= channel::kColScan; ++c)
+            m_grid->SetCellForeColor(r, c, r <= nCount ? clrText : clrGrey);
 }
 
 void CWR7310View::BeginCellEdit() {
