@@ -1,5 +1,6 @@
 #include "app/AboutDlg.h"
 
+#include "app/DialogHelpers.h"
 #include "variants/Variant.h"
 
 #include <QApplication>
@@ -10,14 +11,6 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
-
-namespace {
-
-QString Qs(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-} // namespace
 
 CAboutDlg::CAboutDlg(const CVariant& variant, QWidget* pParent) : QDialog(pParent) {
     setObjectName("AboutDlg");

@@ -1,5 +1,6 @@
 #include "app/DesktopMain.h"
 
+#include "app/DialogHelpers.h"
 #include "app/MainFrame.h"
 #include "app/MessageBoxNotifier.h"
 #include "app/ProfileFile.h"
@@ -21,10 +22,6 @@
 #include <optional>
 
 namespace {
-
-QString Qs(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 struct CCommandLine {
     QString strIniFile;

@@ -1,13 +1,20 @@
-// Small pieces the program's dialogs share: the row of push buttons at the bottom and the F1
-// key that opens a dialog's help.
+// Small pieces the program's windows share: Latin-1 texts as QStrings, the row of push
+// buttons at the bottom and the F1 key that opens a dialog's help.
 #pragma once
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QString>
 
 #include <functional>
 #include <initializer_list>
+#include <string_view>
+
+// The program's texts (messages, labels, radio and file contents) are Latin-1.
+inline QString Qs(std::string_view s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // A row holding the buttons spread evenly: equal stretches before, between and after them.
 inline QHBoxLayout* SpreadButtonRow(std::initializer_list<QPushButton*> buttons) {

@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/CommandIds.h"
+#include "app/DialogHelpers.h"
 #include "app/FindOrNull.h"
 #include "app/KeyIndicators.h"
 #include "app/WR7310App.h"
@@ -36,10 +37,6 @@
 #include <optional>
 
 namespace {
-
-QString Qs(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // A new document's name before it is saved.
 constexpr const char* kDefaultDocName = "RadioFile";
@@ -488,7 +485,7 @@ void CMainFrame::OnRecentFile(int nIndex) {
 
 void CMainFrame::OnComPort() {
     CComPortDlg dlg(m_pDoc->m_nComPort, m_app.m_strIniFile, this);
-    dlg.SetHelp([this] { ShowContextHelp(m_app, help::kComPortContext, help::kComPortContext); });
+    InstallContextHelp(&dlg, m_app, help::kComPortContext, help::kComPortContext);
     if (!m_app.m_strPortDevice.empty())
         dlg.SetCommandLineDevice(QFile::decodeName(m_app.m_strPortDevice.c_str()));
     if (dlg.exec() != QDialog::Accepted)

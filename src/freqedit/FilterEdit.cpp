@@ -1,5 +1,6 @@
 #include "freqedit/FilterEdit.h"
 
+#include "app/WR7310App.h"
 #include "freqedit/EditRules.h"
 
 #include <QApplication>
@@ -9,19 +10,13 @@
 #include <QMenu>
 #include <QMimeData>
 
-#include <clocale>
-
 CFilterEdit::CFilterEdit(QWidget* pParent) : QLineEdit(pParent) {
     // Dropped text would bypass the character check.
     setAcceptDrops(false);
 }
 
 void CFilterEdit::SetFilterType(int nType) {
-    std::setlocale(LC_ALL, "");
-    int nDecimalPoint = '.';
-    if (const std::lconv* pConv = std::localeconv(); pConv && pConv->decimal_point)
-        nDecimalPoint = static_cast<unsigned char>(pConv->decimal_point[0]);
-    SetFilterType(nType, nDecimalPoint);
+    SetFilterType(nType, TheApp().m_nDecimalPoint);
 }
 
 void CFilterEdit::SetFilterType(int nType, int nDecimalPoint) {

@@ -231,7 +231,11 @@ void CMSFlexGrid::SetCellBackColor(COLORREF clr) {
 }
 
 void CMSFlexGrid::SetCellForeColor(COLORREF clr) {
-    if (QTableWidgetItem* pItem = AnyItem(m_nRow, m_nCol))
+    SetCellForeColor(m_nRow, m_nCol, clr);
+}
+
+void CMSFlexGrid::SetCellForeColor(long nRow, long nCol, COLORREF clr) {
+    if (QTableWidgetItem* pItem = AnyItem(nRow, nCol))
         pItem->setForeground(ColorFromRef(clr));
 }
 

@@ -53,6 +53,8 @@ public:
     void SetRowHeight(long nRow, long nTwips);
     QString GetTextMatrix(long nRow, long nCol) const;
     void SetTextMatrix(long nRow, long nCol, const QString& strText);
+    // Text colour of any cell, the current one staying where it is.
+    void SetCellForeColor(long nRow, long nCol, COLORREF clr);
 
     // Moves the current cell one step along the walk of Tab and Enter (right along the row, then
     // column 1 of the next row, never past the last cell) and shows it. bFocus: the grid then

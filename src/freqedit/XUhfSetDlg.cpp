@@ -16,10 +16,6 @@ constexpr COLORREF kBlack = 0;
 constexpr COLORREF kRed = 255;
 constexpr COLORREF kBlue = 0xFF0000;
 
-QString Qs(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 bool IsWalkKey(int nKey) {
     return nKey == Qt::Key_Tab || nKey == Qt::Key_Return || nKey == Qt::Key_Enter;
 }
@@ -118,11 +114,9 @@ void CXUhfSetDlg::InitGrid() {
 void CXUhfSetDlg::FillGrid() {
     for (long r = 1; r < m_grid.GetRows(); ++r) {
         const int n = static_cast<int>(r);
-        m_grid.SetRow(r);
         for (const int nCol : {kFreqColRx, kFreqColTx}) {
-            m_grid.SetCol(nCol);
-            m_grid.SetText(QString::fromStdString(m_table.CellText(n, nCol)));
-            m_grid.SetCellForeColor(m_table.IsStandardCell(n, nCol) ? kBlack : kRed);
+            m_grid.SetTextMatrix(r, nCol, QString::fromStdString(m_table.CellText(n, nCol)));
+            m_grid.SetCellForeColor(r, nCol, m_table.IsStandardCell(n, nCol) ? kBlack : kRed);
         }
     }
     m_grid.SetCol(1);

@@ -1,5 +1,7 @@
 #include "print/OnePagePainter.h"
 
+#include "app/DialogHelpers.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -10,10 +12,6 @@
 namespace {
 
 constexpr double kUnitsPerInch = 100.0;
-
-QString Qs(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 } // namespace
 

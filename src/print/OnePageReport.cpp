@@ -1,5 +1,6 @@
 #include "print/OnePageReport.h"
 
+#include "app/LocalTime.h"
 #include "image/ImageFields.h"
 #include "image/SettingTexts.h"
 #include "view/ChannelPanel.h"
@@ -88,15 +89,9 @@ std::string Range(std::span<const std::uint8_t> image, const CVariant& v) {
 } // namespace
 
 std::string FormatFooterTime(std::time_t t) {
-    std::tm tm{};
-#if defined(_WIN32)
-    localtime_s(&tm, &t);
-#else
-    localtime_r(&t, &tm);
-#endif
-    char sz[64];
-    std::strftime(sz, sizeof sz, "%m/%d/%Y, %H:%M:%S ", &tm);
-    return std::string(sz) + (tm.tm_hour < 12 ? "am" : "pm");
+    // The hour is always two digits, so the text compares as the number would.
+    const bool bMorning = FormatLocalTime(t, "%H") < "12";
+    return FormatLocalTime(t, "%m/%d/%Y, %H:%M:%S ") + (bMorning ? "am" : "pm");
 }
 
 CPage LayOut(const CFormTexts& form, const CVariant& v, std::span<const std::uint8_t> image,

@@ -1,5 +1,6 @@
 #include "print/PrintCommands.h"
 
+#include "app/DialogHelpers.h"
 #include "app/MainFrame.h"
 #include "app/Messages.h"
 #include "app/WR7310App.h"
@@ -22,10 +23,6 @@
 #include <ctime>
 
 namespace {
-
-QString Qs(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 std::string Latin1(const QString& s) {
     return s.toLatin1().toStdString();

@@ -69,8 +69,6 @@ void CPrintReport::PreparePrinting(bool bPreview, const CPrintForm& form, const 
     m_bPreview = bPreview;
     m_rows.clear();
     m_nMargin = bPreview ? kPreviewMargin : kPrintMargin;
-    m_nTop = kTop;
-    m_nRowHeight = kRowHeight;
     BuildRows(form, app, doc);
 }
 
@@ -130,11 +128,10 @@ void CPrintReport::BuildRows(const CPrintForm& form, const CWR7310App& app,
 void CPrintReport::BeginPrinting(int nPageWidth, int nPageHeight) {
     m_nPageWidth = nPageWidth;
     m_nPageHeight = nPageHeight;
-    m_nHeaderRows = kHeaderRows;
-    const int nUsable = std::max(nPageHeight - 2 * m_nTop, 0);
-    m_nVOffset = (m_nRowHeight + nUsable % m_nRowHeight) / 2;
+    const int nUsable = std::max(nPageHeight - 2 * kTop, 0);
+    m_nVOffset = (kRowHeight + nUsable % kRowHeight) / 2;
     // A page too small for the header still carries one row, so that every row is printed.
-    m_nRowsPerPage = std::max(nUsable / m_nRowHeight - 5, 1);
+    m_nRowsPerPage = std::max(nUsable / kRowHeight - 5, 1);
     Paginate();
 }
 
@@ -161,8 +158,8 @@ std::pair<std::size_t, std::size_t> CPrintReport::PageRows(int nPage) const {
 }
 
 int CPrintReport::RowTop(std::size_t nIndexOnPage) const {
-    return m_nHeaderRows * m_nRowHeight + m_nVOffset + m_nTop - 2 * m_nMargin +
-           static_cast<int>(nIndexOnPage) * m_nRowHeight;
+    return kHeaderRows * kRowHeight + m_nVOffset + kTop - 2 * m_nMargin +
+           static_cast<int>(nIndexOnPage) * kRowHeight;
 }
 
 std::vector<CColumnSpan> CPrintReport::Columns(const CPrintRow& row) const {

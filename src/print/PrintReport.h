@@ -124,14 +124,11 @@ private:
     bool m_bPreview = false;
     std::vector<CPrintRow> m_rows;
     int m_nMargin = kPreviewMargin;
-    int m_nTop = kTop;
     int m_nVOffset = 0;
-    int m_nRowHeight = kRowHeight;
     int m_nRowsPerPage = 1;
     int m_nPages = 1;
     int m_nPageWidth = 0;
     int m_nPageHeight = 0;
-    int m_nHeaderRows = kHeaderRows;
     std::string m_strModel;
     std::string m_strRange;
     std::string m_strVersion;

@@ -1,5 +1,7 @@
 #include "print/ReportPainter.h"
 
+#include "app/DialogHelpers.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
@@ -7,10 +9,6 @@
 #include <cmath>
 
 namespace {
-
-QString Qs(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // A font whose cell (ascent plus descent) is nHeight units tall.
 QFont MakeFont(const CReportFont& def) {

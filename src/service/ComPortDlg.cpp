@@ -1,6 +1,5 @@
 #include "service/ComPortDlg.h"
 
-#include "app/DialogHelpers.h"
 #include "link/PortNames.h"
 #include "link/SerialPort.h"
 
@@ -8,7 +7,6 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -91,9 +89,4 @@ void CComPortDlg::SetButtonsFromIndex() {
 void CComPortDlg::accept() {
     m_nPortIndex = m_pGroup->checkedId();
     QDialog::accept();
-}
-
-void CComPortDlg::keyPressEvent(QKeyEvent* pEvent) {
-    if (!HandleHelpKey(pEvent, m_fnHelp))
-        QDialog::keyPressEvent(pEvent);
 }

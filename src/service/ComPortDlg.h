@@ -5,7 +5,6 @@
 #include <QDialog>
 
 #include <array>
-#include <functional>
 #include <string>
 
 class QButtonGroup;
@@ -34,13 +33,7 @@ public:
     void SetCommandLineDevice(const QString& strDevice);
     QLabel* CommandLineNote() const { return m_pNote; }
 
-    // What F1 opens: the program's help.
-    void SetHelp(std::function<void()> fnHelp) { m_fnHelp = std::move(fnHelp); }
-
     void accept() override;
-
-protected:
-    void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
     void SetButtonsFromIndex();
@@ -50,5 +43,4 @@ private:
     QButtonGroup* m_pGroup = nullptr;
     QLabel* m_pNote = nullptr;
     std::array<QRadioButton*, kPortCount> m_buttons{};
-    std::function<void()> m_fnHelp;
 };

@@ -1,5 +1,6 @@
 #include "service/EepromDlg.h"
 
+#include "app/DialogHelpers.h"
 #include "app/WR7310App.h"
 #include "freqedit/EditRules.h"
 #include "freqedit/MSFlexGrid.h"
@@ -8,20 +9,11 @@
 #include "service/HelpLauncher.h"
 
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
-
-namespace {
-
-QString Qs(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-} // namespace
 
 CEepromDlg::CEepromDlg(CWR7310App& app, QWidget* pParent, std::string strScratch)
     : QDialog(pParent), m_app(app),
@@ -91,14 +83,10 @@ void CEepromDlg::InitGrid() {
     m_pGrid->SetRows(m_nRows + 1);
     m_pGrid->SetCols(eeprom::kBytesPerRow + 1);
     m_pGrid->SetRowHeight(0, 2 * m_pGrid->GetRowHeight(0));
-    // Column 0 and the 16 byte columns share 17.4 of 18 parts of the grid's width.
-    const long nUnit = static_cast<long>(g_nTwipsPerPixelX) *
-                       std::max(m_pGrid->width(), m_pGrid->minimumWidth()) / 18;
+    SetColumnWidths(std::max(m_pGrid->width(), m_pGrid->minimumWidth()));
     m_pGrid->SetTextMatrix(0, 0, Qs(eeprom::CornerText()));
-    m_pGrid->SetColWidth(0, static_cast<long>(static_cast<double>(nUnit) * 1.4));
     m_pGrid->SetColAlignment(0, kFlexAlignCenterCenter);
     for (int nCol = 1; nCol <= eeprom::kBytesPerRow; ++nCol) {
-        m_pGrid->SetColWidth(nCol, nUnit);
         m_pGrid->SetColAlignment(nCol, kFlexAlignCenterCenter);
         m_pGrid->SetTextMatrix(0, nCol, Qs(eeprom::ColumnHeaderText(nCol)));
     }
@@ -146,7 +134,11 @@ void CEepromDlg::showEvent(QShowEvent* pEvent) {
         return;
     m_bSized = true;
     // The columns share the grid's width as it is shown, not its width before the layout ran.
-    const long nUnit = static_cast<long>(g_nTwipsPerPixelX) * m_pGrid->width() / 18;
+    SetColumnWidths(m_pGrid->width());
+}
+
+void CEepromDlg::SetColumnWidths(int nGridPixels) {
+    const long nUnit = static_cast<long>(g_nTwipsPerPixelX) * nGridPixels / 18;
     m_pGrid->SetColWidth(0, static_cast<long>(static_cast<double>(nUnit) * 1.4));
     for (int nCol = 1; nCol <= eeprom::kBytesPerRow; ++nCol)
         m_pGrid->SetColWidth(nCol, nUnit);

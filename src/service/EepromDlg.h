@@ -38,6 +38,9 @@ protected:
     void showEvent(QShowEvent* pEvent) override;
 
 private:
+    // Column 0 and the 16 byte columns share 17.4 of 18 parts of nGridPixels.
+    void SetColumnWidths(int nGridPixels);
+
     CWR7310App& m_app;
     std::string m_strScratch;
     int m_nRows;

@@ -261,19 +261,15 @@ std::vector<CByteChange> CChangeTracker::ShowChanges(const CellTextFn& fnCellTex
         return static_cast<std::size_t>((nRow - 1) * nCols + (nCol - 1));
     };
     // A copy that is shorter than the map (cut by something else) counts as no copy.
-    if (s_bGridSaved && file.ReadAll(saved)) {
-        for (int nRow = 1; nRow <= nRows; ++nRow)
-            for (int nCol = 1; nCol <= nCols; ++nCol) {
-                const std::uint8_t nOld = saved[index(nRow, nCol)];
-                std::string strText = fnCellText(nRow, nCol);
-                if (HexTextToByte(strText) == nOld)
-                    continue;
-                changes.push_back({nRow, nCol, nOld, std::move(strText)});
-            }
-    }
+    const bool bHaveSaved = s_bGridSaved && file.ReadAll(saved);
     for (int nRow = 1; nRow <= nRows; ++nRow)
-        for (int nCol = 1; nCol <= nCols; ++nCol)
-            current[index(nRow, nCol)] = HexTextToByte(fnCellText(nRow, nCol));
+        for (int nCol = 1; nCol <= nCols; ++nCol) {
+            const std::size_t i = index(nRow, nCol);
+            std::string strText = fnCellText(nRow, nCol);
+            current[i] = HexTextToByte(strText);
+            if (bHaveSaved && current[i] != saved[i])
+                changes.push_back({nRow, nCol, saved[i], std::move(strText)});
+        }
     if (file.WriteAll(current))
         s_bGridSaved = true;
     return changes;

@@ -1,5 +1,6 @@
 #include "service/TuneDlg.h"
 
+#include "app/DialogHelpers.h"
 #include "app/Messages.h"
 #include "app/WR7310App.h"
 #include "freqedit/EditRules.h"
@@ -22,10 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString Latin1(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QLabel* Note(const char* pszNote, const char* pszEnglish) {
     auto* label = new QLabel(QString::fromUtf8(pszNote) + "\n" + QString::fromUtf8(pszEnglish));
@@ -151,10 +148,10 @@ void CTuneDlg::ShowTuneInfo() {
     const tune::CTuneInfoTexts t = tune::TuneInfoTexts(m_app, m_doc.Data());
     m_pOpen->setChecked(t.bOpen);
     m_pClose->setChecked(!t.bOpen);
-    m_pEditTune->setText(Latin1(t.strFrequency));
-    m_pModel->setText(Latin1(t.strModel));
-    m_pRange->setText(Latin1(t.strRange));
-    m_pFirmware->setText(Latin1(t.strFirmware));
+    m_pEditTune->setText(Qs(t.strFrequency));
+    m_pModel->setText(Qs(t.strModel));
+    m_pRange->setText(Qs(t.strRange));
+    m_pFirmware->setText(Qs(t.strFirmware));
 }
 
 bool CTuneDlg::eventFilter(QObject* pWatched, QEvent* pEvent) {
@@ -174,25 +171,29 @@ void CTuneDlg::OnKillFocusTune() {
     m_bChecking = true;
     const std::string strText = m_pEditTune->text().toStdString();
     if (const auto shown = tune::CheckTuneInput(m_app, m_doc.Data(), strText))
-        m_pEditTune->setText(Latin1(*shown));
+        m_pEditTune->setText(Qs(*shown));
     m_bChecking = false;
 }
 
-void CTuneDlg::OnReadAll() {
+int CTuneDlg::RunTune(const std::function<int()>& fnTransfer, std::string_view strDone,
+                      std::string_view strCaption) {
     const int nResult =
-        RunServiceTransfer(m_app, nullptr, [this](IProgress&) { return m_doc.ReadTuneInfo(); });
-    if (nResult != 1)
-        return;
-    m_app.ShowMessage(msg::kCompleteReading, msg::kReadCaption, MsgIcon::Information);
-    ShowTuneInfo();
+        RunServiceTransfer(m_app, nullptr, [&fnTransfer](IProgress&) { return fnTransfer(); });
+    if (nResult == 1)
+        m_app.ShowMessage(strDone, strCaption, MsgIcon::Information);
+    return nResult;
+}
+
+void CTuneDlg::OnReadAll() {
+    if (RunTune([this] { return m_doc.ReadTuneInfo(); }, msg::kCompleteReading,
+                msg::kReadCaption) == 1)
+        ShowTuneInfo();
 }
 
 void CTuneDlg::OnWriteSwitch() {
     const bool bOpen = m_pOpen->isChecked();
-    const int nResult = RunServiceTransfer(
-        m_app, nullptr, [this, bOpen](IProgress&) { return m_doc.WriteTuneSwitch(bOpen); });
-    if (nResult == 1)
-        m_app.ShowMessage(msg::kCompleteWriting, msg::kWriteCaption, MsgIcon::Information);
+    RunTune([this, bOpen] { return m_doc.WriteTuneSwitch(bOpen); }, msg::kCompleteWriting,
+            msg::kWriteCaption);
 }
 
 void CTuneDlg::OnWriteFrequency() {
@@ -201,11 +202,9 @@ void CTuneDlg::OnWriteFrequency() {
     if (!value)
         return;
     const double dStored = tune::StoreTuneFrequency(m_app, m_doc.Data(), *value);
-    m_pEditTune->setText(Latin1(tune::FormatTuneText(dStored, m_app.m_nDecimalPoint)));
+    m_pEditTune->setText(Qs(tune::FormatTuneText(dStored, m_app.m_nDecimalPoint)));
     m_pOpen->setChecked(false);
     m_pClose->setChecked(true);
-    const int nResult = RunServiceTransfer(
-        m_app, nullptr, [this](IProgress&) { return m_doc.WriteTuneFrequency(); });
-    if (nResult == 1)
-        m_app.ShowMessage(msg::kCompleteWriting, msg::kWriteCaption, MsgIcon::Information);
+    RunTune([this] { return m_doc.WriteTuneFrequency(); }, msg::kCompleteWriting,
+            msg::kWriteCaption);
 }

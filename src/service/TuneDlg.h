@@ -5,6 +5,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <string_view>
+
 class CTypedEdit;
 class CWR7310App;
 class CWR7310Doc;
@@ -42,6 +45,11 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
+    // Runs fnTransfer as a service transfer; on 1 shows strDone under strCaption. Returns
+    // what fnTransfer returned.
+    int RunTune(const std::function<int()>& fnTransfer, std::string_view strDone,
+                std::string_view strCaption);
+
     CWR7310App& m_app;
     CWR7310Doc& m_doc;
     CTypedEdit* m_pEditTune = nullptr;

@@ -25,7 +25,7 @@ CXEmbedInfoDlg::CXEmbedInfoDlg(const CWR7310App& app, std::span<const std::uint8
     m_pEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_pEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     const std::string strText = info::EmbeddedEditText(m_info);
-    m_strAccepted = QString::fromLatin1(strText.data(), static_cast<qsizetype>(strText.size()));
+    m_strAccepted = Qs(strText);
     m_pEdit->setPlainText(m_strAccepted);
     // About 40 characters across and 8 lines down, as the text usually runs.
     const QFontMetrics fm = m_pEdit->fontMetrics();

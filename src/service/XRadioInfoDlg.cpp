@@ -11,14 +11,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-QString Latin1(const std::string& str) {
-    return QString::fromLatin1(str.data(), static_cast<qsizetype>(str.size()));
-}
-
-} // namespace
-
 CXRadioInfoDlg::CXRadioInfoDlg(const CWR7310App& app, const CRadioInfoTexts& texts,
                                QWidget* pParent)
     : QDialog(pParent) {
@@ -44,7 +36,7 @@ CXRadioInfoDlg::CXRadioInfoDlg(const CWR7310App& app, const CRadioInfoTexts& tex
     grid->setColumnMinimumWidth(1, fontMetrics().horizontalAdvance("400.00000 - 470.00000 MHz"));
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         auto* label = new QLabel(QString::fromLatin1(rows[i].pszLabel));
-        auto* value = new QLabel(Latin1(rows[i].strValue));
+        auto* value = new QLabel(Qs(rows[i].strValue));
         value->setObjectName(QString("static%1").arg(rows[i].nId));
         value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         value->setAccessibleName(label->text());

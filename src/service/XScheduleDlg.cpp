@@ -1,5 +1,6 @@
 #include "service/XScheduleDlg.h"
 
+#include "app/DialogHelpers.h"
 #include "app/Messages.h"
 #include "service/InfoTexts.h"
 
@@ -8,15 +9,7 @@
 #include <QLabel>
 #include <QProgressBar>
 
-namespace {
-
-QString Qs(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-} // namespace
-
-CXScheduleDlg::CXScheduleDlg(const QString& strTitle, int nRange, int nStep, QWidget* pParent)
+CXScheduleDlg::CXScheduleDlg(const QString& strTitle, int nRange, QWidget* pParent)
     : QDialog(pParent), m_nRange(nRange) {
     setObjectName("XScheduleDlg");
     setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &
@@ -35,7 +28,6 @@ CXScheduleDlg::CXScheduleDlg(const QString& strTitle, int nRange, int nStep, QWi
     m_pBar->setTextVisible(false);
     m_pBar->setRange(0, std::clamp(nRange, 0, 0xFFFF));
     m_pBar->setValue(0);
-    (void)nStep; // the bar moves to each position given; a step of its own is never taken
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(m_pPrompt, 0, 0);
@@ -48,7 +40,6 @@ int CXScheduleDlg::SetProgress(int nPos) {
     const int nShown = info::ProgressPosition(nPos, m_nRange);
     m_pBar->setValue(nShown);
     m_pPercent->setText(QString::fromStdString(info::ProgressPercentText(nPos, m_nRange)));
-    m_pPrompt->setText(Qs(msg::kProgressPrompt));
     return 1;
 }
 
@@ -58,7 +49,7 @@ CScheduleProgress::CScheduleProgress(QWidget* pParent, QPoint ptCentre, QSize si
 CScheduleProgress::~CScheduleProgress() = default;
 
 void CScheduleProgress::Begin(std::string_view strTitle, int nRange) {
-    m_pDlg = std::make_unique<CXScheduleDlg>(Qs(strTitle), nRange, 1, m_pParent);
+    m_pDlg = std::make_unique<CXScheduleDlg>(Qs(strTitle), nRange, m_pParent);
     // Top-left corner half the size up and left of the centre; the size stays as given.
     m_pDlg->setGeometry(m_ptCentre.x() - m_size.width() / 2, m_ptCentre.y() - m_size.height() / 2,
                         m_size.width(), m_size.height());

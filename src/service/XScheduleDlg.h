@@ -17,7 +17,7 @@ class QProgressBar;
 class CXScheduleDlg : public QDialog {
     Q_OBJECT
 public:
-    CXScheduleDlg(const QString& strTitle, int nRange, int nStep, QWidget* pParent = nullptr);
+    CXScheduleDlg(const QString& strTitle, int nRange, QWidget* pParent = nullptr);
 
     // Moves the bar to nPos (at most the range) and shows its percentage; returns 1.
     int SetProgress(int nPos);

@@ -17,10 +17,6 @@
 
 namespace {
 
-QString Qs(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 // Busy cursor for the length of a scope, removed on every way out.
 class CWaitCursor {
 public:

@@ -1,13 +1,14 @@
 #include "view/WR7310View.h"
 
+#include "app/DialogHelpers.h"
 #include "app/DialogUnits.h"
 #include "app/FindOrNull.h"
 #include "app/Messages.h"
 #include "app/ProfileFile.h"
 #include "app/WR7310App.h"
 #include "freqedit/EditRules.h"
+#include "freqedit/MSFlexGrid.h"
 #include "freqedit/XUhfSetDlg.h"
-#include "image/FreqCodec.h"
 #include "image/RadioInfo.h"
 #include "image/SettingTexts.h"
 #include "service/ContextHelp.h"
@@ -22,20 +23,17 @@
 #include "service/XScheduleDlg.h"
 #include "transfer/Backup.h"
 #include "transfer/CommDlg.h"
-#include "view/ChannelGrid.h"
 #include "view/ChannelPanel.h"
 #include "view/WheelComboBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 
 #include <cstdio>
 #include <string>
@@ -67,10 +65,6 @@ constexpr CPlace kCompactSwitchPlaces[] = {
     {kBatterySave, 143, 29, 60},  {kTailCut, 143, 42, 92},      {kKeypadLock, 143, 55, 60},
     {kFrequencySet, 289, 16, 65}, {kSignalingSet, 289, 29, 59}, {kDefaultSetMode, 289, 42, 81},
 };
-
-QString Qs(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // Busy cursor over the main window while a transfer runs, arrow again on every way out. The
 // transfer dialog keeps its own cursor, so its buttons do not look busy before OK.
@@ -205,7 +199,7 @@ void CWR7310View::BuildForm() {
     connect(m_cboSelected, &CDropDownComboBox::aboutToDropDown, this,
             &CWR7310View::OnSelectedDropDown);
 
-    m_grid = new CChannelGrid(this);
+    m_grid = new CMSFlexGrid(this);
     m_grid->setObjectName(QString("grid%1").arg(kChannelGrid));
     m_grid->setAccessibleName("Channels");
     m_grid->setGeometry(du.X(198), du.Y(111), du.X(208), du.Y(111));
@@ -217,7 +211,8 @@ void CWR7310View::BuildForm() {
             BeginCellEdit();
     });
     connect(m_grid, &CMSFlexGrid::MouseUp, this, &CWR7310View::OnGridMouseUp);
-    connect(m_grid, &CChannelGrid::GridVScroll, this, [this] {
+    // A scrolled grid would leave an open cell editor behind.
+    connect(m_grid, &CMSFlexGrid::Scroll, this, [this] {
         if (m_cboCellEdit->isVisible())
             EndCellEdit();
     });
@@ -405,8 +400,7 @@ bool CWR7310View::OnProgramRead() {
         m_app.ShowMessage(backup.strError, {}, MsgIcon::Exclamation);
     LoadFromImage();
     emit modified(); // the radio's data is not in any file yet
-    emit captionChanged(QString::fromLatin1(msg::kReadCaption.data(),
-                                            static_cast<qsizetype>(msg::kReadCaption.size())));
+    emit captionChanged(Qs(msg::kReadCaption));
     return true;
 }
 
@@ -417,8 +411,7 @@ bool CWR7310View::OnProgramWrite() {
     m_doc.SyncDocToImage();
     if (!RunTransfer(1))
         return false;
-    emit captionChanged(QString::fromLatin1(msg::kWriteCaption.data(),
-                                            static_cast<qsizetype>(msg::kWriteCaption.size())));
+    emit captionChanged(Qs(msg::kWriteCaption));
     return true;
 }
 
@@ -454,19 +447,15 @@ void CWR7310View::InitChannelGrid() {
     }
     for (long r = 1; r < m_grid->GetRows(); ++r) {
         m_grid->SetRowHeight(r, nRowUnit);
-        m_grid->SetRow(r);
-        m_grid->SetCol(0);
-        m_grid->SetText(QString::fromStdString(channel::RowHeader(static_cast<int>(r))));
+        m_grid->SetTextMatrix(r, 0,
+                              QString::fromStdString(channel::RowHeader(static_cast<int>(r))));
     }
     m_nGridLeft = m_grid->x();
     m_nGridTop = m_grid->y();
 }
 
 void CWR7310View::FillChannelGrid() {
-    if (m_cboCellEdit->isVisible()) {
-        EndCellEdit();
-        m_grid->setFocus();
-    }
+    CommitViewEdits();
     for (long r = 1; r < m_grid->GetRows(); ++r) {
         const field::CChannelRecord rec = m_doc.GetChannel(static_cast<int>(r));
         for (int c = channel::kColFreqNumber; c <= channel::kColScan; ++c)
@@ -483,17 +472,9 @@ void CWR7310View::ColourChannelRows() {
     const COLORREF clrText = RefFromColor(palette().color(QPalette::Active, QPalette::WindowText));
     const COLORREF clrGrey =
         RefFromColor(palette().color(QPalette::Disabled, QPalette::WindowText));
-    const long nRow = m_grid->GetRow();
-    const long nCol = m_grid->GetCol();
-    for (long r = 1; r < m_grid->GetRows(); ++r) {
-        m_grid->SetRow(r);
-        for (int c = channel::kColFreqNumber; c <= channel::kColScan; ++c) {
-            m_grid->SetCol(c);
-            m_grid->SetCellForeColor(r <= nCount ? clrText : clrGrey);
-        }
-    }
-    m_grid->SetRow(nRow);
-    m_grid->SetCol(nCol);
+    for (long r = 1; r < m_grid->GetRows(); ++r)
+        for (int c = channel::kColFreqNumber; c <= channel::kColScan; ++c)
+            m_grid->SetCellForeColor(r, c, r <= nCount ? clrText : clrGrey);
 }
 
 void CWR7310View::BeginCellEdit() {
@@ -552,9 +533,7 @@ void CWR7310View::CommitViewEdits() {
 }
 
 void CWR7310View::OnGridMouseUp(short nButton, short /*nShift*/, long x, long y) {
-    // The click records the cell even when it opens nothing.
-    m_nEditCol = m_grid->GetCol();
-    m_nEditRow = m_grid->GetRow();
+    // BeginCellEdit takes the clicked cell as the one it edits.
     if (nButton != 2 && m_grid->IsClickOnCurrentCell(x, y))
         BeginCellEdit();
 }

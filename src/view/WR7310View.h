@@ -14,7 +14,7 @@
 #include <map>
 #include <string_view>
 
-class CChannelGrid;
+class CMSFlexGrid;
 class CWR7310App;
 class CWheelComboBox;
 class CDropDownComboBox;
@@ -53,7 +53,7 @@ public:
     void BeginCellEdit();
     // Writes the cell editor's text into the document and the cell.
     void CommitCellEdit();
-    CChannelGrid* ChannelGrid() const { return m_grid; }
+    CMSFlexGrid* ChannelGrid() const { return m_grid; }
     QComboBox* CellEditor() const { return m_cboCellEdit; }
     // Opens the frequency table dialog; true when it ended with OK.
     bool OnFrequencyList();
@@ -134,7 +134,7 @@ private:
     CWheelComboBox* m_cboAvailable = nullptr;
     CDropDownComboBox* m_cboSelected = nullptr;
     QPushButton* m_btnFreqList = nullptr;
-    CChannelGrid* m_grid = nullptr;
+    CMSFlexGrid* m_grid = nullptr;
     QComboBox* m_cboCellEdit = nullptr;
     long m_nEditCol = 1;
     long m_nEditRow = 1;

@@ -6,10 +6,10 @@
 #include "SimRadio.h"
 
 #include "app/MainFrame.h"
+#include "freqedit/MSFlexGrid.h"
 #include "freqedit/XUhfSetDlg.h"
 #include "image/ImageFields.h"
 #include "image/WR7310Doc.h"
-#include "view/ChannelGrid.h"
 #include "view/WR7310View.h"
 #include "view/WheelComboBox.h"
 
@@ -47,7 +47,7 @@ protected:
     }
     CWR7310View& View() { return m_frame.View(); }
     CWR7310Doc& Doc() { return m_frame.Document(); }
-    CChannelGrid& Grid() { return *View().ChannelGrid(); }
+    CMSFlexGrid& Grid() { return *View().ChannelGrid(); }
     QComboBox& Editor() { return *View().CellEditor(); }
     const CVariant& V() { return XtraVariant(); }
     // Loads the image with this many channels in use.
@@ -284,7 +284,7 @@ TEST(ChannelGridOldModel, SizesComeFromTheModel) {
     app.SetNotifier(&notifier);
     CMainFrame frame(app);
     ASSERT_TRUE(frame.NewDocument());
-    CChannelGrid& grid = *frame.View().ChannelGrid();
+    CMSFlexGrid& grid = *frame.View().ChannelGrid();
     EXPECT_EQ(grid.GetRows(), 9);
     EXPECT_EQ(grid.GetTextMatrix(8, 0), "CH 8");
     grid.SetRow(1);
@@ -322,7 +322,7 @@ TEST(ChannelGridEndToEnd, EditedRadioFileDiffersOnlyInTheEditedBytes) {
     CWR7310View& view = frame.View();
     const int nCount = view.AvailableList()->currentIndex() + 1;
     ASSERT_GE(nCount, 1);
-    CChannelGrid& grid = *view.ChannelGrid();
+    CMSFlexGrid& grid = *view.ChannelGrid();
     grid.SetRow(1);
     grid.SetCol(2);
     Key(grid, Qt::Key_Space, " ");

@@ -155,6 +155,13 @@ TEST_F(FlexGridTest, ColoursAndAlignmentOfCells) {
         m_grid.SetCellBackColor(c.clr);
         EXPECT_EQ(m_grid.item(3, 1)->background().color(), QColor(c.r, c.g, c.b));
     }
+    // Any cell by its row and column; the current cell stays on row 4, column 2.
+    m_grid.SetCellForeColor(7, 1, 0x00FF00);
+    ASSERT_NE(m_grid.item(6, 0), nullptr);
+    EXPECT_EQ(m_grid.item(6, 0)->foreground().color(), QColor(0, 255, 0));
+    EXPECT_EQ(m_grid.GetRow(), 4);
+    EXPECT_EQ(m_grid.GetCol(), 2);
+    EXPECT_EQ(m_grid.GetCellForeColor(), 0x123456u); // the last colour of the loop
     m_grid.SetColAlignment(1, kFlexAlignCenterCenter);
     m_grid.SetTextMatrix(9, 1, "new cell");
     EXPECT_EQ(m_grid.item(8, 0)->textAlignment(), int(Qt::AlignCenter));
@@ -317,12 +324,18 @@ TEST(FilterEditTest, ControlKeysCopyCutAndUndo) {
     EXPECT_EQ(edit.text(), "462.5");
 }
 
-TEST(FilterEditTest, LocaleTypeReadsTheLocalesDecimalPoint) {
-    // The test runs in a locale whose decimal point is '.'.
+TEST(FilterEditTest, LocaleTypeUsesTheApplicationsDecimalPoint) {
+    CGuiTestApp t;
+    t.App().m_nDecimalPoint = '.';
     CFilterEdit edit;
     edit.SetFilterType(kFilterFrequency);
     EXPECT_TRUE(edit.IsAllowedChar('.'));
     EXPECT_FALSE(edit.IsAllowedChar(','));
+    // A decimal comma is taken as well as the point.
+    t.App().m_nDecimalPoint = ',';
+    edit.SetFilterType(kFilterFrequency);
+    EXPECT_TRUE(edit.IsAllowedChar(','));
+    EXPECT_TRUE(edit.IsAllowedChar('.'));
 }
 
 namespace {

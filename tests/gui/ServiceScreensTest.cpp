@@ -226,7 +226,7 @@ TEST(RadioInfoDialog, ShowsTheFiveTextsUnderTheirLabels) {
 }
 
 TEST(ScheduleWindow, PercentBarAndPlace) {
-    CXScheduleDlg dlg("Read embedded information ...", 128, 1);
+    CXScheduleDlg dlg("Read embedded information ...", 128);
     EXPECT_EQ(dlg.Percent()->text(), "Read embedded information ..."); // until the first step
     const std::tuple<int, const char*, int> steps[] = {
         {0, " 0%", 0}, {64, "50%", 64}, {120, "93%", 120}, {200, "100%", 128}};

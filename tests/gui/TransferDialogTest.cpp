@@ -9,6 +9,8 @@
 #include "image/ImageFields.h"
 #include "image/WR7310Doc.h"
 #include "service/ComPortDlg.h"
+#include "service/ContextHelp.h"
+#include "service/HelpLauncher.h"
 #include "transfer/CommDlg.h"
 #include "view/WR7310View.h"
 #include "view/WheelComboBox.h"
@@ -21,10 +23,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <vector>
 
 using namespace feature;
 
@@ -213,16 +218,26 @@ TEST(ComPortDialog, KeysF1HelpEnterOkEscapeCancel) {
     const std::string strIni = dir.File("p.ini");
     WriteTextFile(strIni, "[COM PORT]\nDevice1=/nonexistent/port\n");
     {
+        // F1 opens the port topic of the help page beside the program.
+        CGuiTestApp t;
+        t.App().m_strHelpFile = t.m_dir.File("WR7310S.chm");
+        std::filesystem::copy_file(WR7310_HELP_PAGE, t.m_dir.File("WR7310S.html"));
+        std::vector<QUrl> urls;
+        SetHelpOpener([&](const QUrl& url) {
+            urls.push_back(url);
+            return true;
+        });
         CComPortDlg dlg(3, strIni);
-        int nHelp = 0;
-        dlg.SetHelp([&] { ++nHelp; });
+        InstallContextHelp(&dlg, t.App(), help::kComPortContext, help::kComPortContext);
         CModalDriver driver([&](QDialog& d) {
             Press(d, Qt::Key_F1);
             EXPECT_TRUE(d.isVisible()); // help leaves the dialog open
             Press(d, Qt::Key_Escape);
         });
         EXPECT_EQ(dlg.exec(), QDialog::Rejected);
-        EXPECT_EQ(nHelp, 1);
+        SetHelpOpener({});
+        ASSERT_EQ(urls.size(), 1u);
+        EXPECT_EQ(urls[0].fragment(), "context-2500");
     }
     {
         CComPortDlg dlg(3, strIni);

@@ -2,9 +2,9 @@
 #include "GuiTestSupport.h"
 
 #include "app/MainFrame.h"
+#include "freqedit/MSFlexGrid.h"
 #include "image/ImageFields.h"
 #include "image/WR7310Doc.h"
-#include "view/ChannelGrid.h"
 #include "view/WR7310View.h"
 #include "view/WheelComboBox.h"
 

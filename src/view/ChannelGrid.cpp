@@ -1,7 +1,0 @@
-#include "view/ChannelGrid.h"
-
-#include <QScrollBar>
-
-CChannelGrid::CChannelGrid(QWidget* pParent) : CMSFlexGrid(pParent) {
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit GridVScroll(); });
-}
