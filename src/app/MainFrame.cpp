@@ -20,6 +20,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -297,6 +298,11 @@ void CMainFrame::UpdateKeyIndicators() {
 bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
     switch (pEvent->type()) {
     case QEvent::KeyRelease:
+        // Only Num Lock changes the indicator; asking the display costs a round trip, and
+        // a key event passes this filter once for every widget it propagates to.
+        if (static_cast<QKeyEvent*>(pEvent)->key() == Qt::Key_NumLock)
+            UpdateKeyIndicators();
+        break;
     case QEvent::ApplicationStateChange:
     case QEvent::WindowActivate:
         UpdateKeyIndicators();

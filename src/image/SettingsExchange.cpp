@@ -731,10 +731,7 @@ CImportResult ImportSettings(CWR7310Doc& doc, std::string_view strSource, Import
         // Frequencies are limited to the working range the document's range bytes give, as
         // the editor does once it shows them.
         CWR7310App& app = doc.m_app;
-        if (v.bRangeFromSettings) {
-            app.m_dMinFreq = field::GetRangeLimit(data, v, true);
-            app.m_dMaxFreq = field::GetRangeLimit(data, v, false);
-        }
+        app.TakeRangeFromImage(data.data() + v.rangeBytes.nStart);
         CApplier applier{v, data, result};
         applier.Switches(edit);
         applier.Settings(edit);

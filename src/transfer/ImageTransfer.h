@@ -84,9 +84,10 @@ public:
     TransferMode m_nMode;
     CRadioComm m_comm;
     // Write only: after the last block, read every written block back and compare. Progress
-    // of the read-back comes as Reading messages; a block that cannot be read ends with
-    // ReadError, a difference with WriteError at the first differing address, and
-    // m_mismatches (valid once the transfer has ended) lists every differing byte.
+    // of the read-back comes as Verifying messages; a block that cannot be read ends with
+    // ReadError, a difference with VerifyError at the first differing address, a stop with
+    // VerifyStopped, and m_mismatches (valid once the transfer has ended) lists every
+    // differing byte.
     bool m_bVerify = false;
     std::vector<CByteMismatch> m_mismatches;
 

@@ -20,10 +20,6 @@ bool InterruptRequested() {
     return g_nSignal.load() != 0;
 }
 
-int InterruptSignal() {
-    return g_nSignal.load();
-}
-
 int InterruptExitStatus(int nStatus) {
     const int nSignal = g_nSignal.load();
     return nSignal != 0 ? 128 + nSignal : nStatus;

@@ -22,8 +22,6 @@ private:
 
 // True once one of the three signals arrived while a guard lived. Safe from any thread.
 bool InterruptRequested();
-// The signal number that was recorded (0: none).
-int InterruptSignal();
 // 128 + the signal after an interrupt, as a shell reports a program its signal ended (130 for
 // Ctrl-C, 143 for SIGTERM, 129 for SIGHUP); nStatus otherwise.
 int InterruptExitStatus(int nStatus);

@@ -108,9 +108,7 @@ CVariant MakeXtra() {
     v.switchLayout = SwitchLayout::MasterColumns;
     v.nChannelWheelPauseMs = 300;
     v.strTuneFreqLabel = "Tune Frequency[MHz]:";
-    v.nTuneFreqEditX = 105;
     v.strFileVersion = "1.2.3.0";
-    v.strProductVersion = "1.2.0.0";
     return v;
 }
 
@@ -201,9 +199,7 @@ CVariant MakeOld() {
     v.switchLayout = SwitchLayout::ThreeColumns;
     v.nChannelWheelPauseMs = 0;
     v.strTuneFreqLabel = "Tune Frequency:";
-    v.nTuneFreqEditX = 85;
     v.strFileVersion = "1.1.8.0";
-    v.strProductVersion = "1.1.0.0";
     return v;
 }
 

@@ -202,10 +202,8 @@ struct CVariant {
     // After one accepted wheel step on "Available CHs:", further steps within this many
     // milliseconds are ignored; 0: the list turns with every step like any other.
     int nChannelWheelPauseMs = 0;
-    std::string_view strTuneFreqLabel;  // static before the tune frequency edit
-    int nTuneFreqEditX = 0;             // x of that edit in dialog units
-    std::string_view strFileVersion;    // "1.2.3.0": the program file's version
-    std::string_view strProductVersion; // "1.2.0.0"
+    std::string_view strTuneFreqLabel; // static before the tune frequency edit
+    std::string_view strFileVersion;   // "1.2.3.0": the program file's version
 };
 
 // The model whose radio file this is: the signature at the start of the file names it; a file
