@@ -4,6 +4,7 @@
 #include "image/FreqCodec.h"
 #include "image/SettingTexts.h"
 #include "image/WR7310Doc.h"
+#include "view/ChannelPanel.h"
 #include "view/FeaturePanel.h"
 
 #include <nlohmann/json.hpp>
@@ -592,10 +593,6 @@ struct CApplier {
 
 } // namespace
 
-std::string SignalText(std::uint8_t nCode) {
-    return nCode == 0 ? std::string(texts::kSignalOff) : std::to_string(nCode);
-}
-
 CSettingsListing Decode(const CWR7310Doc& doc) {
     const CVariant& v = doc.m_variant;
     const auto d = doc.Data();
@@ -688,8 +685,8 @@ std::string JsonText(const CSettingsListing& l) {
     for (const auto& [n, rec] : l.channels)
         channels.push_back({{"channel", n},
                             {"freqNumber", int{rec.nFreqNumber}},
-                            {"signal", SignalText(rec.nSignalCode)},
-                            {"scan", rec.bScanAdd ? texts::kScanAdd : texts::kScanDel}});
+                            {"signal", channel::CellText(rec, channel::kColSignal)},
+                            {"scan", channel::CellText(rec, channel::kColScan)}});
     j["channels"] = channels;
     ordered_json freqs = ordered_json::array();
     for (const CFreqEntry& e : l.freqs)
@@ -711,8 +708,8 @@ std::string CsvText(const CSettingsListing& l) {
     std::string out = std::string(kChannelHeader) + "\n";
     for (const auto& [n, rec] : l.channels)
         out += std::to_string(n) + "," + std::to_string(rec.nFreqNumber) + "," +
-               SignalText(rec.nSignalCode) + "," +
-               std::string(rec.bScanAdd ? texts::kScanAdd : texts::kScanDel) + "\n";
+               channel::CellText(rec, channel::kColSignal) + "," +
+               channel::CellText(rec, channel::kColScan) + "\n";
     out += "\n" + std::string(kFreqHeader) + "\n";
     for (const CFreqEntry& e : l.freqs)
         out += std::to_string(e.nNumber) + "," + FormatFrequency(e.dRx) + "," +

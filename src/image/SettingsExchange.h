@@ -57,9 +57,6 @@ struct CSettingsListing {
 // The settings of the document's working copy and image.
 CSettingsListing Decode(const CWR7310Doc& doc);
 
-// "OFF" for code 0, else the code number.
-std::string SignalText(std::uint8_t nCode);
-
 // The listing as one JSON object, indented, ending in a line break. Stored texts are bytes:
 // each byte is the character of that code (Latin-1), escaped when not printable ASCII.
 std::string JsonText(const CSettingsListing& listing);

@@ -20,7 +20,7 @@ inline constexpr int kColSignal = 2;
 inline constexpr int kColScan = 3;
 inline constexpr int kCols = 4;
 // Highest signalling code the cell editor offers.
-inline constexpr int kMaxSignalCode = 121;
+inline constexpr int kMaxSignalCode = field::kMaxSignalCode;
 
 // "CH n" of the fixed column.
 std::string RowHeader(int nChannel);
