@@ -1,6 +1,7 @@
 #include "freqedit/FreqTable.h"
 
 #include "image/FreqCodec.h"
+#include "image/ImageFields.h"
 
 #include <algorithm>
 #include <cctype>
@@ -20,28 +21,19 @@ double ParseFrequencyText(std::string_view strText) {
 }
 
 CFreqTable::CFreqTable(const CVariant& variant, std::span<const std::uint8_t> records)
-    : m_variant(variant), m_records(records.begin(), records.end()) {
-    m_records.resize(variant.freqTable.Range().nLength, 0);
+    : m_variant(variant), m_image(variant.nImageSize, 0) {
+    const CAddrRange range = variant.freqTable.Range();
+    std::copy_n(records.begin(), std::min<std::size_t>(records.size(), range.nLength),
+                m_image.begin() + range.nStart);
 }
 
-std::uint8_t* CFreqTable::Record(int nNumber) {
-    return m_records.data() + static_cast<std::size_t>(m_variant.freqTable.nRecordSize) *
-                                  static_cast<std::size_t>(nNumber - 1);
-}
-
-const std::uint8_t* CFreqTable::Record(int nNumber) const {
-    return m_records.data() + static_cast<std::size_t>(m_variant.freqTable.nRecordSize) *
-                                  static_cast<std::size_t>(nNumber - 1);
+std::span<const std::uint8_t> CFreqTable::Records() const {
+    return field::Bytes(m_image, m_variant.freqTable.Range());
 }
 
 double CFreqTable::Frequency(int nNumber, int nCol) const {
-    const CFreqRecordLayout& l = m_variant.freqRecord;
-    const std::uint8_t* r = Record(nNumber);
-    const int nOff = nCol == kFreqColRx ? l.nRxCountOffset : l.nTxCountOffset;
-    const int nShift = nCol == kFreqColRx ? l.nRxCodeShift : l.nTxCodeShift;
-    double dValue = 0.0;
-    DecodeFrequency(dValue, r[nOff + 2], r[nOff + 1], r[nOff], (r[l.nCodeOffset] >> nShift) & 3);
-    return dValue;
+    const field::CFreqRecord rec = field::GetFreqRecord(m_image, m_variant, nNumber);
+    return nCol == kFreqColRx ? rec.RxMHz() : rec.TxMHz();
 }
 
 std::string CFreqTable::CellText(int nNumber, int nCol) const {
@@ -53,33 +45,15 @@ bool CFreqTable::IsStandardCell(int nNumber, int nCol) const {
 }
 
 bool CFreqTable::NonStandard(int nNumber) const {
-    const CFreqRecordLayout& l = m_variant.freqRecord;
-    return ((Record(nNumber)[l.nCodeOffset] >> l.nNonStandardBit) & 1) != 0;
+    return field::GetFreqRecord(m_image, m_variant, nNumber).bNonStandard;
 }
 
 CFreqCellCommit CFreqTable::CommitCell(int nNumber, int nCol, std::string_view strText,
                                        std::string_view strOtherShown) {
-    const CFreqRecordLayout& l = m_variant.freqRecord;
-    std::uint8_t* r = Record(nNumber);
+    field::CFreqRecord rec = field::GetFreqRecord(m_image, m_variant, nNumber);
     double dValue = ParseFrequencyText(strText);
-    std::uint8_t nHi = 0;
-    std::uint8_t nMid = 0;
-    std::uint8_t nLo = 0;
-    std::uint8_t nCode = 0;
-    EncodeFrequency(dValue, nHi, nMid, nLo, nCode);
-    const int nOff = nCol == kFreqColRx ? l.nRxCountOffset : l.nTxCountOffset;
-    const int nShift = nCol == kFreqColRx ? l.nRxCodeShift : l.nTxCodeShift;
-    r[nOff] = nLo;
-    r[nOff + 1] = nMid;
-    r[nOff + 2] = nHi;
-    std::uint8_t& nCodeByte = r[l.nCodeOffset];
-    nCodeByte = static_cast<std::uint8_t>((nCodeByte & ~(3 << nShift)) | ((nCode & 3) << nShift));
-
-    const std::uint8_t nMarker = static_cast<std::uint8_t>(1 << l.nNonStandardBit);
-    const bool bStandard = IsStandardFrequency(dValue, nNumber);
-    if (!bStandard)
-        nCodeByte |= nMarker;
-    else if (IsStandardFrequency(ParseFrequencyText(strOtherShown), nNumber))
-        nCodeByte = static_cast<std::uint8_t>(nCodeByte & ~nMarker);
+    const bool bStandard = field::CommitFreqColumn(rec, nNumber, nCol == kFreqColRx, dValue,
+                                                   ParseFrequencyText(strOtherShown));
+    field::SetFreqRecord(m_image, m_variant, nNumber, rec);
     return {FormatFrequency(dValue), bStandard};
 }

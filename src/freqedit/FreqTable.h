@@ -30,7 +30,7 @@ public:
     CFreqTable(const CVariant& variant, std::span<const std::uint8_t> records);
 
     int Count() const { return m_variant.freqTable.nCount; }
-    std::span<const std::uint8_t> Records() const { return m_records; }
+    std::span<const std::uint8_t> Records() const;
 
     // Frequency of record nNumber (1..Count) in column kFreqColRx or kFreqColTx, in MHz.
     double Frequency(int nNumber, int nCol) const;
@@ -46,9 +46,8 @@ public:
                                std::string_view strOtherShown);
 
 private:
-    std::uint8_t* Record(int nNumber);
-    const std::uint8_t* Record(int nNumber) const;
-
     const CVariant& m_variant;
-    std::vector<std::uint8_t> m_records;
+    // Laid out as the image, so the records are read and written by the image's own rules;
+    // only the table's range is meaningful.
+    std::vector<std::uint8_t> m_image;
 };

@@ -165,6 +165,21 @@ CFreqRecord EncodeFreqRecord(double& dRx, double& dTx, bool bNonStandard) {
     return rec;
 }
 
+bool CommitFreqColumn(CFreqRecord& rec, int n, bool bRx, double& dValue, double dOther) {
+    std::uint8_t b[3];
+    std::uint8_t nCode = 0;
+    EncodeFrequency(dValue, b[2], b[1], b[0], nCode);
+    const std::uint32_t nCount = b[0] | (b[1] << 8) | (b[2] << 16);
+    (bRx ? rec.nRxCount : rec.nTxCount) = nCount;
+    (bRx ? rec.nRxStepCode : rec.nTxStepCode) = nCode;
+    const bool bStandard = IsStandardFrequency(dValue, n);
+    if (!bStandard)
+        rec.bNonStandard = true;
+    else if (IsStandardFrequency(dOther, n))
+        rec.bNonStandard = false;
+    return bStandard;
+}
+
 double GetTuneFrequency(std::span<const std::uint8_t> image, const CVariant& v) {
     const auto bytes = Bytes(image, v.tuneFrequency);
     double d = 0.0;

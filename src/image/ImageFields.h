@@ -57,6 +57,12 @@ void SetFreqRecord(std::span<std::uint8_t> image, const CVariant& v, int n, cons
 // Encodes both frequencies (clamped to the working range and snapped, each updated in place)
 // into a record.
 CFreqRecord EncodeFreqRecord(double& dRx, double& dTx, bool bNonStandard);
+// One column of record n changed as the frequency table's editor commits it: dValue is encoded
+// (clamped to the working range and put on the raster, updated in place) into the column's
+// count and step code; a value that is not number n's standard frequency sets the
+// non-standard marker, a standard one clears it only when dOther (the other column) is
+// standard too. Returns whether dValue is standard.
+bool CommitFreqColumn(CFreqRecord& rec, int n, bool bRx, double& dValue, double dOther);
 
 // The tune frequency: a 24-bit count and a whole step-code byte.
 double GetTuneFrequency(std::span<const std::uint8_t> image, const CVariant& v);

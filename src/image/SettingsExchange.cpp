@@ -554,20 +554,7 @@ struct CApplier {
         if (FormatFrequency(dOld) == FormatFrequency(s.value))
             return; // unchanged: its bytes stay as they are
         double dValue = s.value;
-        std::uint8_t hi = 0, mid = 0, lo = 0, code = 0;
-        EncodeFrequency(dValue, hi, mid, lo, code);
-        const std::uint32_t nCount = lo | (mid << 8) | (hi << 16);
-        if (bRx) {
-            rec.nRxCount = nCount;
-            rec.nRxStepCode = code;
-        } else {
-            rec.nTxCount = nCount;
-            rec.nTxStepCode = code;
-        }
-        if (!IsStandardFrequency(dValue, n))
-            rec.bNonStandard = true;
-        else if (IsStandardFrequency(dOther, n))
-            rec.bNonStandard = false;
+        field::CommitFreqColumn(rec, n, bRx, dValue, dOther);
         field::SetFreqRecord(data, v, n, rec);
         ++result.nChanged;
         if (FormatFrequency(dValue) != FormatFrequency(s.value))
