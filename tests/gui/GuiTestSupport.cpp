@@ -1,5 +1,7 @@
 #include "GuiTestSupport.h"
 
+#include "service/HelpLauncher.h"
+
 #include "transfer/CommDlg.h"
 
 #include <QApplication>
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -62,6 +65,19 @@ CModalDriver::CModalDriver(std::function<void(QDialog&)> fnAct) : m_fnAct(std::m
 
 CModalDriver::~CModalDriver() {
     m_timer.stop();
+}
+
+CHelpRecorder::CHelpRecorder(CGuiTestApp& t) {
+    t.App().m_strHelpFile = t.m_dir.File("WR7310S.chm");
+    std::filesystem::copy_file(WR7310_HELP_PAGE, t.m_dir.File("WR7310S.html"));
+    SetHelpOpener([this](const QUrl& url) {
+        urls.push_back(url);
+        return true;
+    });
+}
+
+CHelpRecorder::~CHelpRecorder() {
+    SetHelpOpener({});
 }
 
 std::unique_ptr<CModalDriver> DriveTransferDialog() {

@@ -8,10 +8,12 @@
 #include "app/WR7310App.h"
 
 #include <QTimer>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CCommDlg;
 class QDialog;
@@ -43,6 +45,18 @@ private:
     QTimer m_timer;
     std::function<void(QDialog&)> m_fnAct;
     int m_nSeen = 0;
+};
+
+// Puts a copy of the bundled help page beside the test application's "program" and records
+// the pages F1 asks for instead of opening them, until it goes.
+class CHelpRecorder {
+public:
+    explicit CHelpRecorder(CGuiTestApp& t);
+    ~CHelpRecorder();
+    CHelpRecorder(const CHelpRecorder&) = delete;
+    CHelpRecorder& operator=(const CHelpRecorder&) = delete;
+
+    std::vector<QUrl> urls;
 };
 
 // Drives the transfer dialog as a user would: OK first; Cancel when it is idle again (after a

@@ -655,14 +655,8 @@ TEST(ServiceMenus, EveryLevelSeesExactlyItsEntriesAndTheyWork) {
 
 TEST(ContextHelpRequests, F1OpensTheScreensTopicOrSaysThereIsNone) {
     CGuiTestApp t;
-    // The help page beside the "program": a copy of the bundled one.
-    t.App().m_strHelpFile = t.m_dir.File("WR7310S.chm");
-    std::filesystem::copy_file(WR7310_HELP_PAGE, t.m_dir.File("WR7310S.html"));
-    std::vector<QUrl> urls;
-    SetHelpOpener([&](const QUrl& url) {
-        urls.push_back(url);
-        return true;
-    });
+    CHelpRecorder help(t); // the help page beside the "program"
+    std::vector<QUrl>& urls = help.urls;
     std::vector<std::uint8_t> area(128, 0);
     CXEmbedInfoDlg embed(t.App(), area);
     CXRadioInfoDlg info(t.App(), CRadioInfoTexts{});
@@ -693,5 +687,4 @@ TEST(ContextHelpRequests, F1OpensTheScreensTopicOrSaysThereIsNone) {
     EXPECT_TRUE(urls.empty());
     ASSERT_EQ(t.m_notifier.Texts().size(), 1u);
     EXPECT_EQ(t.m_notifier.Texts()[0].rfind(std::string(msg::kNoHelpPage), 0), 0u);
-    SetHelpOpener({});
 }

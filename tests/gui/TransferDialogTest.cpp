@@ -220,13 +220,7 @@ TEST(ComPortDialog, KeysF1HelpEnterOkEscapeCancel) {
     {
         // F1 opens the port topic of the help page beside the program.
         CGuiTestApp t;
-        t.App().m_strHelpFile = t.m_dir.File("WR7310S.chm");
-        std::filesystem::copy_file(WR7310_HELP_PAGE, t.m_dir.File("WR7310S.html"));
-        std::vector<QUrl> urls;
-        SetHelpOpener([&](const QUrl& url) {
-            urls.push_back(url);
-            return true;
-        });
+        CHelpRecorder help(t);
         CComPortDlg dlg(3, strIni);
         InstallContextHelp(&dlg, t.App(), help::kComPortContext, help::kComPortContext);
         CModalDriver driver([&](QDialog& d) {
@@ -235,9 +229,8 @@ TEST(ComPortDialog, KeysF1HelpEnterOkEscapeCancel) {
             Press(d, Qt::Key_Escape);
         });
         EXPECT_EQ(dlg.exec(), QDialog::Rejected);
-        SetHelpOpener({});
-        ASSERT_EQ(urls.size(), 1u);
-        EXPECT_EQ(urls[0].fragment(), "context-2500");
+        ASSERT_EQ(help.urls.size(), 1u);
+        EXPECT_EQ(help.urls[0].fragment(), "context-2500");
     }
     {
         CComPortDlg dlg(3, strIni);
