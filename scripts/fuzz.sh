@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
-harnesses=(fuzz_radiofile fuzz_profile fuzz_codec fuzz_protocol)
+# Every harness tests/fuzz/CMakeLists.txt declares, each with its corpus folder.
+mapfile -t harnesses < <(sed -n 's/^wr7310_add_fuzzer(\(.*\))$/\1/p' tests/fuzz/CMakeLists.txt)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${harnesses[@]}"

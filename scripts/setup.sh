@@ -20,6 +20,7 @@ packages=(
     clang libclang-rt-14-dev libfuzzer-14-dev # fuzzing (scripts/fuzz.sh)
     g++-mingw-w64-x86-64-posix googletest   # the Windows build (cross compiler, GTest sources)
     wine wine64                             # the Windows build's tests
+    python3-jsonschema jq                   # exports checked against dist/schema; README pipe
 )
 
 missing=()

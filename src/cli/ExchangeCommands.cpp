@@ -48,6 +48,23 @@ int CmdExport(CCliContext& ctx, const CCliArgs& args) {
                                                                               : kExitFailure;
 }
 
+// "3 values changed; the file holds no row for 2 channels in use, which keep their values"
+std::string Summary(const exchange::CImportResult& r) {
+    auto counted = [](int n, const char* pszOne, const char* pszMany) {
+        return std::to_string(n) + " " + (n == 1 ? pszOne : pszMany);
+    };
+    std::string str = counted(r.nChanged, "value changed", "values changed");
+    std::string strMissing;
+    if (r.nMissingChannels > 0)
+        strMissing = counted(r.nMissingChannels, "channel in use", "channels in use");
+    if (r.nMissingFreqs > 0)
+        strMissing += (strMissing.empty() ? "" : " and ") +
+                      counted(r.nMissingFreqs, "frequency entry", "frequency entries");
+    if (!strMissing.empty())
+        str += "; the file holds no row for " + strMissing + ", which keep their values";
+    return str;
+}
+
 // --- import SOURCE -o FILE [--base FILE] [--format json|csv] ---
 
 void SetupImport(CLI::App& cmd, CCliArgs& args) {
@@ -78,7 +95,8 @@ int CmdImport(CCliContext& ctx, const CCliArgs& args) {
     if (args.strFormat == "json")
         format = exchange::ImportFormat::Json;
     else if (args.strFormat.empty()) {
-        const auto nFirst = strText.find_first_not_of(" \t\r\n");
+        // JSON when it starts with '{' (after a byte-order mark and blanks).
+        const auto nFirst = strText.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
         if (nFirst != std::string::npos && strText[nFirst] == '{')
             format = exchange::ImportFormat::Json;
     }
@@ -86,16 +104,23 @@ int CmdImport(CCliContext& ctx, const CCliArgs& args) {
     CWR7310Doc doc(ctx.app);
     if (!(args.strBase.empty() ? doc.OnNewDocument() : OpenRadioFile(doc, args.strBase)))
         return kExitFailure;
-    const exchange::CImportResult result = exchange::ImportSettings(doc, strText, format);
+    exchange::CImportOptions options;
+    options.strSourceName = strSource == kStdStream ? "standard input" : PrintableText(strSource);
+    options.bNewDocument = args.strBase.empty();
+    const exchange::CImportResult result = exchange::ImportSettings(doc, strText, format, options);
     if (!result.bOk) {
         std::cerr << "wr7310 import: " << result.strError << ". Nothing was written.\n";
+        if (result.bNoRange)
+            std::cerr << "wr7310 import: give the range in a settings file (--ini FILE with "
+                         "[FreqRange] MinFreq and MaxFreq) or start from a radio file (--base "
+                         "FILE).\n";
         return kExitFailure;
     }
     for (const std::string& strNote : result.notes)
         std::cerr << "wr7310 import: note: " << strNote << '\n';
     if (!SaveRadioFile(doc, args.strOut))
         return kExitFailure; // the document has said why
-    std::cerr << "wr7310 import: " << result.nChanged << " value(s) changed\n";
+    std::cerr << "wr7310 import: " << Summary(result) << '\n';
     return kExitOk;
 }
 
@@ -103,21 +128,28 @@ const CCliCommand kCommands[] = {
     {"export", "export FILE [--format json|csv] [-o OUT]",
      "print the settings of a radio file as JSON or CSV",
      "Prints the settings of a radio file for other programs. JSON (the default) is the\n"
-     "object show --json prints; import reads it back. CSV is two tables a spreadsheet opens,\n"
-     "separated by an empty line: \"channel,frequency number,signal,scan\" with the channels in\n"
-     "use, and \"number,rx MHz,tx MHz\" with the frequency table.\n",
+     "object show --json prints, with \"schema\" and \"model\" first; import reads it back. CSV\n"
+     "is two tables a spreadsheet opens, separated by an empty line:\n"
+     "\"channel,frequency number,signal,scan\" with the channels in use, and\n"
+     "\"number,rx MHz,tx MHz\" with the frequency table. A value the editor cannot show is\n"
+     "written as it is stored (a number, or \"(0xNN)\" for a list item), so that import takes\n"
+     "it back unchanged.\n",
      SetupExport, CmdExport},
     {"import", "import SOURCE -o FILE [--base FILE] [--format json|csv]",
      "build a radio file from JSON or CSV settings",
      "Builds a radio file from settings in the form export prints, onto --base (every byte\n"
-     "the source does not name stays as in the base) or onto a new document. Values go\n"
-     "through the editor's rules: frequencies are limited to the working range of the file's\n"
-     "range bytes and put on the raster (a note says so), the non-standard marker follows the\n"
-     "frequency table's rule, channel counts, channel and frequency numbers, signal codes and\n"
-     "list items are checked. A value that breaks a rule is refused with the field, the value\n"
-     "and the rule, and nothing is written. The radio's identity, frequency range and tune\n"
-     "frequency are its own and are not imported. Export, then import --base of the same file\n"
-     "gives the identical file.\n",
+     "the source does not name stays as in the base) or onto a new document. A value equal\n"
+     "to the base's is kept as it is; a changed one goes through the editor's rules:\n"
+     "frequencies are limited to the working range of the file's range bytes and put on the\n"
+     "raster (a note says so), the non-standard marker follows the frequency table's rule,\n"
+     "channel counts, channel and frequency numbers, signal codes and list items are checked.\n"
+     "A value that breaks a rule is refused with the file, line or field, the value and the\n"
+     "rule, and nothing is written. CSV may come as spreadsheets write it: columns in any\n"
+     "order and letter case, quoted cells, CRLF lines; a row the file does not hold keeps its\n"
+     "values, and channels beyond the channel count put them in use. A new document without\n"
+     "a frequency range takes the range of a JSON source. The radio's identity, frequency\n"
+     "range and tune frequency are its own and are not imported. Export, then import --base\n"
+     "of the same file gives the identical file.\n",
      SetupImport, CmdImport},
 };
 

@@ -10,9 +10,13 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <sstream>
+#include <map>
+#include <span>
 
 namespace exchange {
 
@@ -66,55 +70,116 @@ double Rounded(double d, double dScale) {
     return std::round(d * dScale) / dScale;
 }
 
-// --- import ---
+// --- import: messages ---
+
+// At most this many bytes of a value are shown in a message.
+constexpr std::size_t kShownBytes = 40;
+
+// A value from the source as a message shows it: cut to kShownBytes (never inside a UTF-8
+// sequence), control characters as "\xNN" so that no value can move the terminal's cursor.
+std::string Escaped(std::string_view str, std::size_t nMax = kShownBytes) {
+    std::size_t n = std::min(str.size(), nMax);
+    while (n > 0 && n < str.size() && (static_cast<unsigned char>(str[n]) & 0xC0) == 0x80)
+        --n;
+    std::string out;
+    for (const char c : str.substr(0, n)) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F)
+            out += "\\x" + Hex2(u);
+        else
+            out += c;
+    }
+    return n < str.size() ? out + "..." : out;
+}
+
+std::string Quoted(std::string_view str) {
+    return "\"" + Escaped(str) + "\"";
+}
+
+// Where a value came from: the line of a CSV source and its column, or the field of a JSON
+// source ("channels[3].freqNumber").
+struct CWhere {
+    std::size_t nLine = 0;
+    std::string strField;
+};
+
+std::string Located(std::string_view strSource, const CWhere& where, const std::string& strText) {
+    std::string str(strSource);
+    if (where.nLine != 0)
+        str += ":" + std::to_string(where.nLine);
+    str += ": ";
+    if (!where.strField.empty())
+        str += where.strField + ": ";
+    return str + strText;
+}
+
+// A refused value: thrown while reading or applying, caught once.
+struct CRefused {
+    CWhere where;
+    std::string strText;
+    bool bNoRange = false;
+};
+
+// "<where>: "<value>" <rule>": the rule reads on from the value ("is not a signal code").
+[[noreturn]] void Refuse(const CWhere& where, std::string_view strValue,
+                         const std::string& strRule) {
+    throw CRefused{where, Quoted(strValue) + " " + strRule};
+}
+
+[[noreturn]] void RefuseText(const CWhere& where, const std::string& strText) {
+    throw CRefused{where, strText};
+}
+
+std::string Between(int nLow, int nHigh) {
+    return "(" + std::to_string(nLow) + " to " + std::to_string(nHigh) + ")";
+}
+
+std::string SignalRule() {
+    return "is not a signal code (\"OFF\" or 1 to " + std::to_string(field::kMaxSignalCode) + ")";
+}
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// --- import: values ---
 
 // One value of the source, with where it came from for the messages.
 template <typename T> struct CSourced {
     T value;
-    std::string strWhere; // "channels[3].freqNumber" or "CSV line 4"
-    std::string strText;  // the value as given
+    CWhere where;
+    std::string strText; // the value as given
 };
 
 struct CChannelEdit {
-    int nChannel = 0;
-    std::string strWhere;
+    CSourced<int> channel;
     std::optional<CSourced<int>> freqNumber;
     std::optional<CSourced<int>> signal;
     std::optional<CSourced<bool>> scan;
 };
 
 struct CFreqEdit {
-    int nNumber = 0;
-    std::string strWhere;
+    CSourced<int> number;
     std::optional<CSourced<double>> rx;
     std::optional<CSourced<double>> tx;
 };
 
 // What a source names, before any rule is applied.
 struct CSettingsEdit {
-    std::vector<CSourced<bool>> switches; // strWhere holds the switch's name
-    std::vector<CSourced<std::string>> settings;
-    std::vector<std::string> settingNames;
+    std::vector<CSourced<bool>> switches; // where.strField: "featureSwitches.<name>"
+    std::vector<std::pair<std::string, CSourced<std::string>>> settings; // name, value
     std::vector<std::string> switchNames;
     std::optional<CSourced<int>> channelCount;
     std::optional<CSourced<int>> selectedChannel;
+    bool bChannelTable = false; // the source holds a channel table (perhaps an empty one)
+    bool bFreqTable = false;
     std::vector<CChannelEdit> channels;
     std::vector<CFreqEdit> freqs;
+    std::optional<std::pair<double, double>> range; // the range the source was exported with
 };
-
-// A refused value: thrown while reading or applying, caught once.
-struct CRefused {
-    std::string strText;
-};
-
-[[noreturn]] void Refuse(const std::string& strWhere, const std::string& strValue,
-                         const std::string& strRule) {
-    throw CRefused{strWhere + ": " + strValue + ": " + strRule};
-}
-
-std::string RangeRule(const char* pszWhat, int nLow, int nHigh) {
-    return std::string(pszWhat) + " is " + std::to_string(nLow) + " to " + std::to_string(nHigh);
-}
 
 // Decimal digits only, no sign, at most 6 of them.
 std::optional<int> ParseCount(std::string_view str) {
@@ -123,274 +188,550 @@ std::optional<int> ParseCount(std::string_view str) {
     return std::stoi(std::string(str));
 }
 
+// A finite number in the C locale's notation, whatever the user's locale.
 std::optional<double> ParseMHz(std::string_view str) {
-    if (str.empty() || str.size() > 32)
-        return std::nullopt;
-    const std::string s(str);
-    char* pEnd = nullptr;
-    const double d = std::strtod(s.c_str(), &pEnd);
-    if (pEnd != s.c_str() + s.size() || !std::isfinite(d))
+    double d = 0;
+    const auto [pEnd, ec] = std::from_chars(str.data(), str.data() + str.size(), d);
+    if (str.empty() || ec != std::errc() || pEnd != str.data() + str.size() || !std::isfinite(d))
         return std::nullopt;
     return d;
 }
 
-int SignalFromText(const std::string& strWhere, std::string_view str) {
-    if (str == texts::kSignalOff)
+// "OFF" or a code; whether the code is one the editor offers is checked when it changes.
+int SignalFromText(const CWhere& where, std::string_view str) {
+    if (SameNoCase(str, texts::kSignalOff))
         return 0;
     const auto n = ParseCount(str);
-    if (!n || *n < 1 || *n > field::kMaxSignalCode)
-        Refuse(strWhere, std::string(str),
-               "a signal is \"OFF\" or a code from 1 to " + std::to_string(field::kMaxSignalCode));
+    if (!n)
+        Refuse(where, str, SignalRule());
     return *n;
 }
 
-bool ScanFromText(const std::string& strWhere, std::string_view str) {
-    if (str == texts::kScanAdd)
+bool ScanFromText(const CWhere& where, std::string_view str) {
+    if (SameNoCase(str, texts::kScanAdd))
         return true;
-    if (str == texts::kScanDel)
+    if (SameNoCase(str, texts::kScanDel))
         return false;
-    Refuse(strWhere, std::string(str), "scan is \"Add\" or \"Del\"");
+    Refuse(where, str, "is not \"Add\" or \"Del\"");
 }
 
-// --- JSON source ---
+// Each channel and each frequency entry once: a second row for it is refused with both places.
+class CSeen {
+public:
+    void Add(const char* pszWhat, const CSourced<int>& key, const std::string& strFirstPlace) {
+        const auto [it, bNew] = m_places.emplace(key.value, strFirstPlace);
+        if (!bNew)
+            RefuseText(key.where,
+                       std::string(pszWhat) + " " + Quoted(key.strText) + " is also " + it->second);
+    }
+    std::size_t Count() const { return m_places.size(); }
+    bool Contains(int n) const { return m_places.count(n) != 0; }
 
-std::string JsonValueText(const nlohmann::json& j) {
-    return j.dump();
+private:
+    std::map<int, std::string> m_places;
+};
+
+// --- import: JSON source ---
+
+using nlohmann::json;
+
+// Builds the document of a JSON text as the library's own parser does, but refuses to nest
+// deeper than kMaxJsonDepth and keeps the field being read for the messages.
+class CJsonBuilder {
+public:
+    explicit CJsonBuilder(json& root) : m_root(root) {}
+
+    bool null() { return Put(nullptr); }
+    bool boolean(bool b) { return Put(b); }
+    bool number_integer(json::number_integer_t n) { return Put(n); }
+    bool number_unsigned(json::number_unsigned_t n) { return Put(n); }
+    bool number_float(json::number_float_t d, const json::string_t&) { return Put(d); }
+    bool string(json::string_t& str) { return Put(std::move(str)); }
+    bool binary(json::binary_t&) { return false; } // JSON text holds none
+    bool start_object(std::size_t) { return Open(json::object()); }
+    bool start_array(std::size_t) { return Open(json::array()); }
+    bool key(json::string_t& str) {
+        m_frames.back().strKey = str;
+        return true;
+    }
+    bool end_object() {
+        m_frames.pop_back();
+        return true;
+    }
+    bool end_array() {
+        m_frames.pop_back();
+        return true;
+    }
+    bool parse_error(std::size_t nPos, const std::string& strToken,
+                     const nlohmann::detail::exception& e) {
+        m_error = {nPos, strToken, e.id, e.what(), Path()};
+        return false;
+    }
+
+    struct CError {
+        std::size_t nPos = 0;
+        std::string strToken;
+        int nId = 0;
+        std::string strWhat;
+        std::string strPath;
+    };
+    std::optional<CError> m_error;
+    std::optional<std::string> m_tooDeep; // the field that nests too deep
+
+private:
+    struct CFrame {
+        json* pValue;
+        std::string strKey; // objects: the key of the value being read
+    };
+
+    // The field the next value goes to: "channels[3].freqNumber".
+    std::string Path() const {
+        std::string str;
+        for (const CFrame& f : m_frames) {
+            if (f.pValue->is_array()) {
+                // An open child is the last element; a value still to come is the next one.
+                const std::size_t n = f.pValue->size() - (&f == &m_frames.back() ? 0 : 1);
+                str += "[" + std::to_string(n) + "]";
+            } else {
+                str += (str.empty() ? "" : ".") + Escaped(f.strKey);
+            }
+        }
+        return str;
+    }
+
+    json* Slot() {
+        if (m_frames.empty())
+            return &m_root;
+        json& parent = *m_frames.back().pValue;
+        if (parent.is_array()) {
+            parent.push_back(nullptr);
+            return &parent.back();
+        }
+        return &parent[m_frames.back().strKey];
+    }
+
+    bool Put(json value) {
+        *Slot() = std::move(value);
+        return true;
+    }
+
+    bool Open(json value) {
+        if (m_frames.size() >= kMaxJsonDepth) {
+            m_tooDeep = Path();
+            return false;
+        }
+        json* p = Slot();
+        *p = std::move(value);
+        m_frames.push_back({p, {}});
+        return true;
+    }
+
+    json& m_root;
+    std::vector<CFrame> m_frames;
+};
+
+// The line of the character read last when the parser stopped after nRead of them.
+std::size_t LineAt(std::string_view str, std::size_t nRead) {
+    const std::size_t nPos = std::min(nRead > 0 ? nRead - 1 : 0, str.size());
+    return 1 + static_cast<std::size_t>(
+                   std::count(str.begin(), str.begin() + static_cast<std::ptrdiff_t>(nPos), '\n'));
 }
 
-int JsonInt(const nlohmann::json& j, const std::string& strWhere) {
+json ParseJson(std::string_view strSource) {
+    json root;
+    CJsonBuilder builder(root);
+    if (json::sax_parse(strSource.begin(), strSource.end(), &builder))
+        return root;
+    if (builder.m_tooDeep)
+        RefuseText({0, *builder.m_tooDeep}, "nested deeper than " + std::to_string(kMaxJsonDepth) +
+                                                " levels (a settings file has 3)");
+    const CJsonBuilder::CError e = builder.m_error.value_or(CJsonBuilder::CError{});
+    const CWhere where{LineAt(strSource, e.nPos), e.strPath};
+    if (e.nId == 406) // a number no double holds
+        Refuse(where, e.strToken, "is too large a number");
+    // "[json.exception.parse_error.101] parse error at line 1, column 9: syntax error while
+    // parsing value - invalid literal; last read: '...'": the reason only, the token is shown
+    // cut.
+    std::string strWhy = e.strWhat;
+    if (const auto n = strWhy.find(": "); n != std::string::npos)
+        strWhy.erase(0, n + 2);
+    if (const auto n = strWhy.find("; last read"); n != std::string::npos)
+        strWhy.erase(n);
+    RefuseText({where.nLine, {}},
+               "not JSON: " + Escaped(strWhy, strWhy.size()) + " at " + Quoted(e.strToken));
+}
+
+// A value of any size as a message shows it: containers are never written out.
+std::string JsonShown(const json& j) {
+    switch (j.type()) {
+    case json::value_t::object:
+        return "{...}";
+    case json::value_t::array:
+        return "[...]";
+    case json::value_t::string:
+        return j.get_ref<const std::string&>();
+    default:
+        return j.dump();
+    }
+}
+
+template <typename T> CSourced<T> JsonSourced(T value, const std::string& strWhere, const json& j) {
+    return {std::move(value), {0, strWhere}, JsonShown(j)};
+}
+
+int JsonInt(const json& j, const std::string& strWhere) {
     if (j.is_number_integer() || j.is_number_unsigned()) {
         const auto n = j.get<long long>();
         if (n >= -1000000 && n <= 1000000)
             return static_cast<int>(n);
     }
-    if (j.is_string())
-        if (const auto n = ParseCount(j.get<std::string>()))
+    if (j.is_string()) // the string form of the first exports
+        if (const auto n = ParseCount(j.get_ref<const std::string&>()))
             return *n;
-    Refuse(strWhere, JsonValueText(j), "a whole number is needed");
+    Refuse({0, strWhere}, JsonShown(j), "is not a whole number");
 }
 
-double JsonMHz(const nlohmann::json& j, const std::string& strWhere) {
+double JsonMHz(const json& j, const std::string& strWhere) {
     if (j.is_number())
         return j.get<double>();
     if (j.is_string())
-        if (const auto d = ParseMHz(j.get<std::string>()))
+        if (const auto d = ParseMHz(j.get_ref<const std::string&>()))
             return *d;
-    Refuse(strWhere, JsonValueText(j), "a frequency in MHz is needed");
+    Refuse({0, strWhere}, JsonShown(j), "is not a frequency in MHz");
 }
 
-std::string JsonText(const nlohmann::json& j, const std::string& strWhere) {
+std::string JsonString(const json& j, const std::string& strWhere) {
     if (j.is_string())
         return j.get<std::string>();
     if (j.is_number_integer() || j.is_number_unsigned())
         return std::to_string(j.get<long long>());
-    Refuse(strWhere, JsonValueText(j), "a text is needed");
+    Refuse({0, strWhere}, JsonShown(j), "is not a text");
 }
 
-const nlohmann::json& JsonObject(const nlohmann::json& j, const std::string& strWhere) {
+const json& JsonObject(const json& j, const std::string& strWhere) {
     if (!j.is_object())
-        Refuse(strWhere, JsonValueText(j).substr(0, 40), "an object is needed");
+        Refuse({0, strWhere}, JsonShown(j), "is not an object");
     return j;
 }
 
-const nlohmann::json& JsonArray(const nlohmann::json& j, const std::string& strWhere) {
+const json& JsonArray(const json& j, const std::string& strWhere) {
     if (!j.is_array())
-        Refuse(strWhere, JsonValueText(j).substr(0, 40), "a list is needed");
+        Refuse({0, strWhere}, JsonShown(j), "is not a list");
     return j;
+}
+
+[[noreturn]] void RefuseKey(const std::string& strWhere, const std::string& strKey,
+                            const std::string& strKeys) {
+    Refuse({0, strWhere}, strKey, "is not a key of " + strKeys);
+}
+
+CChannelEdit JsonChannel(const json& ch, const std::string& strWhere) {
+    JsonObject(ch, strWhere);
+    if (!ch.contains("channel"))
+        RefuseText({0, strWhere}, "a channel names its \"channel\" number");
+    CChannelEdit c{JsonSourced(JsonInt(ch["channel"], strWhere + ".channel"), strWhere + ".channel",
+                               ch["channel"]),
+                   {},
+                   {},
+                   {}};
+    for (const auto& [strKey, x] : ch.items()) {
+        const std::string strField = strWhere + "." + Escaped(strKey);
+        if (strKey == "freqNumber")
+            c.freqNumber = JsonSourced(JsonInt(x, strField), strField, x);
+        else if (strKey == "signal")
+            c.signal = JsonSourced(x.is_string() ? SignalFromText({0, strField}, JsonShown(x))
+                                                 : JsonInt(x, strField),
+                                   strField, x);
+        else if (strKey == "scan")
+            c.scan = JsonSourced(ScanFromText({0, strField}, JsonString(x, strField)), strField, x);
+        else if (strKey != "channel")
+            RefuseKey(strWhere, strKey,
+                      "a channel (\"channel\", \"freqNumber\", \"signal\", \"scan\")");
+    }
+    return c;
+}
+
+CFreqEdit JsonFrequency(const json& fr, const std::string& strWhere) {
+    JsonObject(fr, strWhere);
+    if (!fr.contains("number"))
+        RefuseText({0, strWhere}, "a frequency entry names its \"number\"");
+    CFreqEdit f{JsonSourced(JsonInt(fr["number"], strWhere + ".number"), strWhere + ".number",
+                            fr["number"]),
+                {},
+                {}};
+    for (const auto& [strKey, x] : fr.items()) {
+        const std::string strField = strWhere + "." + Escaped(strKey);
+        if (strKey == "rx")
+            f.rx = JsonSourced(JsonMHz(x, strField), strField, x);
+        else if (strKey == "tx")
+            f.tx = JsonSourced(JsonMHz(x, strField), strField, x);
+        else if (strKey == "nonStandard" && !x.is_boolean())
+            Refuse({0, strField}, JsonShown(x), "is not true or false");
+        else if (strKey != "number" && strKey != "nonStandard")
+            RefuseKey(strWhere, strKey,
+                      "a frequency entry (\"number\", \"rx\", \"tx\", \"nonStandard\")");
+    }
+    return f;
+}
+
+// The range an export carries, when it is one a working range can be.
+std::optional<std::pair<double, double>> JsonRange(const json& j) {
+    if (!j.is_object() || !j.contains("low") || !j.contains("high") || !j["low"].is_number() ||
+        !j["high"].is_number())
+        return std::nullopt;
+    const double dLow = j["low"].get<double>(), dHigh = j["high"].get<double>();
+    if (!(dLow > 0 && dHigh >= dLow && dHigh < 10000))
+        return std::nullopt;
+    return std::pair{dLow, dHigh};
 }
 
 CSettingsEdit ReadJson(std::string_view strSource, const CVariant& v) {
-    nlohmann::json root;
-    try {
-        root = nlohmann::json::parse(strSource.begin(), strSource.end());
-    } catch (const nlohmann::json::parse_error& e) {
-        throw CRefused{std::string("JSON: ") + e.what()};
-    }
-    JsonObject(root, "JSON");
+    const json root = ParseJson(strSource);
+    JsonObject(root, "");
     CSettingsEdit edit;
+    CSeen channelsSeen, freqsSeen;
     for (const auto& [strKey, value] : root.items()) {
-        if (strKey == "model") {
-            if (!value.is_string() || value.get<std::string>() != v.strModel)
-                Refuse("model", JsonValueText(value),
-                       "the file is for the " + std::string(v.strModel) +
-                           " (see --model); settings of another model are not imported");
+        if (strKey == "schema") {
+            if (!value.is_number_integer() || value.get<long long>() != kSchemaVersion)
+                Refuse({0, strKey}, JsonShown(value),
+                       "is not a schema this version reads (" + std::to_string(kSchemaVersion) +
+                           ")");
+        } else if (strKey == "model") {
+            if (!value.is_string() || value.get_ref<const std::string&>() != v.strModel)
+                Refuse({0, strKey}, JsonShown(value),
+                       "is not the " + std::string(v.strModel) +
+                           " this import is for; settings of another model are not imported "
+                           "(choose the model with --model)");
         } else if (strKey == "featureSwitches") {
             for (const auto& [strName, on] : JsonObject(value, strKey).items()) {
-                const std::string strWhere = "featureSwitches." + strName;
+                const std::string strField = strKey + "." + Escaped(strName);
                 if (!on.is_boolean())
-                    Refuse(strWhere, JsonValueText(on), "a switch is true or false");
-                edit.switches.push_back({on.get<bool>(), strName, JsonValueText(on)});
+                    Refuse({0, strField}, JsonShown(on), "is not true or false");
+                edit.switches.push_back(JsonSourced(on.get<bool>(), strField, on));
+                edit.switchNames.push_back(strName);
             }
         } else if (strKey == "featureSettings") {
             for (const auto& [strName, item] : JsonObject(value, strKey).items()) {
-                const std::string strWhere = "featureSettings." + strName;
-                edit.settings.push_back({JsonText(item, strWhere), strName, JsonValueText(item)});
+                const std::string strField = strKey + "." + Escaped(strName);
+                edit.settings.emplace_back(strName,
+                                           JsonSourced(JsonString(item, strField), strField, item));
             }
         } else if (strKey == "channelCount") {
-            edit.channelCount = {JsonInt(value, strKey), strKey, JsonValueText(value)};
+            edit.channelCount = JsonSourced(JsonInt(value, strKey), strKey, value);
         } else if (strKey == "selectedChannel") {
-            edit.selectedChannel = {JsonInt(value, strKey), strKey, JsonValueText(value)};
+            edit.selectedChannel = JsonSourced(JsonInt(value, strKey), strKey, value);
         } else if (strKey == "channels") {
-            std::size_t i = 0;
-            for (const auto& ch : JsonArray(value, strKey)) {
-                CChannelEdit c;
-                c.strWhere = "channels[" + std::to_string(i++) + "]";
-                JsonObject(ch, c.strWhere);
-                if (!ch.contains("channel"))
-                    Refuse(c.strWhere, JsonValueText(ch).substr(0, 40),
-                           "each channel names its \"channel\" number");
-                c.nChannel = JsonInt(ch["channel"], c.strWhere + ".channel");
-                for (const auto& [strField, x] : ch.items()) {
-                    const std::string strWhere = c.strWhere + "." + strField;
-                    if (strField == "channel")
-                        continue;
-                    if (strField == "freqNumber")
-                        c.freqNumber = {JsonInt(x, strWhere), strWhere, JsonValueText(x)};
-                    else if (strField == "signal")
-                        c.signal = {x.is_string() ? SignalFromText(strWhere, x.get<std::string>())
-                                                  : JsonInt(x, strWhere),
-                                    strWhere, JsonValueText(x)};
-                    else if (strField == "scan")
-                        c.scan = {ScanFromText(strWhere, JsonText(x, strWhere)), strWhere,
-                                  JsonValueText(x)};
-                    else
-                        Refuse(strWhere, JsonValueText(x),
-                               "a channel has \"freqNumber\", \"signal\" and \"scan\"");
-                }
-                edit.channels.push_back(std::move(c));
+            edit.bChannelTable = true;
+            for (const json& ch : JsonArray(value, strKey)) {
+                const std::string strWhere =
+                    strKey + "[" + std::to_string(edit.channels.size()) + "]";
+                edit.channels.push_back(JsonChannel(ch, strWhere));
+                channelsSeen.Add("channel", edit.channels.back().channel, "in " + strWhere);
             }
         } else if (strKey == "frequencies") {
-            std::size_t i = 0;
-            for (const auto& fr : JsonArray(value, strKey)) {
-                CFreqEdit f;
-                f.strWhere = "frequencies[" + std::to_string(i++) + "]";
-                JsonObject(fr, f.strWhere);
-                if (!fr.contains("number"))
-                    Refuse(f.strWhere, JsonValueText(fr).substr(0, 40),
-                           "each frequency names its \"number\"");
-                f.nNumber = JsonInt(fr["number"], f.strWhere + ".number");
-                for (const auto& [strField, x] : fr.items()) {
-                    const std::string strWhere = f.strWhere + "." + strField;
-                    if (strField == "rx")
-                        f.rx = {JsonMHz(x, strWhere), strWhere, JsonValueText(x)};
-                    else if (strField == "tx")
-                        f.tx = {JsonMHz(x, strWhere), strWhere, JsonValueText(x)};
-                    else if (strField == "nonStandard" && !x.is_boolean())
-                        Refuse(strWhere, JsonValueText(x), "true or false");
-                    else if (strField != "number" && strField != "nonStandard")
-                        Refuse(strWhere, JsonValueText(x),
-                               "a frequency has \"rx\" and \"tx\" (\"nonStandard\" follows them)");
-                }
-                edit.freqs.push_back(std::move(f));
+            edit.bFreqTable = true;
+            for (const json& fr : JsonArray(value, strKey)) {
+                const std::string strWhere = strKey + "[" + std::to_string(edit.freqs.size()) + "]";
+                edit.freqs.push_back(JsonFrequency(fr, strWhere));
+                freqsSeen.Add("number", edit.freqs.back().number, "in " + strWhere);
             }
-        } else if (strKey == "identity" || strKey == "range" || strKey == "tuneFrequency") {
-            // The radio's own: shown, never imported.
-        } else {
-            Refuse(strKey, JsonValueText(value).substr(0, 40), "not a key of the settings");
+        } else if (strKey == "range") {
+            edit.range = JsonRange(value); // the radio's own: only a new document takes it
+        } else if (strKey != "identity" && strKey != "tuneFrequency") {
+            // The identity and the tune frequency are the radio's own: shown, never imported.
+            Refuse({}, strKey, "is not a key of the settings");
         }
     }
     return edit;
 }
 
-// --- CSV source ---
+// --- import: CSV source ---
 
-std::vector<std::string> CsvCells(std::string_view line) {
+struct CCsvRow {
+    std::size_t nLine = 0; // where the row starts
     std::vector<std::string> cells;
+};
+
+// The rows of a CSV text as spreadsheets write it: a byte-order mark, CRLF or LF, quoted cells
+// (with commas, doubled quotes and line breaks inside), blanks around cells. Trailing empty
+// cells are dropped, and so are rows with no cell left.
+std::vector<CCsvRow> CsvRows(std::string_view str) {
+    if (str.starts_with("\xEF\xBB\xBF"))
+        str.remove_prefix(3);
+    std::vector<CCsvRow> rows;
+    CCsvRow row{1, {}};
     std::string cell;
+    std::size_t nLine = 1, nQuoteLine = 0;
     bool bQuoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
+    auto endCell = [&] {
+        const auto b = cell.find_first_not_of(" \t");
+        const auto e = cell.find_last_not_of(" \t");
+        row.cells.push_back(b == std::string::npos ? std::string() : cell.substr(b, e - b + 1));
+        cell.clear();
+    };
+    auto endRow = [&] {
+        endCell();
+        while (!row.cells.empty() && row.cells.back().empty())
+            row.cells.pop_back();
+        if (!row.cells.empty())
+            rows.push_back(std::move(row));
+        row = {nLine, {}};
+    };
+    for (std::size_t i = 0; i < str.size(); ++i) {
+        const char c = str[i];
         if (bQuoted) {
-            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+            if (c == '"' && i + 1 < str.size() && str[i + 1] == '"') {
                 cell += '"';
                 ++i;
             } else if (c == '"') {
                 bQuoted = false;
             } else {
+                nLine += c == '\n' ? 1 : 0;
                 cell += c;
             }
-        } else if (c == '"') {
+        } else if (c == '"' && cell.find_first_not_of(" \t") == std::string::npos) {
             bQuoted = true;
-        } else if (c == ',') {
-            cells.push_back(cell);
+            nQuoteLine = nLine;
             cell.clear();
+        } else if (c == ',') {
+            endCell();
+        } else if (c == '\n' || c == '\r') {
+            if (c == '\r' && i + 1 < str.size() && str[i + 1] == '\n')
+                ++i;
+            ++nLine;
+            endRow();
         } else {
             cell += c;
         }
     }
-    cells.push_back(cell);
-    for (std::string& s : cells) {
-        const auto b = s.find_first_not_of(" \t");
-        const auto e = s.find_last_not_of(" \t");
-        s = b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-    }
-    return cells;
+    if (bQuoted)
+        RefuseText({nQuoteLine, {}}, "a quoted cell is not closed");
+    endRow();
+    return rows;
 }
 
-constexpr std::string_view kChannelHeader = "channel,frequency number,signal,scan";
-constexpr std::string_view kFreqHeader = "number,rx MHz,tx MHz";
+constexpr std::array<std::string_view, 4> kChannelColumns = {"channel", "frequency number",
+                                                             "signal", "scan"};
+constexpr std::array<std::string_view, 3> kFreqColumns = {"number", "rx MHz", "tx MHz"};
+
+template <std::size_t N> std::string Joined(const std::array<std::string_view, N>& names) {
+    std::string str;
+    for (const std::string_view name : names)
+        str += (str.empty() ? "" : ",") + std::string(name);
+    return str;
+}
+
+// The table a header row starts and, for each of its cells, the column (-1: an empty cell, a
+// column whose values are ignored).
+struct CCsvTable {
+    enum class Kind { None, Channels, Freqs } kind = Kind::None;
+    std::size_t nHeaderLine = 0;
+    std::vector<int> columns;
+    std::vector<std::string> names; // as the header spells them
+};
+
+std::optional<CCsvTable> CsvHeader(const CCsvRow& row) {
+    CCsvTable t;
+    const auto has = [&row](std::string_view name) {
+        return std::any_of(row.cells.begin(), row.cells.end(),
+                           [name](const std::string& s) { return SameNoCase(s, name); });
+    };
+    if (has(kChannelColumns[0]))
+        t.kind = CCsvTable::Kind::Channels;
+    else if (has(kFreqColumns[0]))
+        t.kind = CCsvTable::Kind::Freqs;
+    else
+        return std::nullopt;
+    const bool bChannels = t.kind == CCsvTable::Kind::Channels;
+    const std::span<const std::string_view> known =
+        bChannels ? std::span<const std::string_view>(kChannelColumns)
+                  : std::span<const std::string_view>(kFreqColumns);
+    t.nHeaderLine = row.nLine;
+    for (std::size_t k = 0; k < row.cells.size(); ++k) {
+        const std::string& s = row.cells[k];
+        int nColumn = -1;
+        for (std::size_t c = 0; c < known.size(); ++c)
+            if (SameNoCase(s, known[c]))
+                nColumn = static_cast<int>(c);
+        const CWhere where{row.nLine, "column " + std::to_string(k + 1)};
+        if (!s.empty() && nColumn < 0)
+            Refuse(where, s,
+                   std::string("is not a column of the ") +
+                       (bChannels ? "channel table (" + Joined(kChannelColumns)
+                                  : "frequency table (" + Joined(kFreqColumns)) +
+                       ")");
+        if (nColumn >= 0 &&
+            std::find(t.columns.begin(), t.columns.end(), nColumn) != t.columns.end())
+            Refuse(where, s, "is a second column of that name");
+        t.columns.push_back(nColumn);
+        t.names.push_back(s);
+    }
+    return t;
+}
 
 CSettingsEdit ReadCsv(std::string_view strSource) {
     CSettingsEdit edit;
-    enum class Table { None, Channels, Freqs } table = Table::None;
-    std::size_t nLine = 0;
-    std::istringstream in{std::string(strSource)};
-    for (std::string line; std::getline(in, line);) {
-        ++nLine;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (nLine == 1 && line.starts_with("\xEF\xBB\xBF")) // a spreadsheet's byte-order mark
-            line.erase(0, 3);
-        const std::vector<std::string> cells = CsvCells(line);
-        if (std::all_of(cells.begin(), cells.end(), [](const std::string& s) { return s.empty(); }))
-            continue;
-        const std::string strWhere = "CSV line " + std::to_string(nLine);
-        std::string strJoined;
-        for (const std::string& s : cells)
-            strJoined += (strJoined.empty() ? "" : ",") + s;
-        if (strJoined == kChannelHeader) {
-            table = Table::Channels;
+    CCsvTable table;
+    CSeen channelsSeen, freqsSeen;
+    for (const CCsvRow& row : CsvRows(strSource)) {
+        if (auto header = CsvHeader(row)) {
+            table = std::move(*header);
+            (table.kind == CCsvTable::Kind::Channels ? edit.bChannelTable : edit.bFreqTable) = true;
             continue;
         }
-        if (strJoined == kFreqHeader) {
-            table = Table::Freqs;
-            continue;
+        if (table.kind == CCsvTable::Kind::None)
+            Refuse({row.nLine, {}}, row.cells[0],
+                   "comes before a table's header (\"" + Joined(kChannelColumns) + "\" or \"" +
+                       Joined(kFreqColumns) + "\")");
+        // The cells of the row by column, each with where it is.
+        std::array<std::optional<CSourced<std::string>>, 4> cells;
+        for (std::size_t k = 0; k < row.cells.size(); ++k) {
+            const std::string& s = row.cells[k];
+            if (s.empty())
+                continue; // an empty cell keeps the value
+            if (k >= table.columns.size() || table.columns[k] < 0)
+                Refuse({row.nLine, "column " + std::to_string(k + 1)}, s,
+                       "is in no column of the header on line " +
+                           std::to_string(table.nHeaderLine));
+            cells[static_cast<std::size_t>(table.columns[k])] =
+                CSourced<std::string>{s, {row.nLine, "column " + Quoted(table.names[k])}, s};
         }
-        if (table == Table::None)
-            Refuse(strWhere, line.substr(0, 40),
-                   "a table starts with the header \"" + std::string(kChannelHeader) + "\" or \"" +
-                       std::string(kFreqHeader) + "\"");
-        const std::size_t nCells = table == Table::Channels ? 4 : 3;
-        if (cells.size() != nCells)
-            Refuse(strWhere, line.substr(0, 40),
-                   "a row of this table has " + std::to_string(nCells) + " cells");
-        const auto nFirst = ParseCount(cells[0]);
-        if (!nFirst)
-            Refuse(strWhere, cells[0], "a whole number is needed");
-        if (table == Table::Channels) {
-            CChannelEdit c;
-            c.nChannel = *nFirst;
-            c.strWhere = strWhere + " (channel " + cells[0] + ")";
-            const auto nFreq = ParseCount(cells[1]);
-            if (!nFreq)
-                Refuse(c.strWhere + " frequency number", cells[1], "a whole number is needed");
-            c.freqNumber = {*nFreq, c.strWhere + " frequency number", cells[1]};
-            c.signal = {SignalFromText(c.strWhere + " signal", cells[2]), c.strWhere + " signal",
-                        cells[2]};
-            c.scan = {ScanFromText(c.strWhere + " scan", cells[3]), c.strWhere + " scan", cells[3]};
+        const bool bChannels = table.kind == CCsvTable::Kind::Channels;
+        if (!cells[0])
+            RefuseText({row.nLine, {}},
+                       bChannels ? "the row has no channel number" : "the row has no number");
+        const CSourced<std::string>& key = *cells[0];
+        const auto nKey = ParseCount(key.value);
+        if (!nKey)
+            Refuse(key.where, key.value,
+                   bChannels ? "is not a channel number" : "is not a frequency number");
+        const CSourced<int> keyValue{*nKey, key.where, key.strText};
+        const std::string strPlace = "on line " + std::to_string(row.nLine);
+        if (bChannels) {
+            CChannelEdit c{keyValue, {}, {}, {}};
+            channelsSeen.Add("channel", keyValue, strPlace);
+            if (const auto& s = cells[1]) {
+                const auto n = ParseCount(s->value);
+                if (!n)
+                    Refuse(s->where, s->value, "is not a frequency number");
+                c.freqNumber = CSourced<int>{*n, s->where, s->strText};
+            }
+            if (const auto& s = cells[2])
+                c.signal = CSourced<int>{SignalFromText(s->where, s->value), s->where, s->strText};
+            if (const auto& s = cells[3])
+                c.scan = CSourced<bool>{ScanFromText(s->where, s->value), s->where, s->strText};
             edit.channels.push_back(std::move(c));
         } else {
-            CFreqEdit f;
-            f.nNumber = *nFirst;
-            f.strWhere = strWhere + " (number " + cells[0] + ")";
-            for (int k = 1; k <= 2; ++k) {
-                const std::string strField = f.strWhere + (k == 1 ? " rx MHz" : " tx MHz");
-                const auto d = ParseMHz(cells[static_cast<std::size_t>(k)]);
+            CFreqEdit f{keyValue, {}, {}};
+            freqsSeen.Add("number", keyValue, strPlace);
+            for (std::size_t k = 1; k <= 2; ++k) {
+                const auto& s = cells[k];
+                if (!s)
+                    continue;
+                const auto d = ParseMHz(s->value);
                 if (!d)
-                    Refuse(strField, cells[static_cast<std::size_t>(k)],
-                           "a frequency in MHz is needed");
-                (k == 1 ? f.rx : f.tx) =
-                    CSourced<double>{*d, strField, cells[static_cast<std::size_t>(k)]};
+                    Refuse(s->where, s->value, "is not a frequency in MHz");
+                (k == 1 ? f.rx : f.tx) = CSourced<double>{*d, s->where, s->strText};
             }
             edit.freqs.push_back(std::move(f));
         }
@@ -404,36 +745,40 @@ struct CApplier {
     const CVariant& v;
     std::span<std::uint8_t> data; // a copy of the working copy
     CImportResult& result;
+    std::string_view strSource; // its name, for the notes
+    bool bHasRange;             // the working range is one frequencies can be limited to
 
     void Switches(const CSettingsEdit& edit) {
-        for (const CSourced<bool>& s : edit.switches) {
+        for (std::size_t i = 0; i < edit.switches.size(); ++i) {
+            const CSourced<bool>& s = edit.switches[i];
             const feature::CSwitchDef* pDef = nullptr;
             for (const feature::CSwitchDef& def : feature::kSwitches)
-                if (Trimmed(def.strText) == s.strWhere && feature::SwitchField(v, def.nId))
+                if (Trimmed(def.strText) == edit.switchNames[i] && feature::SwitchField(v, def.nId))
                     pDef = &def;
-            const std::string strWhere = "featureSwitches." + s.strWhere;
             if (!pDef)
-                Refuse(strWhere, s.strText, "no such switch on the " + std::string(v.strModel));
+                Refuse({0, "featureSwitches"}, edit.switchNames[i],
+                       "is not a switch of the " + std::string(v.strModel));
             const CBitField f = *feature::SwitchField(v, pDef->nId);
             if (field::GetBit(data, f) == s.value)
                 continue;
             if (!feature::SwitchStored(v, pDef->nId))
-                Refuse(strWhere, s.strText,
-                       "the " + std::string(v.strModel) + " shows this switch but never stores it");
+                Refuse(s.where, s.strText,
+                       "cannot be stored: the " + std::string(v.strModel) +
+                           " shows this switch but never stores it");
             field::SetBit(data, f, s.value);
             ++result.nChanged;
         }
     }
 
     void Settings(const CSettingsEdit& edit) {
-        for (const CSourced<std::string>& s : edit.settings) {
-            const std::string strWhere = "featureSettings." + s.strWhere;
+        for (const auto& [strName, s] : edit.settings) {
             const feature::CListDef* pDef = nullptr;
             for (const feature::CListDef& def : feature::kLists)
-                if (WithoutColon(def.strLabel) == s.strWhere)
+                if (WithoutColon(def.strLabel) == strName)
                     pDef = &def;
             if (!pDef)
-                Refuse(strWhere, s.strText, "no such setting");
+                Refuse({0, "featureSettings"}, strName,
+                       "is not a setting of the " + std::string(v.strModel));
             int nIndex = -1;
             std::string strItems;
             for (int i = 0; i < pDef->nItems; ++i) {
@@ -444,13 +789,13 @@ struct CApplier {
             }
             const CBitField f = feature::ListField(v, pDef->nId);
             if (nIndex < 0) {
-                // A byte the editor does not offer is shown as "(0xNN)": kept when unchanged.
+                // A byte the editor does not offer is exported as "(0xNN)": kept when unchanged.
                 const std::uint8_t nByte = pDef->kind == feature::ListKind::Bit
                                                ? static_cast<std::uint8_t>(field::GetBit(data, f))
                                                : data[f.nAddr];
                 if (s.value == "(0x" + Hex2(nByte) + ")")
                     continue;
-                Refuse(strWhere, s.strText, "one of " + strItems);
+                Refuse(s.where, s.strText, "is not one of " + strItems);
             }
             const int nCurrent = feature::LoadFeatures(data, v).Index(pDef->nId);
             if (nCurrent == nIndex)
@@ -458,8 +803,9 @@ struct CApplier {
             if (pDef->nSwitch != 0 && nIndex != 0) {
                 const auto sw = feature::SwitchField(v, pDef->nSwitch);
                 if (sw && !field::GetBit(data, *sw))
-                    Refuse(strWhere, s.strText,
-                           "its switch is off, and a feature switched off keeps no setting");
+                    Refuse(s.where, s.strText,
+                           "cannot be kept: its switch is off, and a feature switched off keeps "
+                           "no setting");
             }
             switch (pDef->kind) {
             case feature::ListKind::WholeByte:
@@ -492,58 +838,77 @@ struct CApplier {
         }
     }
 
+    // Stores a value of one byte that changed; nValue is checked only then, so a value the
+    // editor cannot show stays as long as the source repeats it.
+    bool ChangeByte(std::uint8_t& nByte, const CSourced<int>& s, int nLow, int nHigh,
+                    const std::string& strRule) {
+        if (s.value == nByte)
+            return false;
+        if (s.value < nLow || s.value > nHigh)
+            Refuse(s.where, s.strText, strRule);
+        nByte = static_cast<std::uint8_t>(s.value);
+        ++result.nChanged;
+        return true;
+    }
+
     void Channels(const CSettingsEdit& edit) {
         const int nMax = feature::MaxChannels(v);
-        if (edit.channelCount) {
-            const int n = edit.channelCount->value;
-            if (n < 1 || n > nMax)
-                Refuse("channelCount", edit.channelCount->strText,
-                       RangeRule("the channel count", 1, nMax));
-            if (n != data[v.nChannelCount]) {
-                data[v.nChannelCount] = static_cast<std::uint8_t>(n);
-                if (data[v.nCurrentChannel] > n)
-                    data[v.nCurrentChannel] = static_cast<std::uint8_t>(n);
+        std::uint8_t& nCount = data[v.nChannelCount];
+        std::uint8_t& nCurrent = data[v.nCurrentChannel];
+        const bool bCountChanged =
+            edit.channelCount && ChangeByte(nCount, *edit.channelCount, 1, nMax,
+                                            "is not a channel count " + Between(1, nMax));
+        if (bCountChanged && nCurrent > nCount)
+            nCurrent = nCount;
+        int nInUse = std::min<int>(nCount, nMax);
+        if (!edit.channelCount) {
+            // A source without a channel count (CSV) puts every channel it holds in use.
+            int nHighest = 0;
+            for (const CChannelEdit& c : edit.channels)
+                if (c.channel.value <= nMax)
+                    nHighest = std::max(nHighest, c.channel.value);
+            if (nHighest > nInUse) {
+                result.notes.push_back(
+                    Located(strSource, {},
+                            "the channel count is raised from " + std::to_string(nCount) + " to " +
+                                std::to_string(nHighest) + " (the channels the file holds)"));
+                nCount = static_cast<std::uint8_t>(nHighest);
+                nInUse = nHighest;
                 ++result.nChanged;
             }
         }
-        const int nCount = std::clamp<int>(data[v.nChannelCount], 1, nMax);
-        if (edit.selectedChannel) {
-            const int n = edit.selectedChannel->value;
-            if (n < 0 || n > nCount)
-                Refuse("selectedChannel", edit.selectedChannel->strText,
-                       RangeRule("the selected channel", 0, nCount) + " (the channels in use)");
-            if (n != data[v.nCurrentChannel]) {
-                data[v.nCurrentChannel] = static_cast<std::uint8_t>(n);
-                ++result.nChanged;
-            }
-        }
+        if (edit.selectedChannel)
+            ChangeByte(nCurrent, *edit.selectedChannel, 0, nInUse,
+                       "is not a channel in use " + Between(0, nInUse));
         const int nFreqs = v.freqTable.nCount;
         for (const CChannelEdit& c : edit.channels) {
-            if (c.nChannel < 1 || c.nChannel > nCount)
-                Refuse(c.strWhere + ".channel", std::to_string(c.nChannel),
-                       RangeRule("a channel", 1, nCount) + " (the channels in use)");
-            field::CChannelRecord rec = field::GetChannel(data, v, c.nChannel);
-            const field::CChannelRecord old = rec;
-            if (c.freqNumber) {
-                if (c.freqNumber->value < 1 || c.freqNumber->value > nFreqs)
-                    Refuse(c.freqNumber->strWhere, c.freqNumber->strText,
-                           RangeRule("a frequency number", 1, nFreqs));
-                rec.nFreqNumber = static_cast<std::uint8_t>(c.freqNumber->value);
-            }
-            if (c.signal) {
-                if (c.signal->value < 0 || c.signal->value > field::kMaxSignalCode)
-                    Refuse(c.signal->strWhere, c.signal->strText,
-                           "a signal is \"OFF\" or a code from 1 to " +
-                               std::to_string(field::kMaxSignalCode));
-                rec.nSignalCode = static_cast<std::uint8_t>(c.signal->value);
-            }
-            if (c.scan)
+            if (c.channel.value < 1 || c.channel.value > nMax)
+                Refuse(c.channel.where, c.channel.strText, "is not a channel " + Between(1, nMax));
+            if (c.channel.value > nInUse)
+                Refuse(c.channel.where, c.channel.strText,
+                       nInUse > 0
+                           ? "is not a channel in use " + Between(1, nInUse)
+                           : std::string("is not a channel in use (the channel count is 0)"));
+            field::CChannelRecord rec = field::GetChannel(data, v, c.channel.value);
+            const int nBefore = result.nChanged;
+            if (c.freqNumber)
+                ChangeByte(rec.nFreqNumber, *c.freqNumber, 1, nFreqs,
+                           "is not a frequency number " + Between(1, nFreqs));
+            if (c.signal)
+                ChangeByte(rec.nSignalCode, *c.signal, 0, field::kMaxSignalCode, SignalRule());
+            if (c.scan && c.scan->value != rec.bScanAdd) {
                 rec.bScanAdd = c.scan->value;
-            if (rec.nFreqNumber != old.nFreqNumber || rec.nSignalCode != old.nSignalCode ||
-                rec.bScanAdd != old.bScanAdd) {
-                field::SetChannel(data, v, c.nChannel, rec);
                 ++result.nChanged;
             }
+            if (result.nChanged != nBefore)
+                field::SetChannel(data, v, c.channel.value, rec);
+        }
+        if (edit.bChannelTable) {
+            CSeen listed;
+            for (const CChannelEdit& c : edit.channels)
+                listed.Add("channel", c.channel, {});
+            for (int n = 1; n <= std::min<int>(nCount, nMax); ++n)
+                result.nMissingChannels += listed.Contains(n) ? 0 : 1;
         }
     }
 
@@ -553,28 +918,36 @@ struct CApplier {
         const double dOld = bRx ? rec.RxMHz() : rec.TxMHz();
         if (FormatFrequency(dOld) == FormatFrequency(s.value))
             return; // unchanged: its bytes stay as they are
+        if (!bHasRange)
+            throw CRefused{s.where,
+                           Quoted(s.strText) +
+                               " cannot be stored: the document has no frequency range to limit "
+                               "it to",
+                           true};
         double dValue = s.value;
         field::CommitFreqColumn(rec, n, bRx, dValue, dOther);
         field::SetFreqRecord(data, v, n, rec);
         ++result.nChanged;
         if (FormatFrequency(dValue) != FormatFrequency(s.value))
-            result.notes.push_back(s.strWhere + ": " + s.strText + " stored as " +
-                                   FormatFrequency(dValue) +
+            result.notes.push_back(Located(strSource, s.where, Quoted(s.strText)) +
+                                   " is stored as " + Quoted(FormatFrequency(dValue)) +
                                    " (limited to the working range and put on the raster)");
     }
 
     void Frequencies(const CSettingsEdit& edit) {
         const int nFreqs = v.freqTable.nCount;
         for (const CFreqEdit& f : edit.freqs) {
-            if (f.nNumber < 1 || f.nNumber > nFreqs)
-                Refuse(f.strWhere + ".number", std::to_string(f.nNumber),
-                       RangeRule("a frequency number", 1, nFreqs));
+            const int n = f.number.value;
+            if (n < 1 || n > nFreqs)
+                Refuse(f.number.where, f.number.strText,
+                       "is not a frequency number " + Between(1, nFreqs));
             if (f.rx)
-                Frequency(f.nNumber, true, *f.rx, field::GetFreqRecord(data, v, f.nNumber).TxMHz());
+                Frequency(n, true, *f.rx, field::GetFreqRecord(data, v, n).TxMHz());
             if (f.tx)
-                Frequency(f.nNumber, false, *f.tx,
-                          field::GetFreqRecord(data, v, f.nNumber).RxMHz());
+                Frequency(n, false, *f.tx, field::GetFreqRecord(data, v, n).RxMHz());
         }
+        if (edit.bFreqTable) // each number is listed once at most
+            result.nMissingFreqs = nFreqs - static_cast<int>(edit.freqs.size());
     }
 };
 
@@ -657,6 +1030,7 @@ CSettingsListing Decode(const CWR7310Doc& doc) {
 
 std::string JsonText(const CSettingsListing& l) {
     ordered_json j;
+    j["schema"] = kSchemaVersion;
     j["model"] = l.strModel;
     ordered_json switches = ordered_json::object();
     for (const CSwitchValue& s : l.switches)
@@ -669,11 +1043,15 @@ std::string JsonText(const CSettingsListing& l) {
     j["channelCount"] = l.nChannelCount;
     j["selectedChannel"] = l.nCurrentChannel;
     ordered_json channels = ordered_json::array();
-    for (const auto& [n, rec] : l.channels)
+    for (const auto& [n, rec] : l.channels) {
+        // A code as a number; no signalling as the editor shows it.
+        const ordered_json signal = rec.nSignalCode == 0 ? ordered_json(texts::kSignalOff)
+                                                         : ordered_json(int{rec.nSignalCode});
         channels.push_back({{"channel", n},
                             {"freqNumber", int{rec.nFreqNumber}},
-                            {"signal", channel::CellText(rec, channel::kColSignal)},
+                            {"signal", signal},
                             {"scan", channel::CellText(rec, channel::kColScan)}});
+    }
     j["channels"] = channels;
     ordered_json freqs = ordered_json::array();
     for (const CFreqEntry& e : l.freqs)
@@ -692,41 +1070,62 @@ std::string JsonText(const CSettingsListing& l) {
 }
 
 std::string CsvText(const CSettingsListing& l) {
-    std::string out = std::string(kChannelHeader) + "\n";
+    std::string out = Joined(kChannelColumns) + "\n";
     for (const auto& [n, rec] : l.channels)
         out += std::to_string(n) + "," + std::to_string(rec.nFreqNumber) + "," +
                channel::CellText(rec, channel::kColSignal) + "," +
                channel::CellText(rec, channel::kColScan) + "\n";
-    out += "\n" + std::string(kFreqHeader) + "\n";
+    out += "\n" + Joined(kFreqColumns) + "\n";
     for (const CFreqEntry& e : l.freqs)
         out += std::to_string(e.nNumber) + "," + FormatFrequency(e.dRx) + "," +
                FormatFrequency(e.dTx) + "\n";
     return out;
 }
 
-CImportResult ImportSettings(CWR7310Doc& doc, std::string_view strSource, ImportFormat format) {
+CImportResult ImportSettings(CWR7310Doc& doc, std::string_view strSource, ImportFormat format,
+                             const CImportOptions& options) {
     CImportResult result;
     const CVariant& v = doc.m_variant;
     std::vector<std::uint8_t> data(doc.Data().begin(), doc.Data().end());
     const std::vector<std::uint8_t> before = data;
+    std::string_view strText = strSource;
+    if (strText.starts_with("\xEF\xBB\xBF"))
+        strText.remove_prefix(3);
+    if (strText.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+        result.strError = "no settings in " + options.strSourceName;
+        return result;
+    }
     try {
         const CSettingsEdit edit =
             format == ImportFormat::Json ? ReadJson(strSource, v) : ReadCsv(strSource);
         // Frequencies are limited to the working range the document's range bytes give, as
-        // the editor does once it shows them.
+        // the editor does once it shows them. A new document without one takes the range the
+        // source was exported with.
         CWR7310App& app = doc.m_app;
-        app.TakeRangeFromImage(data.data() + v.rangeBytes.nStart);
-        CApplier applier{v, data, result};
+        std::uint8_t* pRange = data.data() + v.rangeBytes.nStart;
+        app.TakeRangeFromImage(pRange);
+        const auto usable = [&app] {
+            return app.m_dMinFreq > 0 && app.m_dMaxFreq >= app.m_dMinFreq;
+        };
+        if (!usable() && options.bNewDocument && edit.range && v.bRangeFromSettings) {
+            auto [dLow, dHigh] = *edit.range;
+            app.EncodeRange(dLow, dHigh, pRange);
+            app.TakeRangeFromImage(pRange);
+            result.notes.push_back(options.strSourceName + ": the new document takes the range " +
+                                   FormatFrequency(dLow) + " to " + FormatFrequency(dHigh) +
+                                   " MHz the file was exported with");
+        }
+        CApplier applier{v, data, result, options.strSourceName, usable()};
         applier.Switches(edit);
         applier.Settings(edit);
         applier.Gates(before);
         applier.Channels(edit);
         applier.Frequencies(edit);
     } catch (const CRefused& e) {
-        result.strError = e.strText;
-        result.notes.clear();
-        result.nChanged = 0;
-        return result;
+        CImportResult refused;
+        refused.strError = Located(options.strSourceName, e.where, e.strText);
+        refused.bNoRange = e.bNoRange;
+        return refused;
     }
     std::copy(data.begin(), data.end(), doc.Data().begin());
     result.bOk = true;

@@ -9,6 +9,7 @@
 
 #include "image/ImageFields.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,20 +65,44 @@ std::string JsonText(const CSettingsListing& listing);
 // channels in use, then "number,rx MHz,tx MHz" with the frequency table.
 std::string CsvText(const CSettingsListing& listing);
 
+// The version of the JSON form: every export carries it as "schema"; a file without one is of
+// the first version.
+inline constexpr int kSchemaVersion = 1;
+// A JSON source nested deeper than this is refused before it is built: exports are 3 levels
+// deep, one more lets a misplaced value reach the rule that names it.
+inline constexpr std::size_t kMaxJsonDepth = 4;
+
 struct CImportResult {
     bool bOk = false;
-    // When refused: the field, the value and the rule ("channels[3].freqNumber: 120: a
-    // frequency number is 1 to 99").
+    // When refused: the source, the line (CSV) or the field (JSON), the value in quotes and
+    // the rule: 'radio.csv:12: column "signal": "300" is not a signal code ("OFF" or 1 to
+    // 121)'.
     std::string strError;
+    // Refused because a frequency was to be stored while the document had no working range.
+    bool bNoRange = false;
     // Values that were stored other than given (limited to the range, moved onto the raster).
     std::vector<std::string> notes;
     int nChanged = 0; // values that differed from the document's and were stored
+    // Rows a table of the source did not hold (only for the tables it holds): the channels in
+    // use and the frequency entries that keep their values.
+    int nMissingChannels = 0;
+    int nMissingFreqs = 0;
 };
 
 enum class ImportFormat { Json, Csv };
 
+struct CImportOptions {
+    std::string strSourceName = "settings"; // the file as the user named it, for messages
+    // The document is a new one: a working range the source carries (JSON "range") is taken
+    // when the document has none, and written into its range bytes.
+    bool bNewDocument = false;
+};
+
 // Applies the values the source names onto the document's working copy. The identity, the
-// frequency range and the tune frequency are the radio's own and are not imported.
-CImportResult ImportSettings(CWR7310Doc& doc, std::string_view strSource, ImportFormat format);
+// frequency range and the tune frequency are the radio's own and are not imported. A value
+// equal to the document's is never checked, so whatever the export of a file holds (values
+// the editor cannot show included) imports back onto that file unchanged.
+CImportResult ImportSettings(CWR7310Doc& doc, std::string_view strSource, ImportFormat format,
+                             const CImportOptions& options = {});
 
 } // namespace exchange

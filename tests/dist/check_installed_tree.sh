@@ -27,6 +27,7 @@ expected=(
     share/bash-completion/completions/wr7310
     share/wr7310/WR7310SXtra.ini
     share/wr7310/WR7310S.ini
+    share/wr7310/wr7310-settings.schema.json
     share/doc/wr7310/WR7310S.html
 )
 gui_files=()

@@ -462,7 +462,8 @@ TEST_F(ImageCli, ImportOfAnEditedSourceChangesTheNamedValuesAndARefusedOneWrites
     const std::string c = dir.File("c.wr73");
     r = Run("import " + Quote(src) + " -o " + Quote(c));
     EXPECT_EQ(r.nStatus, 1);
-    EXPECT_NE(r.strErr.find("channels[0].freqNumber: 100: a frequency number is 1 to 99"),
+    EXPECT_NE(r.strErr.find(src + ": channels[0].freqNumber: \"100\" is not a frequency number "
+                            "(1 to 99)"),
               std::string::npos)
         << r.strErr;
     EXPECT_NE(r.strErr.find("Nothing was written."), std::string::npos);

@@ -3,13 +3,17 @@
 // refused with nothing changed.
 #include "image/SettingsExchange.h"
 #include "DocTestSupport.h"
+#include "image/FreqCodec.h"
 #include "image/ImageFields.h"
+#include "view/FeaturePanel.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <functional>
 #include <map>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -57,8 +61,13 @@ protected:
 
     // Imports the source; the document is then saved and compared with the base.
     exchange::CImportResult Import(const std::string& strSource,
-                                   exchange::ImportFormat format = exchange::ImportFormat::Json) {
-        const exchange::CImportResult r = exchange::ImportSettings(*fx.pDoc, strSource, format);
+                                   exchange::ImportFormat format = exchange::ImportFormat::Json,
+                                   bool bNewDocument = false) {
+        exchange::CImportOptions options;
+        options.strSourceName = format == exchange::ImportFormat::Json ? "radio.json" : "radio.csv";
+        options.bNewDocument = bNewDocument;
+        const exchange::CImportResult r =
+            exchange::ImportSettings(*fx.pDoc, strSource, format, options);
         after = fx.pDoc->SaveToBytes();
         return r;
     }
@@ -210,7 +219,8 @@ TEST_F(SettingsExchange, FrequenciesAreLimitedToTheRangeAndPutOnTheRasterWithANo
         const exchange::CImportResult r = Import(j.dump());
         ASSERT_TRUE(r.bOk) << r.strError;
         ASSERT_EQ(r.notes.size(), 1u) << c.dGiven;
-        EXPECT_NE(r.notes[0].find(std::string("stored as ") + c.pszStored), std::string::npos)
+        EXPECT_NE(r.notes[0].find(std::string("is stored as \"") + c.pszStored + "\""),
+                  std::string::npos)
             << r.notes[0];
         EXPECT_NE(r.notes[0].find("frequencies[9].rx"), std::string::npos) << r.notes[0];
     }
@@ -243,35 +253,63 @@ TEST_F(SettingsExchange, TheNonStandardMarkerFollowsTheFrequencyTablesRule) {
 TEST_F(SettingsExchange, AnInvalidValueIsRefusedWithFieldValueAndRuleAndNothingChanges) {
     struct {
         std::function<void(json&)> edit;
-        const char* pszError; // a part of the message: the field, the value, the rule
+        const char* pszError; // the message: the file, the field, the value and the rule
     } const cases[] = {
         {[](json& j) { j["channels"][0]["freqNumber"] = 100; },
-         "channels[0].freqNumber: 100: a frequency number is 1 to 99"},
-        {[](json& j) { j["channels"][0]["freqNumber"] = 0; }, "freqNumber: 0:"},
-        {[](json& j) { j["channels"][0]["freqNumber"] = -3; }, "freqNumber: -3:"},
-        {[](json& j) { j["channels"][0]["signal"] = "122"; }, "signal: 122: a signal is \"OFF\""},
-        {[](json& j) { j["channels"][0]["signal"] = 122; }, "from 1 to 121"},
-        {[](json& j) { j["channels"][0]["scan"] = "Maybe"; }, "scan is \"Add\" or \"Del\""},
-        {[](json& j) { j["channels"][0]["channel"] = 13; }, "(the channels in use)"},
-        {[](json& j) { j["channels"][0]["colour"] = "red"; }, "channels[0].colour"},
+         "radio.json: channels[0].freqNumber: \"100\" is not a frequency number (1 to 99)"},
+        {[](json& j) { j["channels"][0]["freqNumber"] = 0; },
+         "radio.json: channels[0].freqNumber: \"0\" is not a frequency number (1 to 99)"},
+        {[](json& j) { j["channels"][0]["freqNumber"] = -3; },
+         "radio.json: channels[0].freqNumber: \"-3\" is not a frequency number (1 to 99)"},
+        {[](json& j) { j["channels"][0]["signal"] = "122"; },
+         "radio.json: channels[0].signal: \"122\" is not a signal code (\"OFF\" or 1 to 121)"},
+        {[](json& j) { j["channels"][0]["signal"] = 122; },
+         "radio.json: channels[0].signal: \"122\" is not a signal code (\"OFF\" or 1 to 121)"},
+        {[](json& j) { j["channels"][0]["signal"] = "loud"; },
+         "radio.json: channels[0].signal: \"loud\" is not a signal code"},
+        {[](json& j) { j["channels"][0]["scan"] = "Maybe"; },
+         "radio.json: channels[0].scan: \"Maybe\" is not \"Add\" or \"Del\""},
+        {[](json& j) { j["channels"][0]["channel"] = 13; },
+         "radio.json: channels[0].channel: \"13\" is not a channel in use (1 to 12)"},
+        {[](json& j) { j["channels"][1]["channel"] = 1; },
+         "radio.json: channels[1].channel: channel \"1\" is also in channels[0]"},
+        {[](json& j) { j["channels"][0]["colour"] = "red"; },
+         "radio.json: channels[0]: \"colour\" is not a key of a channel"},
+        {[](json& j) { j["channels"][0].erase("channel"); },
+         "radio.json: channels[0]: a channel names its \"channel\" number"},
         {[](json& j) { j["channelCount"] = 100; },
-         "channelCount: 100: the channel count is 1 to 99"},
-        {[](json& j) { j["channelCount"] = 0; }, "channelCount: 0:"},
-        {[](json& j) { j["selectedChannel"] = 13; }, "selectedChannel: 13:"},
+         "radio.json: channelCount: \"100\" is not a channel count (1 to 99)"},
+        {[](json& j) { j["channelCount"] = 0; },
+         "radio.json: channelCount: \"0\" is not a channel count (1 to 99)"},
+        {[](json& j) { j["selectedChannel"] = 13; },
+         "radio.json: selectedChannel: \"13\" is not a channel in use (0 to 12)"},
         {[](json& j) { j["featureSettings"]["TOT"] = "2 Minute"; },
-         "featureSettings.TOT: \"2 Minute\": one of \"OFF\", \"1 Minute\", \"5 Minute\""},
-        {[](json& j) { j["featureSettings"]["Volume"] = "3"; }, "featureSettings.Volume"},
+         "radio.json: featureSettings.TOT: \"2 Minute\" is not one of \"OFF\", \"1 Minute\", "
+         "\"5 Minute\""},
+        {[](json& j) { j["featureSettings"]["Volume"] = "3"; },
+         "radio.json: featureSettings: \"Volume\" is not a setting of the WR7310SXtra"},
         {[](json& j) {
              j["featureSwitches"]["VOX"] = false;
              j["featureSettings"]["VOX"] = "3";
          },
-         "its switch is off"},
-        {[](json& j) { j["featureSwitches"]["Turbo"] = true; }, "no such switch"},
-        {[](json& j) { j["featureSwitches"]["VOX"] = "yes"; }, "a switch is true or false"},
-        {[](json& j) { j["frequencies"][0]["rx"] = "abc"; }, "frequencies[0].rx: \"abc\""},
-        {[](json& j) { j["frequencies"][0]["number"] = 100; }, "a frequency number is 1 to 99"},
-        {[](json& j) { j["model"] = "WR7310S"; }, "model: \"WR7310S\""},
-        {[](json& j) { j["colour"] = 1; }, "colour: 1: not a key of the settings"},
+         "radio.json: featureSettings.VOX: \"3\" cannot be kept: its switch is off"},
+        {[](json& j) { j["featureSwitches"]["Turbo"] = true; },
+         "radio.json: featureSwitches: \"Turbo\" is not a switch of the WR7310SXtra"},
+        {[](json& j) { j["featureSwitches"]["VOX"] = "yes"; },
+         "radio.json: featureSwitches.VOX: \"yes\" is not true or false"},
+        {[](json& j) { j["frequencies"][0]["rx"] = "abc"; },
+         "radio.json: frequencies[0].rx: \"abc\" is not a frequency in MHz"},
+        {[](json& j) { j["frequencies"][0]["number"] = 100; },
+         "radio.json: frequencies[0].number: \"100\" is not a frequency number (1 to 99)"},
+        {[](json& j) { j["frequencies"][0]["nonStandard"] = 1; },
+         "radio.json: frequencies[0].nonStandard: \"1\" is not true or false"},
+        {[](json& j) { j["model"] = "WR7310S"; },
+         "radio.json: model: \"WR7310S\" is not the WR7310SXtra this import is for"},
+        {[](json& j) { j["schema"] = 2; },
+         "radio.json: schema: \"2\" is not a schema this version reads (1)"},
+        {[](json& j) { j["colour"] = 1; }, "radio.json: \"colour\" is not a key of the settings"},
+        {[](json& j) { j["channels"] = json::object(); },
+         "radio.json: channels: \"{...}\" is not a list"},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(fx.pDoc->OnOpenBytes(base, "base"));
@@ -281,13 +319,12 @@ TEST_F(SettingsExchange, AnInvalidValueIsRefusedWithFieldValueAndRuleAndNothingC
         const std::vector<std::uint8_t> data(fx.pDoc->Data().begin(), fx.pDoc->Data().end());
         const exchange::CImportResult r = Import(j.dump());
         EXPECT_FALSE(r.bOk) << c.pszError;
-        EXPECT_NE(r.strError.find(c.pszError), std::string::npos) << r.strError;
+        EXPECT_EQ(r.strError.rfind(c.pszError, 0), 0u) << r.strError;
         EXPECT_EQ(std::vector<std::uint8_t>(fx.pDoc->Data().begin(), fx.pDoc->Data().end()), data)
             << c.pszError;
         EXPECT_EQ(after, base) << c.pszError;
     }
-    EXPECT_FALSE(Import("{\"channels\": [").bOk);
-    EXPECT_NE(Import("[1, 2]").strError.find("an object is needed"), std::string::npos);
+    EXPECT_EQ(Import("[1, 2]").strError, "radio.json: \"[...]\" is not an object");
 }
 
 TEST_F(SettingsExchange, CsvTablesRoundTripAndAnEditedRowChangesItsBytes) {
@@ -316,16 +353,346 @@ TEST_F(SettingsExchange, CsvTablesRoundTripAndAnEditedRowChangesItsBytes) {
     EXPECT_EQ(changed.at(0x376), At(base, 0x376) | 0x10);
     EXPECT_EQ(changed.count(0x370), 0u);
     EXPECT_EQ(changed.size(), 5u); // 0x011, 0x016, 0x373, 0x374, 0x376
+}
 
-    for (const char* pszBad : {"1,2,3\n", "channel,frequency number,signal,scan\n1,2,OFF\n",
-                               "number,rx MHz,tx MHz\n1,x,464.5\n",
-                               "channel,frequency number,signal,scan\nA,2,OFF,Add\n"}) {
+TEST_F(SettingsExchange, MalformedJsonIsRefusedWithItsPlaceAndABoundedMessage) {
+    const std::string strDeep = std::string(100000, '[') + std::string(100000, ']');
+    std::string strDeepObjects;
+    for (int i = 0; i < 100000; ++i)
+        strDeepObjects += "{\"a\":";
+    strDeepObjects += "1" + std::string(100000, '}');
+    struct {
+        std::string strSource;
+        std::string strError; // the start of the message
+    } const cases[] = {
+        {R"({"frequencies": [{"number": 1, "rx": 1e999}]})",
+         "radio.json:1: frequencies[0].rx: \"1e999\" is too large a number"},
+        {"{\"channels\": [{\"channel\": 1,\n \"freqNumber\": " + std::string(300000, '9') + "}]}",
+         "radio.json:2: channels[0].freqNumber: \"" + std::string(40, '9') +
+             "...\" is too large a number"},
+        {"{\"colour\": " + strDeep + "}",
+         "radio.json: colour[0][0][0]: nested deeper than 4 levels (a settings file has 3)"},
+        {"{\"channels\": [{\"channel\": 1, \"scan\": " + strDeepObjects + "}]}",
+         "radio.json: channels[0].scan.a: nested deeper than 4 levels"},
+        {strDeep, "radio.json: [0][0][0][0]: nested deeper than 4 levels"},
+        {"{\"channels\": [", "radio.json:1: not JSON: syntax error while parsing value"},
+        {"{\n\"channelCount\": 8,\n\"selectedChannel\": tru\n}",
+         "radio.json:3: not JSON: syntax error while parsing value - invalid literal"},
+        {"{\"featureSettings\": {\"TOT\": \"" + std::string(100000, 'x') + "\"}}",
+         "radio.json: featureSettings.TOT: \"" + std::string(40, 'x') + "...\" is not one of"},
+        {R"({"featureSettings": {"TOT": "\u001b[2J"}})",
+         "radio.json: featureSettings.TOT: \"\\x1B[2J\" is not one of"},
+        {"{\"" + std::string(100000, 'k') + "\": 1}",
+         "radio.json: \"" + std::string(40, 'k') + "...\" is not a key of the settings"},
+    };
+    for (const auto& c : cases) {
         ASSERT_TRUE(fx.pDoc->OnOpenBytes(base, "base"));
-        const exchange::CImportResult bad = Import(pszBad, exchange::ImportFormat::Csv);
-        EXPECT_FALSE(bad.bOk) << pszBad;
-        EXPECT_NE(bad.strError.find("CSV line"), std::string::npos) << bad.strError;
-        EXPECT_EQ(after, base) << pszBad;
+        const exchange::CImportResult r = Import(c.strSource);
+        EXPECT_FALSE(r.bOk);
+        EXPECT_EQ(r.strError.substr(0, c.strError.size()), c.strError);
+        EXPECT_LT(r.strError.size(), 300u) << r.strError.substr(0, 300);
+        EXPECT_EQ(after, base) << c.strError;
     }
+}
+
+TEST_F(SettingsExchange, AnEmptySourceIsRefusedInEitherFormat) {
+    for (const auto format : {exchange::ImportFormat::Json, exchange::ImportFormat::Csv})
+        for (const char* pszSource : {"", " \n\t", "\r\n\r\n", "\xEF\xBB\xBF\n"}) {
+            const exchange::CImportResult r = Import(pszSource, format);
+            EXPECT_FALSE(r.bOk);
+            EXPECT_EQ(r.strError, format == exchange::ImportFormat::Json
+                                      ? "no settings in radio.json"
+                                      : "no settings in radio.csv");
+            EXPECT_EQ(after, base);
+        }
+}
+
+TEST_F(SettingsExchangeOld, AFrequencyNumberBeyondTheOlderTableIsRefused) {
+    struct {
+        std::function<void(json&)> edit;
+        const char* pszError; // empty: accepted
+    } const cases[] = {
+        {[](json& j) { j["channels"][0]["freqNumber"] = 56; }, ""},
+        {[](json& j) { j["channels"][0]["freqNumber"] = 57; },
+         "radio.json: channels[0].freqNumber: \"57\" is not a frequency number (1 to 56)"},
+        {[](json& j) { j["channels"][0]["freqNumber"] = 99; },
+         "radio.json: channels[0].freqNumber: \"99\" is not a frequency number (1 to 56)"},
+        {[](json& j) {
+             j["frequencies"].push_back({{"number", 57}, {"rx", 465.0}});
+         },
+         "radio.json: frequencies[56].number: \"57\" is not a frequency number (1 to 56)"},
+        {[](json& j) { j["channels"][0]["channel"] = 9; },
+         "radio.json: channels[0].channel: \"9\" is not a channel (1 to 8)"},
+        {[](json& j) { j["model"] = "WR7310SXtra"; },
+         "radio.json: model: \"WR7310SXtra\" is not the WR7310S this import is for"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(fx.pDoc->OnOpenBytes(base, "base"));
+        json j = json::parse(Json());
+        c.edit(j);
+        const exchange::CImportResult r = Import(j.dump());
+        EXPECT_EQ(r.bOk, *c.pszError == 0) << c.pszError << r.strError;
+        EXPECT_EQ(r.strError.rfind(c.pszError, 0), 0u) << r.strError;
+    }
+}
+
+TEST_F(SettingsExchange, NoFrequencyIsStoredThatIsNotFinite) {
+    const std::vector<std::pair<std::string, exchange::ImportFormat>> sources = {
+        {R"({"frequencies": [{"number": 3, "rx": "inf"}]})", exchange::ImportFormat::Json},
+        {R"({"frequencies": [{"number": 3, "rx": "nan"}]})", exchange::ImportFormat::Json},
+        {R"({"frequencies": [{"number": 3, "tx": "-inf"}]})", exchange::ImportFormat::Json},
+        {R"({"frequencies": [{"number": 3, "tx": "1e999"}]})", exchange::ImportFormat::Json},
+        {R"({"frequencies": [{"number": 3, "tx": -1e999}]})", exchange::ImportFormat::Json},
+        {"number,rx MHz,tx MHz\n3,inf,464.5\n", exchange::ImportFormat::Csv},
+        {"number,rx MHz,tx MHz\n3,464.5,NaN\n", exchange::ImportFormat::Csv},
+        {"number,rx MHz,tx MHz\n3,464.5,1e400\n", exchange::ImportFormat::Csv},
+    };
+    for (const auto& [strSource, format] : sources) {
+        ASSERT_TRUE(fx.pDoc->OnOpenBytes(base, "base"));
+        const exchange::CImportResult r = Import(strSource, format);
+        EXPECT_FALSE(r.bOk) << strSource;
+        EXPECT_EQ(after, base) << strSource;
+    }
+}
+
+TEST_F(SettingsExchange, ARawItemIsKeptOnlyWhenGivenWhole) {
+    const CVariant& v = fx.pDoc->m_variant;
+    fx.pDoc->Data()[v.settings.nTotSetting] = 0x07; // no item of the TOT list
+    base = fx.pDoc->SaveToBytes();
+    ASSERT_EQ(json::parse(Json())["featureSettings"]["TOT"], "(0x07)");
+    struct {
+        const char* pszValue;
+        bool bOk;
+    } const cases[] = {
+        {"(0x07)", true}, {"(0x07", false},   {"0x07)", false},   {"(0x08)", false},
+        {"(0x7)", false}, {"(0x07) ", false}, {"(0x07))", false}, {"OFF", true},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(fx.pDoc->OnOpenBytes(base, "base"));
+        const exchange::CImportResult r =
+            Import(std::string(R"({"featureSettings": {"TOT": ")") + c.pszValue + "\"}}");
+        EXPECT_EQ(r.bOk, c.bOk) << c.pszValue;
+        EXPECT_EQ(At(after, v.settings.nTotSetting), c.bOk && c.pszValue[0] == 'O' ? 0 : 0x07)
+            << c.pszValue;
+    }
+}
+
+// Every dependent switch of both models, changed alone while its master is on: only its own
+// bit changes.
+TEST(SettingsExchangeSwitches, AChangedDependentSwitchLeavesItsMasterAlone) {
+    int nChecked = 0;
+    for (const CVariant* pVariant : {&XtraVariant(), &OldVariant()}) {
+        CDocFixture fx(*pVariant, kRange400to470);
+        fx.pDoc->OnNewDocument();
+        for (const feature::CSwitchDef& def : feature::kSwitches) {
+            const auto f = feature::SwitchField(*pVariant, def.nId);
+            const auto master = feature::SwitchField(*pVariant, def.nMaster);
+            if (def.nMaster == 0 || !f || !master || !feature::SwitchStored(*pVariant, def.nId))
+                continue;
+            for (const bool bOn : {false, true}) {
+                field::SetBit(fx.pDoc->Data(), *master, true);
+                field::SetBit(fx.pDoc->Data(), *f, !bOn);
+                const std::vector<std::uint8_t> base = fx.pDoc->SaveToBytes();
+                json j;
+                j["featureSwitches"]
+                 [std::string(def.strText.substr(0, def.strText.find_last_not_of(' ') + 1))] = bOn;
+                const exchange::CImportResult r =
+                    exchange::ImportSettings(*fx.pDoc, j.dump(), exchange::ImportFormat::Json);
+                ASSERT_TRUE(r.bOk) << r.strError;
+                EXPECT_EQ(r.nChanged, 1) << def.strText;
+                // Its own bit, and the list it gates when it was turned off.
+                std::set<std::size_t> allowed = {f->nAddr};
+                if (def.nList != 0 && !bOn)
+                    allowed.insert(feature::ListField(*pVariant, def.nList).nAddr);
+                for (const auto& [nAddr, nValue] : Changed(base, fx.pDoc->SaveToBytes()))
+                    EXPECT_TRUE(allowed.count(nAddr)) << def.strText << " changed " << nAddr;
+                EXPECT_NE(field::GetBit(fx.pDoc->Data(), *f), !bOn) << def.strText;
+                EXPECT_TRUE(field::GetBit(fx.pDoc->Data(), *master)) << def.strText;
+                ++nChecked;
+            }
+        }
+    }
+    EXPECT_GE(nChecked, 8);
+}
+
+// One edit (channel 3: frequency number 20, scan Add; entry 5: transmit 462.5625 MHz) as
+// spreadsheets save it: each variant must give the bytes and the summary of the plain form.
+TEST_F(SettingsExchange, SpreadsheetStyleCsvGivesTheSameFile) {
+    const std::string strPlain = "channel,frequency number,signal,scan\n3,20,OFF,Add\n\n"
+                                 "number,rx MHz,tx MHz\n5,467.85000,462.56250\n";
+    const exchange::CImportResult plain = Import(strPlain, exchange::ImportFormat::Csv);
+    ASSERT_TRUE(plain.bOk) << plain.strError;
+    const std::vector<std::uint8_t> expected = after;
+    EXPECT_EQ(plain.nChanged, 3); // values, not channels: frequency number, scan, transmit
+    EXPECT_EQ(plain.nMissingChannels, 11);
+    EXPECT_EQ(plain.nMissingFreqs, 98);
+    struct {
+        const char* pszName;
+        std::string strCsv;
+    } const variants[] = {
+        {"byte-order mark and CRLF", "\xEF\xBB\xBF"
+                                     "channel,frequency number,signal,scan\r\n3,20,OFF,Add\r\n\r\n"
+                                     "number,rx MHz,tx MHz\r\n5,467.85000,462.56250\r\n"},
+        {"every cell quoted",
+         "\"channel\",\"frequency number\",\"signal\",\"scan\"\n\"3\",\"20\",\"OFF\",\"Add\"\n"
+         "\"number\",\"rx MHz\",\"tx MHz\"\n\"5\",\"467.85000\",\"462.56250\"\n"},
+        {"trailing empty cells and rows of commas",
+         "channel,frequency number,signal,scan,,\n3,20,OFF,Add,,\n,,,,,\n"
+         "number,rx MHz,tx MHz,,,\n5,467.85000,462.56250,,,\n"},
+        {"headers in any letter case",
+         "Channel,Frequency Number,SIGNAL,Scan\n3,20,OFF,Add\nNUMBER,RX MHZ,Tx "
+         "MHz\n5,467.85,462.5625\n"},
+        {"columns in any order", "scan,signal,channel,frequency number\nAdd,OFF,3,20\ntx "
+                                 "MHz,number,rx MHz\n462.5625,5,467.85\n"},
+        {"tables in the other order, no last line break",
+         "number,rx MHz,tx MHz\n5,467.85000,462.56250\nchannel,frequency number,signal,scan\n"
+         "3,20,OFF,Add"},
+        {"only the columns that change, blanks around cells",
+         "channel , frequency number,scan\n 3 ,20, Add\nnumber,tx MHz\n5, 462.5625\n"},
+        {"an empty cell keeps its value", "channel,frequency number,signal,scan\n3,20,,Add\n"
+                                          "number,rx MHz,tx MHz\n5,,462.5625\n"},
+        {"lower-case items", "channel,frequency number,signal,scan\n3,20,off,add\n"
+                             "number,rx MHz,tx MHz\n5,467.85,462.5625\n"},
+    };
+    for (const auto& c : variants) {
+        ASSERT_TRUE(fx.pDoc->OnOpenBytes(base, "base"));
+        const exchange::CImportResult r = Import(c.strCsv, exchange::ImportFormat::Csv);
+        ASSERT_TRUE(r.bOk) << c.pszName << ": " << r.strError;
+        EXPECT_EQ(after, expected) << c.pszName;
+        EXPECT_EQ(r.nChanged, 3) << c.pszName;
+    }
+}
+
+TEST_F(SettingsExchange, ACsvRefusalNamesTheLineAndColumnOfTheFile) {
+    const std::string strHeader = "Channel,Frequency Number,Signal,Scan\r\n";
+    struct {
+        std::string strCsv;
+        const char* pszError;
+    } const cases[] = {
+        {strHeader + "1,2,OFF,Add\r\n2,3,300,Del\r\n",
+         "radio.csv:3: column \"Signal\": \"300\" is not a signal code (\"OFF\" or 1 to 121)"},
+        {strHeader + "3,20,OFF,Add\r\n1,2,OFF,Add\r\n3,21,OFF,Add\r\n",
+         "radio.csv:4: column \"Channel\": channel \"3\" is also on line 2"},
+        {"number,rx MHz,tx MHz\n5,467.85,462.5625\n\n5,467.85,462.5625\n",
+         "radio.csv:4: column \"number\": number \"5\" is also on line 2"},
+        {strHeader + "1,100,OFF,Add\r\n",
+         "radio.csv:2: column \"Frequency Number\": \"100\" is not a frequency number (1 to 99)"},
+        {strHeader + "1,x,OFF,Add\r\n",
+         "radio.csv:2: column \"Frequency Number\": \"x\" is not a frequency number"},
+        {strHeader + "1,2,OFF,Maybe\r\n", "radio.csv:2: column \"Scan\": \"Maybe\" is not \"Add\""},
+        {strHeader + "100,2,OFF,Add\r\n",
+         "radio.csv:2: column \"Channel\": \"100\" is not a channel (1 to 99)"},
+        {strHeader + "A,2,OFF,Add\r\n",
+         "radio.csv:2: column \"Channel\": \"A\" is not a channel number"},
+        {strHeader + ",2,OFF,Add\r\n", "radio.csv:2: the row has no channel number"},
+        {strHeader + "1,2,OFF,Add,x\r\n",
+         "radio.csv:2: column 5: \"x\" is in no column of the header on line 1"},
+        {"channel,frequency number,colour\n",
+         "radio.csv:1: column 3: \"colour\" is not a column of the channel table"},
+        {"channel,scan,Scan\n", "radio.csv:1: column 3: \"Scan\" is a second column of that name"},
+        {"1,2,3\n", "radio.csv:1: \"1\" comes before a table's header"},
+        {"number,rx MHz,tx MHz\n\n\n1,x,464.5\n",
+         "radio.csv:4: column \"rx MHz\": \"x\" is not a frequency in MHz"},
+        {"number,rx MHz,tx MHz\n0,464.5,464.5\n",
+         "radio.csv:2: column \"number\": \"0\" is not a frequency number (1 to 99)"},
+        {strHeader + "1,2,\"OFF,Add\r\n", "radio.csv:2: a quoted cell is not closed"},
+        {strHeader + "1,2,OFF,\"Add\"\r\n\"2\r\n\",3,OFF,Del\r\n3,4,OFF,Sometimes\r\n",
+         "radio.csv:3: column \"Channel\": \"2\\x0D\\x0A\" is not a channel number"},
+        {strHeader + "1,2,OFF,\"Add\r\n\"\r\n3,4,OFF,Sometimes\r\n",
+         "radio.csv:2: column \"Scan\": \"Add\\x0D\\x0A\" is not \"Add\" or \"Del\""},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(fx.pDoc->OnOpenBytes(base, "base"));
+        const exchange::CImportResult r = Import(c.strCsv, exchange::ImportFormat::Csv);
+        EXPECT_FALSE(r.bOk) << c.pszError;
+        EXPECT_EQ(r.strError.rfind(c.pszError, 0), 0u) << r.strError;
+        EXPECT_EQ(after, base) << c.pszError;
+    }
+}
+
+TEST_F(SettingsExchange, TheJsonIsTyped) {
+    EXPECT_EQ(nlohmann::ordered_json::parse(Json()).begin().key(), "schema");
+    const json j = json::parse(Json());
+    EXPECT_EQ(j["schema"], 1);
+    EXPECT_EQ(j["model"], "WR7310SXtra");
+    EXPECT_EQ(j["channels"][0]["signal"], 10); // a number, as every number
+    EXPECT_EQ(j["channels"][2]["signal"], "OFF");
+    EXPECT_EQ(j["channels"][0]["freqNumber"], 8);
+    EXPECT_EQ(j["channels"][0]["scan"], "Del");
+    EXPECT_TRUE(j["featureSwitches"]["VOX"].is_boolean());
+    EXPECT_TRUE(j["frequencies"][1]["rx"].is_number_float());
+    // The string forms of the first exports are still read.
+    const exchange::CImportResult r = Import(
+        R"({"channelCount": "12", "channels": [{"channel": "1", "freqNumber": "8", "signal": "10",
+            "scan": "Del"}], "frequencies": [{"number": "2", "rx": "462.56250"}]})");
+    ASSERT_TRUE(r.bOk) << r.strError;
+    EXPECT_EQ(r.nChanged, 0);
+    EXPECT_EQ(after, base);
+}
+
+// A new document without a working range never stores a frequency as 0: it takes the range a
+// JSON source carries, and a source without one is refused.
+TEST(SettingsExchangeRange, ANewDocumentWithoutARangeTakesTheSourcesOrRefuses) {
+    CDocFixture ranged(XtraVariant(), kRange400to470);
+    ranged.pDoc->OnNewDocument();
+    double dRx = 462.5625, dTx = 465.01;
+    ranged.pDoc->SetFreqRecord(7, field::EncodeFreqRecord(dRx, dTx, true));
+    const exchange::CSettingsListing l = exchange::Decode(*ranged.pDoc);
+    const std::vector<std::uint8_t> source = ranged.pDoc->SaveToBytes();
+
+    CDocFixture bare(XtraVariant());
+    auto import = [&bare](const std::string& strText, exchange::ImportFormat format, bool bNew) {
+        bare.pDoc->OnNewDocument();
+        exchange::CImportOptions options;
+        options.bNewDocument = bNew;
+        return exchange::ImportSettings(*bare.pDoc, strText, format, options);
+    };
+    exchange::CImportResult r = import(exchange::JsonText(l), exchange::ImportFormat::Json, true);
+    ASSERT_TRUE(r.bOk) << r.strError;
+    EXPECT_EQ(bare.pDoc->SaveToBytes(), source); // the range bytes and every frequency
+    ASSERT_FALSE(r.notes.empty());
+    EXPECT_NE(r.notes[0].find("takes the range 400.00000 to 470.00000 MHz"), std::string::npos);
+
+    for (const auto& [strText, format, bNew] :
+         {std::tuple{exchange::CsvText(l), exchange::ImportFormat::Csv, true},
+          std::tuple{exchange::JsonText(l), exchange::ImportFormat::Json, false}}) {
+        r = import(strText, format, bNew);
+        EXPECT_FALSE(r.bOk);
+        EXPECT_TRUE(r.bNoRange);
+        EXPECT_NE(r.strError.find("cannot be stored: the document has no frequency range"),
+                  std::string::npos)
+            << r.strError;
+    }
+}
+
+TEST(SettingsExchangeRange, ACsvOfAllChannelsPutsThemInUseOnANewDocument) {
+    CDocFixture full(XtraVariant(), kRange400to470);
+    full.pDoc->OnNewDocument();
+    const CVariant& v = full.pDoc->m_variant;
+    full.pDoc->Data()[v.nChannelCount] = 99;
+    for (int n = 1; n <= 99; ++n)
+        full.pDoc->SetChannel(n, {static_cast<std::uint8_t>(100 - n),
+                                  static_cast<std::uint8_t>(n % 122), n % 3 == 0});
+    double dRx = 462.5625, dTx = 465.01;
+    full.pDoc->SetFreqRecord(99, field::EncodeFreqRecord(dRx, dTx, true));
+    const std::string strCsv = exchange::CsvText(exchange::Decode(*full.pDoc));
+
+    CDocFixture fresh(XtraVariant(), kRange400to470);
+    fresh.pDoc->OnNewDocument();
+    const exchange::CImportResult r =
+        exchange::ImportSettings(*fresh.pDoc, strCsv, exchange::ImportFormat::Csv, {"r.csv", true});
+    ASSERT_TRUE(r.bOk) << r.strError;
+    EXPECT_EQ(fresh.pDoc->Data()[v.nChannelCount], 99);
+    for (int n = 1; n <= 99; ++n) {
+        const field::CChannelRecord a = full.pDoc->GetChannel(n), b = fresh.pDoc->GetChannel(n);
+        EXPECT_EQ(std::tie(a.nFreqNumber, a.nSignalCode, a.bScanAdd),
+                  std::tie(b.nFreqNumber, b.nSignalCode, b.bScanAdd))
+            << n;
+    }
+    EXPECT_EQ(FormatFrequency(fresh.pDoc->GetFreqRecord(99).TxMHz()), "465.01000");
+    ASSERT_FALSE(r.notes.empty());
+    EXPECT_EQ(r.notes[0],
+              "r.csv: the channel count is raised from 8 to 99 (the channels the file holds)");
 }
 
 } // namespace
