@@ -224,7 +224,6 @@ public:
             RefuseText(key.where,
                        std::string(pszWhat) + " " + Quoted(key.strText) + " is also " + it->second);
     }
-    std::size_t Count() const { return m_places.size(); }
     bool Contains(int n) const { return m_places.count(n) != 0; }
 
 private:
