@@ -104,6 +104,13 @@ std::vector<Bytes> CFakeRadio::Frames() const {
     return m_frames;
 }
 
+std::vector<Bytes> CFakeRadio::FramesOnceThereAre(std::size_t nCount) const {
+    std::unique_lock lock(m_mutex);
+    m_frameArrived.wait_for(lock, std::chrono::seconds(30),
+                            [&] { return m_frames.size() >= nCount; });
+    return m_frames;
+}
+
 std::vector<CFakeRadio::TimePoint> CFakeRadio::FrameTimes() const {
     std::lock_guard lock(m_mutex);
     return m_frameTimes;
@@ -137,6 +144,7 @@ bool CFakeRadio::HandleOne() {
         Bytes frame(m_pending.begin(), m_pending.begin() + static_cast<long>(nBytes));
         m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<long>(nBytes));
         m_frames.push_back(frame);
+        m_frameArrived.notify_all();
         m_frameTimes.push_back(std::chrono::steady_clock::now());
         m_replyTimes.push_back(m_frameTimes.back());
         return frame;
