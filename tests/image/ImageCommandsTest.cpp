@@ -32,10 +32,13 @@ protected:
 
     CRun Run(const std::string& strArgs, const std::string& strModel = "xtra") {
         const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
-        // An empty model leaves the choice to the tool.
+        // An empty model leaves the choice to the tool. Standard input is never the test
+        // runner's, which a "-" argument would read; a redirection in strArgs comes later and
+        // wins.
         const std::string strModelOption = strModel.empty() ? "" : " --model " + strModel;
-        const std::string cmd = Quote(WR7310_CLI_PATH) + strModelOption + " --ini " + Quote(ini) +
-                                " " + strArgs + " >" + Quote(out) + " 2>" + Quote(err);
+        const std::string cmd = Quote(WR7310_CLI_PATH) + " </dev/null" + strModelOption +
+                                " --ini " + Quote(ini) + " " + strArgs + " >" + Quote(out) + " 2>" +
+                                Quote(err);
         const int nRaw = std::system(cmd.c_str());
         CRun r;
         r.nStatus = WIFEXITED(nRaw) ? WEXITSTATUS(nRaw) : -1;

@@ -149,10 +149,12 @@ bool CFakeRadio::HandleOne() {
         m_replyTimes.push_back(m_frameTimes.back());
         return frame;
     };
+    // The time is taken before the reply leaves: the reply cannot have arrived earlier, however
+    // long this thread waits for the processor after sending it.
     auto reply = [this](const Bytes& bytes) {
+        m_replyTimes.back() = std::chrono::steady_clock::now();
         if (!m_behaviour.bSilent)
             m_pty.Send(bytes);
-        m_replyTimes.back() = std::chrono::steady_clock::now();
     };
     const std::uint8_t op = m_pending[0];
     if (op == kEntry[0]) {

@@ -66,8 +66,8 @@ public:
     // radio's thread reads what the code under test sent in its own time, which on a busy
     // machine may come after the code under test has returned.
     std::vector<Bytes> FramesOnceThereAre(std::size_t nCount) const;
-    // For every frame of Frames: when its last byte had arrived, and when its reply had been
-    // sent (the arrival time again for a frame that gets no reply).
+    // For every frame of Frames: when its last byte had arrived, and when its reply
+    // was about to be sent (the arrival time again for a frame that gets no reply).
     using TimePoint = std::chrono::steady_clock::time_point;
     std::vector<TimePoint> FrameTimes() const;
     std::vector<TimePoint> ReplyTimes() const;
