@@ -86,6 +86,10 @@ for model in xtra old; do
         [ -z "$line" ] && continue
         # The fleet's cables are simulated radios.
         line=${line//\/dev\/ttyUSB/$dir\/ttyUSB}
+        if [[ $line == *"| jq "* ]] && ! command -v jq >/dev/null; then
+            echo "SKIPPED $line (jq is not installed)"
+            continue
+        fi
         if [ "$model" = old ]; then
             line=$(sed -e 's/\bwr7310 /wr7310 --model old /g' -e 's/\.wr73\b/.w73/g' <<<"$line")
         fi
