@@ -56,6 +56,9 @@ inline constexpr const char* kVerifyErrorFmt =
 inline constexpr const char* kVerifyStoppedFmt =
     "Verify interrupted at address %X: the whole file was written, but not all of it was "
     "read back.";
+inline constexpr const char* kVerifyReadErrorFmt =
+    "Verify read error in address %X: the whole file was written, but the check could not "
+    "read it back from there on.";
 inline constexpr std::string_view kWriteStoppedUnchanged =
     "Write interrupted before the first block: the radio is unchanged.";
 inline constexpr const char* kEmbeddedWriteStoppedFmt =

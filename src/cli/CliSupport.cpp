@@ -1,5 +1,7 @@
 #include "cli/CliSupport.h"
 
+#include "app/Messages.h"
+#include "app/Platform.h"
 #include "app/ProfileFile.h"
 #include "app/WR7310App.h"
 #include "cli/Commands.h"
@@ -7,14 +9,17 @@
 #include "image/WR7310Doc.h"
 #include "link/RadioComm.h"
 #include "transfer/Interrupt.h"
+#include "variants/Variant.h"
 
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -32,44 +37,166 @@ void SetBinary(std::FILE* pFile) {
 #endif
 }
 
-// Up to nMax bytes of standard input.
-std::vector<std::uint8_t> ReadStdin(std::size_t nMax) {
+// What has been read of standard input ahead of the command (to tell the model) and not yet
+// taken by it.
+std::vector<std::uint8_t>& StdinAhead() {
+    static std::vector<std::uint8_t> bytes;
+    return bytes;
+}
+
+// Appends up to nMax bytes of standard input to bytes.
+void ReadMoreStdin(std::vector<std::uint8_t>& bytes, std::size_t nMax) {
     SetBinary(stdin);
-    std::vector<std::uint8_t> bytes(nMax);
+    const std::size_t nStart = bytes.size();
+    bytes.resize(nStart + nMax);
     std::size_t nDone = 0;
     while (nDone < nMax) {
-        const std::size_t n = std::fread(bytes.data() + nDone, 1, nMax - nDone, stdin);
+        const std::size_t n = std::fread(bytes.data() + nStart + nDone, 1, nMax - nDone, stdin);
         if (n == 0)
             break;
         nDone += n;
     }
-    bytes.resize(nDone);
+    bytes.resize(nStart + nDone);
+}
+
+// The first nMax bytes of standard input, kept for the command that reads it.
+std::span<const std::uint8_t> PeekStdin(std::size_t nMax) {
+    std::vector<std::uint8_t>& ahead = StdinAhead();
+    if (ahead.size() < nMax)
+        ReadMoreStdin(ahead, nMax - ahead.size());
+    return std::span<const std::uint8_t>(ahead).first(std::min(nMax, ahead.size()));
+}
+
+// Up to nMax bytes of standard input: what was read ahead first.
+std::vector<std::uint8_t> ReadStdin(std::size_t nMax) {
+    std::vector<std::uint8_t>& ahead = StdinAhead();
+    const std::size_t nTaken = std::min(nMax, ahead.size());
+    std::vector<std::uint8_t> bytes(ahead.begin(), ahead.begin() + static_cast<long>(nTaken));
+    ahead.erase(ahead.begin(), ahead.begin() + static_cast<long>(nTaken));
+    ReadMoreStdin(bytes, nMax - nTaken);
     return bytes;
 }
 
+bool WriteStream(std::FILE* pFile, std::span<const std::uint8_t> bytes) {
+    SetBinary(pFile);
+    return std::fwrite(bytes.data(), 1, bytes.size(), pFile) == bytes.size() &&
+           std::fflush(pFile) == 0;
+}
+
 bool WriteStdout(std::span<const std::uint8_t> bytes) {
-    SetBinary(stdout);
     std::cout.flush();
-    const bool bOk = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
-                     std::fflush(stdout) == 0;
+    const bool bOk = WriteStream(stdout, bytes);
     if (!bOk)
-        std::cerr << "wr7310: cannot write to standard output: " << std::strerror(errno) << '\n';
+        std::cerr << "wr7310: Cannot write standard output: " << std::strerror(errno) << '\n';
     return bOk;
+}
+
+// Writes to one of the process's own streams by its name, as it stands: no temporary file.
+// 0 or the errno.
+int WriteStreamPath(const std::string& strPath, std::span<const std::uint8_t> bytes) {
+    if (strPath == "/dev/stdout")
+        return WriteStream(stdout, bytes) ? 0 : (errno ? errno : EIO);
+    std::FILE* pFile = std::fopen(strPath.c_str(), "wb");
+    if (!pFile)
+        return errno;
+    bool bOk = WriteStream(pFile, bytes);
+    int nErr = bOk ? 0 : errno;
+    if (std::fclose(pFile) != 0 && bOk)
+        nErr = errno;
+    return nErr;
+}
+
+// The head of a radio file argument: the signature field's bytes, and the file's size when
+// it is known to be no longer than nLimit.
+bool ReadHead(const std::string& strPath, std::size_t nLimit, std::vector<std::uint8_t>& head,
+              std::optional<std::size_t>& nSize) {
+    if (strPath == kStdStream) {
+        const auto ahead = PeekStdin(nLimit + 1);
+        head.assign(ahead.begin(), ahead.end());
+    } else {
+        const CFileReadResult r = ReadFilePrefix(strPath, nLimit + 1, head);
+        if (r.status == CFileReadResult::Status::Failed)
+            return false;
+    }
+    if (head.size() <= nLimit)
+        nSize = head.size();
+    return true;
 }
 
 } // namespace
 
+const CVariant* VariantOfArgument(const std::string& strPath) {
+    std::vector<std::uint8_t> head;
+    std::optional<std::size_t> nSize;
+    if (!ReadHead(strPath, XtraVariant().FileSize(), head, nSize))
+        return nullptr;
+    return VariantOfFile(head, nSize);
+}
+
+std::string NotARadioFileReason(const std::string& strPath) {
+    // A pipe or device is read once: what it holds is judged when it is opened.
+    std::error_code ec;
+    if (strPath != kStdStream &&
+        !std::filesystem::is_regular_file(platform::PathFromUtf8(strPath), ec))
+        return {};
+    std::vector<std::uint8_t> head;
+    std::optional<std::size_t> nSize;
+    if (!ReadHead(strPath, XtraVariant().FileSize(), head, nSize))
+        return {}; // opening it says why
+    const std::string strName = strPath == kStdStream ? "Standard input" : strPath + ": It";
+    const std::string strHint = "; 'wr7310 import' makes a radio file of it (--force writes it "
+                                "as it is)";
+    std::string_view text(reinterpret_cast<const char*>(head.data()), head.size());
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3); // a byte order mark
+    text.remove_prefix(std::min(text.find_first_not_of(" \t\r\n"), text.size()));
+    if (text.starts_with("{") || text.starts_with("["))
+        return strName + " is JSON, not a radio file" + strHint;
+    for (std::string_view strHeader : {"channel,", "number,"})
+        if (text.starts_with(strHeader))
+            return strName + " is a CSV table, not a radio file" + strHint;
+    // A file too short for any radio file is refused as such when it is opened.
+    const std::size_t nShortest = std::min(XtraVariant().FileSize(), OldVariant().FileSize());
+    if ((!nSize || *nSize >= nShortest) && !VariantOfFile(head, std::nullopt))
+        return strName + " has no radio file signature of any model" + strHint;
+    return {};
+}
+
+bool IsStreamPath(const std::string& strPath) {
+#if defined(_WIN32)
+    (void)strPath;
+    return false;
+#else
+    return strPath == "/dev/stdout" || strPath == "/dev/stderr" ||
+           strPath.starts_with("/dev/fd/") || strPath.starts_with("/proc/self/fd/");
+#endif
+}
+
 bool OpenRadioFile(CWR7310Doc& doc, const std::string& strPath) {
     if (strPath != kStdStream)
         return doc.OnOpenDocument(strPath);
+    if (const CVariant* pMaker = VariantOfArgument(strPath);
+        pMaker && pMaker->strModel != doc.m_variant.strModel) {
+        doc.m_app.ShowMessage(FormatText(msg::kFileOtherModelFmt, "standard input",
+                                         std::string(pMaker->strModel).c_str(),
+                                         std::string(doc.m_variant.strModel).c_str()),
+                              {}, MsgIcon::Error);
+        return false;
+    }
     const std::vector<std::uint8_t> bytes = ReadStdin(doc.m_variant.FileSize());
     return doc.OnOpenBytes(bytes, "standard input");
 }
 
 bool SaveRadioFile(CWR7310Doc& doc, const std::string& strPath) {
-    if (strPath != kStdStream)
+    if (strPath == kStdStream)
+        return WriteStdout(doc.SaveToBytes());
+    if (!IsStreamPath(strPath))
         return doc.OnSaveDocument(strPath);
-    return WriteStdout(doc.SaveToBytes());
+    if (const int nErr = WriteStreamPath(strPath, doc.SaveToBytes()); nErr != 0) {
+        std::cerr << "wr7310: " << strPath << ": Cannot write: " << std::strerror(nErr) << '\n';
+        return false;
+    }
+    return true;
 }
 
 bool ReadSource(const std::string& strPath, std::size_t nMax, std::string& strText) {
@@ -80,14 +207,14 @@ bool ReadSource(const std::string& strPath, std::size_t nMax, std::string& strTe
     } else {
         const CFileReadResult r = ReadFilePrefix(strPath, nMax + 1, bytes);
         if (r.status == CFileReadResult::Status::Failed) {
-            std::cerr << "wr7310: cannot open " << strPath << ": " << std::strerror(r.nErrno)
+            std::cerr << "wr7310: " << strPath << ": Cannot open: " << std::strerror(r.nErrno)
                       << '\n';
             return false;
         }
     }
     if (bytes.size() > nMax) {
         std::cerr << "wr7310: " << (strPath == kStdStream ? "standard input" : strPath)
-                  << " holds more than " << nMax << " bytes; at most " << nMax
+                  << ": Holds more than " << nMax << " bytes; at most " << nMax
                   << " bytes are taken. Nothing was done.\n";
         return false;
     }
@@ -100,8 +227,10 @@ bool WriteText(const std::string& strPath, const std::string& strText) {
                                               strText.size());
     if (strPath == kStdStream)
         return WriteStdout(bytes);
-    if (const int nErr = WriteFileReplacing(strPath, bytes); nErr != 0) {
-        std::cerr << "wr7310: cannot write " << strPath << ": " << std::strerror(nErr) << '\n';
+    const int nErr = IsStreamPath(strPath) ? WriteStreamPath(strPath, bytes)
+                                           : WriteFileReplacing(strPath, bytes);
+    if (nErr != 0) {
+        std::cerr << "wr7310: " << strPath << ": Cannot write: " << std::strerror(nErr) << '\n';
         return false;
     }
     return true;
@@ -174,12 +303,15 @@ bool ConnectRadio(CRadioComm& comm, const CCliContext& ctx) {
 bool CheckSettingsFile(const std::string& strIniFile, const CCliOptions& options) {
     std::error_code ec;
     if (!options.strIniFile.empty() && !std::filesystem::exists(options.strIniFile, ec)) {
-        std::cerr << "wr7310: settings file " << options.strIniFile << " does not exist\n";
+        std::cerr << "wr7310: " << options.strIniFile << ": Settings file does not exist\n";
         return false;
     }
-    const std::string strProblem = profile::FileProblem(strIniFile);
+    std::string strProblem = profile::FileProblem(strIniFile);
     if (!strProblem.empty()) {
-        std::cerr << "wr7310: settings file " << strProblem << '\n';
+        // "FILE is a folder": the file first, as every file error names it.
+        if (strProblem.starts_with(strIniFile + " "))
+            strProblem.erase(0, strIniFile.size() + 1);
+        std::cerr << "wr7310: " << strIniFile << ": Settings file " << strProblem << '\n';
         return false;
     }
     return true;
@@ -193,7 +325,7 @@ bool CheckPortOption(const std::string& strPort) {
     if (!IsComNumber(strPort))
         return true;
     if (strPort.size() > 2 || std::stoi(strPort) > radio::kMaxComPort) {
-        std::cerr << "wr7310: --port " << strPort << ": COM ports are numbered 0 to "
+        std::cerr << "wr7310: --port '" << strPort << "': COM ports are numbered 0 to "
                   << radio::kMaxComPort << " (or name a device path)\n";
         return false;
     }
@@ -206,7 +338,7 @@ int FinishCommand(int nStatus) {
     const bool bFlushed = std::fflush(stdout) == 0;
     const int nErr = errno;
     if (!bFlushed || std::ferror(stdout) || !std::cout) {
-        std::cerr << "wr7310: cannot write standard output"
+        std::cerr << "wr7310: Cannot write standard output"
                   << (nErr != 0 ? std::string(": ") + std::strerror(nErr) : std::string()) << '\n';
         // 2, as diff and cmp report trouble: 1 would read as "the images differ".
         if (nStatus < 2)
@@ -238,9 +370,15 @@ bool PrepareWrite(CWR7310App& app, const std::string& strFile) {
     return true;
 }
 
+std::string SentenceCase(std::string str) {
+    if (!str.empty())
+        str[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(str[0])));
+    return str;
+}
+
 int UsageError(const char* pszCommand, const std::string& strProblem) {
-    std::cerr << "wr7310 " << pszCommand << ": " << strProblem << "; 'wr7310 " << pszCommand
-              << " --help' describes it\n";
+    std::cerr << "wr7310 " << pszCommand << ": " << SentenceCase(strProblem) << "; 'wr7310 "
+              << pszCommand << " --help' describes it\n";
     return kExitUsage;
 }
 

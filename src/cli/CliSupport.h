@@ -8,6 +8,7 @@
 #include <vector>
 
 class CRadioComm;
+struct CVariant;
 class CWR7310App;
 struct CCliOptions;
 struct CCliContext;
@@ -54,6 +55,20 @@ class CWR7310Doc;
 // "-" names standard input or output wherever a file is read or written.
 inline constexpr const char* kStdStream = "-";
 
+// The model of a radio file named on the command line, from its signature, else its size,
+// as the desktop tells them apart; "-" looks at the start of standard input, which stays
+// available to the command. nullptr: the file does not tell (or cannot be read).
+const CVariant* VariantOfArgument(const std::string& strPath);
+
+// Why a file given to write to a radio is plainly no radio file: a JSON or CSV export, or a
+// file whose signature belongs to no model. Empty: it may be one. The reason ends with the
+// hint to build a radio file with import.
+std::string NotARadioFileReason(const std::string& strPath);
+
+// Names that are the process's own open streams rather than files to replace: /dev/stdout,
+// /dev/stderr, /dev/fd/N, /proc/self/fd/N (what ">(cmd)" gives). They are written directly.
+bool IsStreamPath(const std::string& strPath);
+
 // Opens a radio file, or reads one from standard input for "-" (no more than a radio file's
 // bytes are read). False: the document has said why.
 bool OpenRadioFile(CWR7310Doc& doc, const std::string& strPath);
@@ -82,6 +97,9 @@ void SetWorkingRangeFromImage(CWR7310App& app, std::span<const std::uint8_t> ima
 // False when the file could not be opened (the document has said why).
 bool PrepareWrite(CWR7310App& app, const std::string& strFile);
 
+// Every message of the tool reads "wr7310[ COMMAND]: [FILE: ]Sentence", values in single
+// quotes: a file the message is about comes first, as compilers and editors expect it.
+std::string SentenceCase(std::string str); // the first letter upper case
 // A command line the command cannot take: says why and where its help is; kExitUsage.
 int UsageError(const char* pszCommand, const std::string& strProblem);
 // For a command without options or arguments of its own.

@@ -36,6 +36,7 @@ struct CCliArgs {
     std::string strFormat;                // export/import --format
     std::string strBase;                  // import --base
     bool bVerify = false;                 // write --verify
+    bool bForce = false;                  // write --force: a file that is no radio file too
 };
 
 // Exit status of every command: the same failure ends with the same status everywhere.

@@ -7,12 +7,15 @@
 #include "cli/Commands.h"
 #include "cli/TerminalProgress.h"
 #include "image/ImageFields.h"
+#include "image/RadioFile.h"
 #include "image/WR7310Doc.h"
 #include "transfer/Backup.h"
 #include "transfer/ImageTransfer.h"
 #include "transfer/Interrupt.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -94,7 +97,9 @@ struct CRadioJob {
     std::unique_ptr<CWR7310App> pApp;
     CRadioNotes notes;
     bool bOk = false;
-    std::string strResult; // the saved file, the backup, the verify outcome
+    bool bVerified = false; // every written block was read back as written
+    std::string strFile;    // read: the radio file this radio's image is saved to
+    std::string strResult;  // the saved file, the backup, the verify outcome
     std::vector<CByteMismatch> mismatches;
 };
 
@@ -147,6 +152,7 @@ void RunAll(CCliContext& ctx, std::vector<std::unique_ptr<CRadioJob>>& jobs, Tra
                     progress.Set(i, static_cast<int>(lParam));
             });
             job.mismatches = transfer.m_mismatches;
+            job.bVerified = transfer.m_bVerified;
             if (!job.bOk && job.pApp->m_nComPort == 0)
                 for (const std::string& strLine : ConnectionTroubleLines(transfer.m_comm))
                     job.pApp->ShowMessage(strLine, {}, MsgIcon::Error);
@@ -164,7 +170,7 @@ int Report(const std::vector<std::unique_ptr<CRadioJob>>& jobs, bool bVerify) {
         if (!job.bOk)
             ++nFailed;
         std::string strLine = PortLabel(job.strPort) + ": " + (job.bOk ? "ok" : "FAILED");
-        if (bVerify && job.bOk)
+        if (bVerify && job.bVerified)
             strLine += ", verified";
         const std::string strNotes = job.notes.Joined();
         if (!strNotes.empty())
@@ -180,12 +186,39 @@ int Report(const std::vector<std::unique_ptr<CRadioJob>>& jobs, bool bVerify) {
     return nFailed == 0 ? kExitOk : kExitFailure;
 }
 
+// One device named twice would be opened by two threads at once: refused before any transfer.
+bool CheckFleetPorts(const std::vector<std::string>& ports) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> devices;
+    for (const std::string& strPort : ports) {
+        std::error_code ec;
+        std::string strDevice = strPort;
+        if (!IsComNumber(strPort)) {
+            const fs::path canonical = fs::weakly_canonical(fs::path(strPort), ec);
+            if (!ec)
+                strDevice = canonical.string();
+        } else {
+            strDevice = "COM" + std::to_string(std::stoi(strPort));
+        }
+        if (std::find(devices.begin(), devices.end(), strDevice) != devices.end()) {
+            std::cerr << "wr7310: --port '" << strPort
+                      << "' names a radio named before; name each radio once. Nothing was "
+                         "done.\n";
+            return false;
+        }
+        devices.push_back(strDevice);
+    }
+    return true;
+}
+
 } // namespace
 
-std::string FleetFileName(const std::string& strOut, const std::string& strPort) {
+std::string FleetFileName(const std::string& strOut, const std::string& strPort, bool bWholePath) {
     const std::filesystem::path out(strOut);
-    std::string strTag =
-        IsComNumber(strPort) ? "COM" + strPort : std::filesystem::path(strPort).filename().string();
+    const std::filesystem::path port(strPort);
+    std::string strTag = IsComNumber(strPort) ? "COM" + strPort
+                         : bWholePath         ? port.relative_path().string()
+                                              : port.filename().string();
     for (char& c : strTag)
         if (c == '/' || c == '\\' || c == ':')
             c = '_';
@@ -195,13 +228,46 @@ std::string FleetFileName(const std::string& strOut, const std::string& strPort)
     return (out.parent_path() / name).string();
 }
 
+std::vector<std::string> FleetFileNames(const std::string& strOut,
+                                        const std::vector<std::string>& ports) {
+    std::vector<std::string> names;
+    for (const std::string& strPort : ports)
+        names.push_back(FleetFileName(strOut, strPort));
+    // Ports whose devices share a name (.../a/radio, .../b/radio) take their whole path.
+    std::vector<std::string> result = names;
+    for (std::size_t i = 0; i < ports.size(); ++i)
+        if (std::count(names.begin(), names.end(), names[i]) > 1)
+            result[i] = FleetFileName(strOut, ports[i], true);
+    return result;
+}
+
 int ReadFleet(CCliContext& ctx, const std::string& strOut) {
-    if (strOut == kStdStream) {
-        std::cerr << "wr7310 read: several radios cannot share standard output; name a file\n";
+    if (strOut == kStdStream || IsStreamPath(strOut)) {
+        std::cerr << "wr7310 read: Several radios cannot share one stream; name a file\n";
         return kExitUsage;
+    }
+    if (!CheckFleetPorts(ctx.options.ports))
+        return kExitUsage;
+    const std::vector<std::string> files = FleetFileNames(strOut, ctx.options.ports);
+    // Every radio gets a file of its own, and every file can be saved, before any radio is read.
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j)
+            if (files[j] == files[i]) {
+                std::cerr << "wr7310 read: " << files[i] << ": The radios of --port '"
+                          << ctx.options.ports[j] << "' and --port '" << ctx.options.ports[i]
+                          << "' would both be saved here. Nothing was read.\n";
+                return kExitUsage;
+            }
+        if (const int nErr = CheckCanSave(files[i]); nErr != 0) {
+            std::cerr << "wr7310 read: " << files[i] << ": Cannot save: " << std::strerror(nErr)
+                      << ". Nothing was read.\n";
+            return kExitFailure;
+        }
     }
     std::vector<std::unique_ptr<CRadioJob>> jobs;
     MakeJobs(ctx, jobs);
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        jobs[i]->strFile = files[i];
     RunAll(ctx, jobs, TransferMode::Read, false);
     for (const auto& pJob : jobs) {
         CRadioJob& job = *pJob;
@@ -211,7 +277,7 @@ int ReadFleet(CCliContext& ctx, const std::string& strOut) {
         SetWorkingRangeFromImage(app, app.Image());
         CWR7310Doc doc(app);
         doc.SyncImageToDoc();
-        const std::string strFile = FleetFileName(strOut, job.strPort);
+        const std::string& strFile = job.strFile;
         job.bOk = doc.OnSaveDocument(strFile);
         job.strResult = job.bOk ? "saved " + strFile : "not saved";
         if (job.bOk && !ctx.options.bNoBackup) {
@@ -226,6 +292,8 @@ int ReadFleet(CCliContext& ctx, const std::string& strOut) {
 }
 
 int WriteFleet(CCliContext& ctx, const std::string& strFile, bool bVerify) {
+    if (!CheckFleetPorts(ctx.options.ports))
+        return kExitUsage;
     // The file is read once; every radio's image gets its bytes.
     if (!PrepareWrite(ctx.app, strFile))
         return kExitFailure;

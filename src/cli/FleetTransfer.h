@@ -9,13 +9,16 @@
 struct CCliContext;
 
 // Reads every radio of --port into its own radio file: strOut with the port's name added
-// before the extension ("radio.wr73" and /dev/ttyUSB0 give "radio-ttyUSB0.wr73"). 0 when
-// every radio was read and saved.
+// before the extension ("radio.wr73" and /dev/ttyUSB0 give "radio-ttyUSB0.wr73"). Before any
+// radio is read, the same device named twice, two ports that would share a file and a file
+// that cannot be saved are refused. 0 when every radio was read and saved.
 int ReadFleet(CCliContext& ctx, const std::string& strOut);
 // Writes one radio file to every radio of --port, each checked against its own range (and
 // read back with bVerify). 0 when every radio succeeded.
 int WriteFleet(CCliContext& ctx, const std::string& strFile, bool bVerify);
 
 // "radio.wr73" for port "/dev/ttyUSB0" gives "radio-ttyUSB0.wr73"; a COM number n gives
-// "radio-COMn.wr73".
-std::string FleetFileName(const std::string& strOut, const std::string& strPort);
+// "radio-COMn.wr73". bWholePath, for devices that share a name: the device's whole path,
+// "radio-dev_a_radio.wr73".
+std::string FleetFileName(const std::string& strOut, const std::string& strPort,
+                          bool bWholePath = false);

@@ -190,22 +190,30 @@ const CCliCommand kCommands[] = {
      "Creates a radio file holding a new document: the factory defaults, the standard\n"
      "frequencies and the frequency range of the settings file (see --ini). The file is\n"
      "written beside its final name and then renamed, so an existing file is replaced only\n"
-     "when the new one is complete.\n",
+     "when the new one is complete.\n"
+     "\n"
+     "Example: wr7310 new -o radio.wr73\n",
      SetupNew, CmdNew},
     {"dump", "dump FILE", "print the image of a radio file as a hexadecimal map",
      "Prints the image of a radio file as the EEPROM map shows it: 16 bytes a row, each row\n"
-     "labelled with the upper digits of its address (\"07F_\" holds 0x7F0..0x7FF).\n",
+     "labelled with the upper digits of its address (\"07F_\" holds 0x7F0..0x7FF).\n"
+     "\n"
+     "Example: wr7310 dump radio.wr73 | less\n",
      SetupFiles, CmdDump},
     {"diff", "diff A B", "list the image bytes in which two radio files differ",
      "Prints one line per image byte that differs, in address order:\n"
      "  $ADDR:0xAA -> 0xBB   (the value in A, then the value in B)\n"
-     "Exit status: 0 when the images are equal, 1 when they differ, 2 on an error.\n",
+     "Exit status: 0 when the images are equal, 1 when they differ, 2 on an error.\n"
+     "\n"
+     "Example: wr7310 diff before.wr73 after.wr73\n",
      SetupFiles, CmdDiff},
     {"show", "show FILE [--json]", "print the settings of a radio file",
      "Prints the decoded settings of a radio file: feature switches and settings, the\n"
      "channel count and selected channel, the channels in use, the frequency table (MHz;\n"
      "entries that are not their standard frequency are marked), the radio's identity, its\n"
-     "frequency range and the tune frequency. --json prints the same as one JSON object.\n",
+     "frequency range and the tune frequency. --json prints the same as one JSON object.\n"
+     "\n"
+     "Example: wr7310 show --json radio.wr73\n",
      SetupShow, CmdShow},
 };
 

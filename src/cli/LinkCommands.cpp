@@ -50,7 +50,9 @@ const CCliCommand kLinkCommands[] = {
      "file, else the n-th serial device present (USB adapters first).\n"
      "\n"
      "Exit status 0 when a radio with a suitable firmware answered, 1 otherwise (the reason\n"
-     "is on standard error), 2 for a usage error.\n",
+     "is on standard error), 2 for a usage error.\n"
+     "\n"
+     "Example: wr7310 --port /dev/ttyUSB0 probe\n",
      SetupNone, Probe},
 };
 

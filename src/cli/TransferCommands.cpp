@@ -26,15 +26,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <sstream>
 
 namespace {
 
+// The usage of the command whose name starts pszUsage.
 int Usage(const char* pszUsage) {
-    std::cerr << "usage: wr7310 [OPTIONS] " << pszUsage << '\n';
-    return kExitUsage;
+    const std::string strUsage = pszUsage;
+    const std::string strCommand = strUsage.substr(0, strUsage.find(' '));
+    return UsageError(strCommand.c_str(), "usage: wr7310 [OPTIONS] " + strUsage);
 }
 
 // After a failed connection (Connect leaves the current port at 0), name the ports that exist
@@ -79,7 +82,7 @@ bool RunImageTransfer(CCliContext& ctx, TransferMode mode, bool bVerify = false)
                   << " byte(s) read back differ from what was written (written -> read back):\n";
         for (const CByteMismatch& m : transfer.m_mismatches)
             std::cout << DiffLine(m.nAddr, m.nWritten, m.nRead);
-    } else if (bOk && bVerify) {
+    } else if (transfer.m_bVerified) {
         std::cerr << "Verify: every written block read back as written.\n";
     }
     return bOk;
@@ -88,10 +91,12 @@ bool RunImageTransfer(CCliContext& ctx, TransferMode mode, bool bVerify = false)
 // Before a read whose result is to be saved: a path that cannot take the file is refused now,
 // with the reason, rather than after the whole read.
 bool CheckOutputPath(const std::string& strPath) {
+    if (strPath == kStdStream || IsStreamPath(strPath))
+        return true; // written as it stands, not replaced
     const int nErr = CheckCanSave(strPath);
     if (nErr == 0)
         return true;
-    std::cerr << "wr7310: cannot save " << strPath << ": " << std::strerror(nErr)
+    std::cerr << "wr7310: " << strPath << ": Cannot save: " << std::strerror(nErr)
               << ". Nothing was read.\n";
     return false;
 }
@@ -109,7 +114,7 @@ bool ReadImage(CCliContext& ctx, std::string* pstrBackup = nullptr) {
             if (pstrBackup)
                 *pstrBackup = backup.strPath;
         } else
-            std::cerr << "wr7310: warning: no backup kept: " << backup.strError << '\n';
+            std::cerr << "wr7310: Warning: no backup kept: " << backup.strError << '\n';
     }
     return true;
 }
@@ -125,7 +130,7 @@ int CmdRead(CCliContext& ctx, const CCliArgs& args) {
         return Usage("read -o FILE");
     if (ctx.options.ports.size() > 1)
         return ReadFleet(ctx, args.strOut);
-    if (args.strOut != kStdStream && !CheckOutputPath(args.strOut))
+    if (!CheckOutputPath(args.strOut))
         return kExitFailure;
     std::string strBackup;
     if (!ReadImage(ctx, &strBackup))
@@ -135,7 +140,7 @@ int CmdRead(CCliContext& ctx, const CCliArgs& args) {
     if (!SaveRadioFile(doc, args.strOut)) {
         // The document has said why; the image read is not lost.
         if (!strBackup.empty())
-            std::cerr << "wr7310: the image read is kept in " << strBackup << '\n';
+            std::cerr << "wr7310: The image read is kept in " << strBackup << '\n';
         return kExitFailure;
     }
     return kExitOk;
@@ -146,15 +151,53 @@ void SetupWrite(CLI::App& cmd, CCliArgs& args) {
     cmd.add_flag("--verify", args.bVerify,
                  "read every written block back and compare; differences are printed as diff "
                  "prints them and end with status 1");
+    cmd.add_flag("--force", args.bForce,
+                 "write a file that does not look like a radio file (an export, no signature)");
 }
 
 int CmdWrite(CCliContext& ctx, const CCliArgs& args) {
     if (args.positionals.size() != 1)
-        return Usage("write FILE [--verify]");
+        return Usage("write FILE [--verify] [--force]");
+    // The desktop opens any file of the right size; here a file that plainly is something
+    // else never reaches a radio by mistake.
+    if (!args.bForce) {
+        if (const std::string strReason = NotARadioFileReason(args.positionals[0]);
+            !strReason.empty()) {
+            std::cerr << "wr7310 write: " << strReason << ". Nothing was written.\n";
+            return kExitFailure;
+        }
+    }
     if (ctx.options.ports.size() > 1)
         return WriteFleet(ctx, args.positionals[0], args.bVerify);
     if (!PrepareWrite(ctx.app, args.positionals[0]))
         return kExitFailure;
+    return RunImageTransfer(ctx, TransferMode::Write, args.bVerify) ? kExitOk : kExitFailure;
+}
+
+void SetupRestore(CLI::App& cmd, CCliArgs& args) {
+    AddFileArguments(cmd, args, "BACKUP", "a backup radio file (its raw image beside it)");
+    cmd.add_flag("--verify", args.bVerify,
+                 "read every written block back and compare, as write --verify does");
+}
+
+// Writes a backup back as it was read: the raw image, key tune switch included, every block a
+// write sends. The radio's identity and service areas stay the radio's own.
+int CmdRestore(CCliContext& ctx, const CCliArgs& args) {
+    if (args.positionals.size() != 1)
+        return Usage("restore BACKUP [--verify]");
+    const std::string& strBackup = args.positionals[0];
+    std::string strError;
+    const std::vector<std::uint8_t> image = LoadBackupImage(ctx.app.m_variant, strBackup, strError);
+    if (image.empty()) {
+        std::cerr << "wr7310 restore: " << strError << ". Nothing was written.\n";
+        return kExitFailure;
+    }
+    if (!std::filesystem::exists(BackupImagePath(strBackup)))
+        std::cerr << "wr7310 restore: " << strBackup
+                  << ": No raw image beside it; the areas a radio file never carries are "
+                     "written as it holds them\n";
+    std::copy(image.begin(), image.end(), ctx.app.Image().begin());
+    SetWorkingRangeFromImage(ctx.app, ctx.app.Image());
     return RunImageTransfer(ctx, TransferMode::Write, args.bVerify) ? kExitOk : kExitFailure;
 }
 
@@ -237,7 +280,7 @@ int CmdTune(CCliContext& ctx, const CCliArgs& cliArgs) {
         double dValue = std::strtod(args[1].c_str(), &pEnd);
         // "nan", "inf" and numbers beyond a double are no frequency either.
         if (pEnd == args[1].c_str() || *pEnd != '\0' || !std::isfinite(dValue)) {
-            std::cerr << "wr7310: '" << args[1] << "' is not a frequency in MHz\n";
+            std::cerr << "wr7310 tune: '" << args[1] << "' is not a frequency in MHz\n";
             return kExitUsage;
         }
         if (!ReadTune(ctx, doc))
@@ -295,7 +338,7 @@ int CmdEmbedded(CCliContext& ctx, const CCliArgs& cliArgs) {
         std::optional<std::string> strOut;
         if (args.size() != 1)
             return Usage(pszUsage);
-        if (!cliArgs.strOut.empty() && cliArgs.strOut != kStdStream)
+        if (!cliArgs.strOut.empty())
             strOut = cliArgs.strOut;
         if (strOut && !CheckOutputPath(*strOut))
             return kExitFailure;
@@ -309,7 +352,8 @@ int CmdEmbedded(CCliContext& ctx, const CCliArgs& cliArgs) {
             PrintEmbeddedText(strText); // escaped, as show and info print radio texts
             return kExitOk;
         }
-        // The file gets the bytes exactly, through the one safe save.
+        // A file, or standard output named with "-", gets the bytes exactly, so that embedded
+        // write puts the same text back; a file goes through the one safe save.
         return WriteText(*strOut, strText) ? kExitOk : kExitFailure;
     }
     if (args[0] == "write" && args.size() == 2 && cliArgs.strOut.empty()) {
@@ -339,9 +383,11 @@ const CCliCommand kCommands[] = {
      "radio's file is FILE with the port's name added before the extension\n"
      "(radio.wr73 and --port /dev/ttyUSB1 give radio-ttyUSB1.wr73; --port 3 gives\n"
      "radio-COM3.wr73). One result line per radio follows; the status is 0 only when every\n"
-     "radio was read and saved.\n",
+     "radio was read and saved.\n"
+     "\n"
+     "Example: wr7310 read -o radio.wr73\n",
      SetupRead, CmdRead},
-    {"write", "write FILE [--verify]", "write a radio file to the radio",
+    {"write", "write FILE [--verify] [--force]", "write a radio file to the radio",
      "Opens the radio file, takes the working frequency range from its range bytes, checks it\n"
      "against the radio's range and writes the image (the radio's identity and service areas\n"
      "are never written).\n"
@@ -352,25 +398,49 @@ const CCliCommand kCommands[] = {
      "\n"
      "With --port given several times, the file is written to all radios at once, one\n"
      "thread each, each checked against its own range. One result line per radio follows;\n"
-     "the status is 0 only when every radio succeeded.\n",
+     "the status is 0 only when every radio succeeded.\n"
+     "\n"
+     "A file that plainly is no radio file (JSON or CSV from export, or a file without the\n"
+     "signature of any model) is refused: import makes a radio file of it. --force writes it\n"
+     "all the same.\n"
+     "\n"
+     "Example: wr7310 write radio.wr73 --verify\n",
      SetupWrite, CmdWrite},
+    {"restore", "restore BACKUP [--verify]", "write a backup back to the radio",
+     "Writes a backup kept by read, info or the desktop program back to the radio: the raw\n"
+     "image kept beside the backup's radio file, with every byte the radio sent (also those a\n"
+     "radio file never carries, such as the older radio's tune frequency), in every block a\n"
+     "write sends. The radio's identity and service areas are never written. --verify reads\n"
+     "every written block back, as write --verify does.\n"
+     "\n"
+     "Example: wr7310 restore ~/.local/share/wr7310/backups/WR7310S-20240307-090501.w73\n",
+     SetupRestore, CmdRestore},
     {"info", "info", "read the radio and show its information",
      "Reads the whole radio and prints the frequency range, model, serial number, firmware\n"
-     "version and local oscillator. The image read is backed up as by 'read'.\n",
+     "version and local oscillator. The image read is backed up as by 'read'.\n"
+     "\n"
+     "Example: wr7310 --model old info\n",
      SetupNone, CmdInfo},
     {"tune", "tune read|switch open|close|frequency MHZ", "tune mode data of the radio",
      "tune read              print the model, range, firmware version, tune frequency and the\n"
      "                       key tune switch read from the radio\n"
      "tune switch open|close set or clear the radio's key tune switch\n"
      "tune frequency MHZ     write the tune frequency; a value outside the radio's range is\n"
-     "                       raised or lowered to its limit, and the key tune switch is closed\n",
+     "                       raised or lowered to its limit, and the key tune switch is closed\n"
+     "\n"
+     "Example: wr7310 tune frequency 465.0\n",
      SetupWords, CmdTune},
     {"embedded", "embedded read [-o TEXTFILE]|write TEXTFILE|show FILE",
      "the embedded information text",
      "embedded read [-o TEXTFILE]  print the radio's embedded information (or save it)\n"
      "embedded write TEXTFILE      write the file's bytes, exactly, as the embedded\n"
      "                             information (at most 128 bytes)\n"
-     "embedded show FILE           print the embedded information kept in a radio file\n",
+     "embedded show FILE           print the embedded information kept in a radio file\n"
+     "\n"
+     "On the terminal, control bytes of the text are shown escaped (\"\\x0D\"); -o FILE and\n"
+     "-o - write the text's bytes exactly, as embedded write takes them back.\n"
+     "\n"
+     "Example: wr7310 embedded read -o info.txt\n",
      SetupEmbedded, CmdEmbedded},
 };
 

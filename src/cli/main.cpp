@@ -47,14 +47,18 @@ bool EndsWithNoCase(std::string_view str, std::string_view strEnd) {
                       });
 }
 
-// Without --model the command's radio files name the model: the first existing one by its
-// signature or size, else the first name with a model's file extension. nullptr: none tells.
+// Without --model the command's radio files name the model: the first existing one (or
+// standard input, "-") by its signature or size, else the first name with a model's file
+// extension. nullptr: none tells.
 const CVariant* ModelForArguments(const std::vector<std::string>& args) {
     for (const std::string& a : args) {
         std::error_code ec;
-        if (a.starts_with("-") || !std::filesystem::is_regular_file(platform::PathFromUtf8(a), ec))
+        const bool bFile =
+            a == kStdStream || (!a.starts_with("-") &&
+                                std::filesystem::is_regular_file(platform::PathFromUtf8(a), ec));
+        if (!bFile)
             continue;
-        if (const CVariant* p = VariantOfPath(a))
+        if (const CVariant* p = VariantOfArgument(a))
             return p;
     }
     for (const std::string& a : args)
@@ -130,13 +134,14 @@ int main(int argc, char** argv) {
         const std::string strCommand = SelectedCommand(cli);
         const std::vector<std::string> extras = cli.remaining();
         if (strCommand.empty() && !extras.empty()) {
-            std::cerr << "wr7310: unknown " << (extras[0].starts_with("-") ? "option " : "command ")
+            std::cerr << "wr7310: Unknown " << (extras[0].starts_with("-") ? "option " : "command ")
                       << "'" << extras[0] << "'; 'wr7310 --help' lists them\n";
             return kExitUsage;
         }
-        std::cerr << "wr7310" << (strCommand.empty() ? "" : " " + strCommand) << ": " << e.what()
-                  << "\n'wr7310" << (strCommand.empty() ? "" : " " + strCommand)
-                  << " --help' describes " << (strCommand.empty() ? "the commands" : "it") << '\n';
+        std::cerr << "wr7310" << (strCommand.empty() ? "" : " " + strCommand) << ": "
+                  << SentenceCase(e.what()) << "\n'wr7310"
+                  << (strCommand.empty() ? "" : " " + strCommand) << " --help' describes "
+                  << (strCommand.empty() ? "the commands" : "it") << '\n';
         return kExitUsage;
     }
 
@@ -144,7 +149,7 @@ int main(int argc, char** argv) {
     const bool bModelGiven = pModelOption->count() > 0;
     const CVariant* pVariant = FindVariant(options.strModel);
     if (!pVariant) {
-        std::cerr << "wr7310: unknown model '" << options.strModel << "' (xtra or old)\n";
+        std::cerr << "wr7310: Unknown model '" << options.strModel << "' (xtra or old)\n";
         return kExitUsage;
     }
     for (std::size_t i = 0; i < commands.size(); ++i) {
@@ -156,7 +161,7 @@ int main(int argc, char** argv) {
                 args[i].positionals.push_back(strExtra); // a negative or odd frequency
                 continue;
             }
-            std::cerr << "wr7310 " << strCommand << ": unexpected argument '" << strExtra
+            std::cerr << "wr7310 " << strCommand << ": Unexpected argument '" << strExtra
                       << "'\n'wr7310 " << strCommand << " --help' describes it\n";
             return kExitUsage;
         }
@@ -170,9 +175,12 @@ int main(int argc, char** argv) {
                 return kExitUsage;
         if (!bModelGiven) {
             std::vector<std::string> files = args[i].positionals;
-            for (const std::string* p : {&args[i].strBase, &args[i].strOut})
-                if (!p->empty())
-                    files.push_back(*p);
+            if (!args[i].strBase.empty())
+                files.push_back(args[i].strBase);
+            // An output stream tells nothing of the model.
+            if (!args[i].strOut.empty() && args[i].strOut != kStdStream &&
+                !IsStreamPath(args[i].strOut))
+                files.push_back(args[i].strOut);
             pVariant = ModelForArguments(files);
             if (!pVariant)
                 pVariant = &XtraVariant();

@@ -2,6 +2,7 @@
 
 #include "app/LocalTime.h"
 #include "app/Platform.h"
+#include "image/RadioFile.h"
 #include "variants/Variant.h"
 
 #include <algorithm>
@@ -111,6 +112,7 @@ CBackupResult SaveBackup(const CVariant& variant, std::span<const std::uint8_t> 
         return result;
     }
     const std::vector<std::uint8_t> bytes = RadioFileBytes(variant, image);
+    const std::vector<std::uint8_t> raw(image.begin(), image.end());
     const std::string strStem =
         platform::Utf8FromPath(platform::PathFromUtf8(strFolder) /
                                (std::string(variant.strModel) + "-" + Timestamp(when)));
@@ -120,6 +122,13 @@ CBackupResult SaveBackup(const CVariant& variant, std::span<const std::uint8_t> 
             nCopy == 1 ? strStem + strExt : strStem + "-" + std::to_string(nCopy) + strExt;
         const std::string strError = WriteNewFile(strPath, bytes);
         if (strError.empty()) {
+            // A backup is both files: without its raw image it would not restore everything.
+            const std::string strImage = BackupImagePath(strPath);
+            if (std::string strImageError = WriteNewFile(strImage, raw); !strImageError.empty()) {
+                fs::remove(platform::PathFromUtf8(strPath), ec);
+                result.strError = "cannot write " + strImage + ": " + strImageError;
+                return result;
+            }
             result.strPath = strPath;
             return result;
         }
@@ -130,4 +139,39 @@ CBackupResult SaveBackup(const CVariant& variant, std::span<const std::uint8_t> 
     }
     result.strError = "too many backups named " + strStem + "*" + strExt;
     return result;
+}
+
+std::string BackupImagePath(const std::string& strBackup) {
+    std::filesystem::path path = platform::PathFromUtf8(strBackup);
+    path.replace_extension(".img");
+    return platform::Utf8FromPath(path);
+}
+
+std::vector<std::uint8_t> LoadBackupImage(const CVariant& variant, const std::string& strBackup,
+                                          std::string& strError) {
+    std::vector<std::uint8_t> bytes;
+    const std::string strImage = BackupImagePath(strBackup);
+    // One byte more than an image tells a file that is no image of this model.
+    CFileReadResult r = ReadFilePrefix(strImage, variant.nImageSize + 1, bytes);
+    if (r.status == CFileReadResult::Status::TooShort && bytes.size() == variant.nImageSize)
+        return bytes;
+    if (r.status != CFileReadResult::Status::Failed || r.nErrno != ENOENT) {
+        strError = strImage + " is no raw image of the " + std::string(variant.strModel) + " (" +
+                   std::to_string(variant.nImageSize) + " bytes)";
+        return {};
+    }
+    r = ReadFilePrefix(strBackup, variant.FileSize(), bytes);
+    if (r.status != CFileReadResult::Status::Ok) {
+        strError = strBackup +
+                   (r.status == CFileReadResult::Status::Failed
+                        ? std::string(": ") + std::strerror(r.nErrno)
+                        : " is shorter than a radio file of the " + std::string(variant.strModel));
+        return {};
+    }
+    if (VariantOfFile(bytes, bytes.size()) != &variant) {
+        strError = strBackup + " is no radio file of the " + std::string(variant.strModel);
+        return {};
+    }
+    bytes.erase(bytes.begin(), bytes.begin() + static_cast<long>(variant.nSignatureFieldSize));
+    return bytes;
 }

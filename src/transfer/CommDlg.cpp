@@ -117,6 +117,7 @@ void CCommDlg::OnTransferMessage(TransferMsg msg, long lParam) {
     case TransferMsg::ReadError:
     case TransferMsg::WriteError:
     case TransferMsg::VerifyError:
+    case TransferMsg::VerifyReadError:
         m_app.ShowMessage(strText.toStdString(), {}, MsgIcon::Exclamation);
         m_bRunning = false;
         QDialog::reject();

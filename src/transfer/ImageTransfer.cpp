@@ -69,7 +69,7 @@ bool CImageTransfer::StopRequested() const {
     return m_bStopRequested || (m_fnStop && m_fnStop());
 }
 
-void CImageTransfer::SendStopped(const TransferSink& sink, TransferMsg msg, std::uint16_t nAddr) {
+void CImageTransfer::EndWith(const TransferSink& sink, TransferMsg msg, std::uint16_t nAddr) {
     m_comm.EndTransfer(); // the radio leaves programming mode
     sink(msg, nAddr);
 }
@@ -80,7 +80,7 @@ void CImageTransfer::ReadThreadProc(TransferSink sink) {
     for (int i = 0; i < nBlocks; ++i) {
         const auto nAddr = static_cast<std::uint16_t>(i * radio::kBlockLength);
         if (StopRequested()) {
-            SendStopped(sink, TransferMsg::ReadStopped, nAddr);
+            EndWith(sink, TransferMsg::ReadStopped, nAddr);
             return;
         }
         if (!m_comm.ReadBlock(nAddr, radio::kBlockLength, m_buffer.data() + nAddr)) {
@@ -101,7 +101,7 @@ void CImageTransfer::WriteThreadProc(TransferSink sink) {
     int k = 0;
     for (const CWriteBlock& block : v.writePlan) {
         if (StopRequested()) {
-            SendStopped(sink, TransferMsg::WriteStopped, k == 0 ? kNothingWritten : block.nAddr);
+            EndWith(sink, TransferMsg::WriteStopped, k == 0 ? kNothingWritten : block.nAddr);
             return;
         }
         if (!m_comm.WriteBlock(block.nAddr, block.nLength, m_buffer.data() + block.nAddr)) {
@@ -120,17 +120,19 @@ void CImageTransfer::WriteThreadProc(TransferSink sink) {
 bool CImageTransfer::VerifyWritten(const TransferSink& sink) {
     const CVariant& v = m_app.m_variant;
     m_mismatches.clear();
+    m_bVerified = false;
     std::vector<std::uint8_t> block;
     const std::size_t nBlocks = v.writePlan.size();
     for (std::size_t k = 0; k < nBlocks; ++k) {
         const CWriteBlock& b = v.writePlan[k];
         if (StopRequested()) {
-            SendStopped(sink, TransferMsg::VerifyStopped, b.nAddr);
+            EndWith(sink, TransferMsg::VerifyStopped, b.nAddr);
             return false;
         }
         block.assign(b.nLength, 0);
         if (!m_comm.ReadBlock(b.nAddr, b.nLength, block.data())) {
-            sink(TransferMsg::ReadError, b.nAddr);
+            // The write is complete: the radio is still asked to leave programming mode.
+            EndWith(sink, TransferMsg::VerifyReadError, b.nAddr);
             return false;
         }
         for (std::size_t i = 0; i < b.nLength; ++i) {
@@ -142,9 +144,11 @@ bool CImageTransfer::VerifyWritten(const TransferSink& sink) {
         sink(TransferMsg::Verifying, static_cast<long>((100 * (k + 1)) / nBlocks));
     }
     if (!m_mismatches.empty()) {
-        sink(TransferMsg::VerifyError, m_mismatches.front().nAddr);
+        // Every exchange succeeded: the transfer ends as a complete one does.
+        EndWith(sink, TransferMsg::VerifyError, m_mismatches.front().nAddr);
         return false;
     }
+    m_bVerified = true;
     return true;
 }
 
@@ -175,6 +179,8 @@ std::string CImageTransfer::MessageText(TransferMsg msg, long lParam) {
         return FormatText(msg::kVerifyErrorFmt, static_cast<unsigned>(lParam) & 0xFFFFu);
     case TransferMsg::VerifyStopped:
         return FormatText(msg::kVerifyStoppedFmt, static_cast<unsigned>(lParam) & 0xFFFFu);
+    case TransferMsg::VerifyReadError:
+        return FormatText(msg::kVerifyReadErrorFmt, static_cast<unsigned>(lParam) & 0xFFFFu);
     case TransferMsg::ReadStopped:
         return FormatText(msg::kReadStoppedFmt, static_cast<unsigned>(lParam) & 0xFFFFu);
     case TransferMsg::WriteStopped:

@@ -32,6 +32,9 @@ enum class TransferMsg {
     Verifying = 1142,     // lParam: percent, after each block read back
     VerifyError = 1143,   // lParam: address of the first byte that differs
     VerifyStopped = 1144, // lParam: address of the first block not read back
+    // The write completed, but the read-back failed at the block lParam: nothing is known
+    // of the radio's bytes from there on.
+    VerifyReadError = 1145,
 };
 
 // The done and error messages end a transfer; the worker sends nothing after them.
@@ -85,11 +88,15 @@ public:
     CRadioComm m_comm;
     // Write only: after the last block, read every written block back and compare. Progress
     // of the read-back comes as Verifying messages; a block that cannot be read ends with
-    // ReadError, a difference with VerifyError at the first differing address, a stop with
-    // VerifyStopped, and m_mismatches (valid once the transfer has ended) lists every
-    // differing byte.
+    // VerifyReadError, a difference with VerifyError at the first differing address, a stop
+    // with VerifyStopped, and m_mismatches (valid once the transfer has ended) lists every
+    // differing byte. Each of them ends the transfer with the end-of-transfer byte: the write
+    // itself is complete.
     bool m_bVerify = false;
     std::vector<CByteMismatch> m_mismatches;
+    // True once every written block was read back and found as written (valid once the
+    // transfer has ended).
+    bool m_bVerified = false;
 
 private:
     void ReadThreadProc(TransferSink sink);
@@ -100,8 +107,9 @@ private:
     // limits pass). A failed read of the radio's range counts as the range 0..0.
     bool RangeCheck();
     bool StopRequested() const;
-    // Ends a stopped transfer: the end-of-transfer exchange, then the final message.
-    void SendStopped(const TransferSink& sink, TransferMsg msg, std::uint16_t nAddr);
+    // Ends a transfer that stops short of its done message: the end-of-transfer exchange, then
+    // the final message.
+    void EndWith(const TransferSink& sink, TransferMsg msg, std::uint16_t nAddr);
 
     CWR7310App& m_app;
     // Read: the blocks as they arrive, copied into the image after the last one. Write: the

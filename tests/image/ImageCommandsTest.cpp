@@ -32,10 +32,13 @@ protected:
 
     CRun Run(const std::string& strArgs, const std::string& strModel = "xtra") {
         const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
-        // An empty model leaves the choice to the tool.
+        // An empty model leaves the choice to the tool. Standard input is never the test
+        // runner's, which a "-" argument would read; a redirection in strArgs comes later and
+        // wins.
         const std::string strModelOption = strModel.empty() ? "" : " --model " + strModel;
-        const std::string cmd = Quote(WR7310_CLI_PATH) + strModelOption + " --ini " + Quote(ini) +
-                                " " + strArgs + " >" + Quote(out) + " 2>" + Quote(err);
+        const std::string cmd = Quote(WR7310_CLI_PATH) + " </dev/null" + strModelOption +
+                                " --ini " + Quote(ini) + " " + strArgs + " >" + Quote(out) + " 2>" +
+                                Quote(err);
         const int nRaw = std::system(cmd.c_str());
         CRun r;
         r.nStatus = WIFEXITED(nRaw) ? WEXITSTATUS(nRaw) : -1;
@@ -238,11 +241,19 @@ TEST_F(ImageCli, ShowOfTheOlderRadioHasNoChannelSetSwitch) {
                     .is_null());
 }
 
+// Each command's help starts with its usage and shows an example of it.
 TEST_F(ImageCli, EachCommandHasHelp) {
-    for (const char* cmd : {"new", "dump", "diff", "show"}) {
+    for (const char* cmd : {"new", "dump", "diff", "show", "probe", "read", "write", "restore",
+                            "info", "tune", "embedded"}) {
         const CRun r = Run(std::string(cmd) + " --help");
         EXPECT_EQ(r.nStatus, 0) << cmd;
         EXPECT_EQ(r.strOut.rfind(std::string("usage: wr7310 [OPTIONS] ") + cmd, 0), 0u) << r.strOut;
+        const std::string strExample = "\nExample: wr7310 ";
+        const std::size_t nAt = r.strOut.find(strExample);
+        ASSERT_NE(nAt, std::string::npos) << r.strOut;
+        const std::string strLine =
+            r.strOut.substr(nAt + strExample.size(), r.strOut.find('\n', nAt + 1) - nAt);
+        EXPECT_NE(strLine.find(cmd), std::string::npos) << strLine;
     }
     const CRun all = Run("--help");
     for (const char* usage : {"new -o FILE", "dump FILE", "diff A B", "show FILE [--json]"})
@@ -382,16 +393,16 @@ TEST_F(ImageCli, TheParserTakesOptionsAnywhereAndRefusesWrongUsageWithStatus2) {
         {"show -h", 0, "usage: wr7310 [OPTIONS] show FILE [--json]", ""},
         {"import --help", 0, "--base FILE", ""},
         {"--port 99 dump " + f, 2, "", "COM ports are numbered 0 to 16"},
-        {"show " + f + " --bogus", 2, "", "unexpected argument '--bogus'"},
+        {"show " + f + " --bogus", 2, "", "Unexpected argument '--bogus'"},
         {"--bogus show " + f, 2, "", "--bogus"},
-        {"frobnicate", 2, "", "unknown command 'frobnicate'"},
+        {"frobnicate", 2, "", "Unknown command 'frobnicate'"},
         {"", 2, "", "'wr7310 --help'"},
         {"show", 2, "", "FILE is needed"},
-        {"show " + f + " " + f, 2, "", "unexpected argument"},
-        {"--model=vintage show " + f, 2, "", "unknown model 'vintage'"},
+        {"show " + f + " " + f, 2, "", "Unexpected argument"},
+        {"--model=vintage show " + f, 2, "", "Unknown model 'vintage'"},
         {"--port 1 --port 2 show " + f, 2, "", "read and write only"},
         {"export " + f + " --format xml", 2, "", "xml"},
-        {"diff - -", 2, "", "standard input"},
+        {"diff - -", 2, "", "Standard input"},
         {"new --output", 2, "", "new"},
     };
     for (const auto& c : cases) {
@@ -409,12 +420,39 @@ TEST_F(ImageCli, TheParserTakesOptionsAnywhereAndRefusesWrongUsageWithStatus2) {
     EXPECT_EQ(ReadBinaryFile(old).size(), 1152u);
 }
 
+// Every message reads "wr7310[ COMMAND]: [FILE: ]Sentence", values in single quotes.
+TEST_F(ImageCli, MessagesSpeakWithOneVoice) {
+    const std::string big = dir.File("big.txt"), json = dir.File("radio.json");
+    WriteTextFile(big, std::string(129, 'x'));
+    WriteTextFile(json, "{\"channels\": []}\n");
+    const std::string missing = dir.File("missing.txt");
+    const struct {
+        std::string strArgs;
+        std::string strStart; // the message's first line starts so
+    } cases[] = {
+        {"frobnicate", "wr7310: Unknown command 'frobnicate'"},
+        {"--port 99 new -o x.wr73", "wr7310: --port '99': COM ports are numbered"},
+        {"tune frequency abc", "wr7310 tune: 'abc' is not a frequency in MHz"},
+        {"tune", "wr7310 tune: Usage: wr7310 [OPTIONS] tune read"},
+        {"embedded write " + Quote(big), "wr7310: " + big + ": Holds more than 128 bytes"},
+        {"embedded write " + Quote(missing), "wr7310: " + missing + ": Cannot open: No such"},
+        {"write " + Quote(json), "wr7310 write: " + json + ": It is JSON, not a radio file"},
+        {"show", "wr7310 show: FILE is needed"},
+        {"dump", "wr7310 dump: One FILE is needed"},
+    };
+    for (const auto& c : cases) {
+        const CRun r = Run(c.strArgs);
+        EXPECT_NE(r.nStatus, 0) << c.strArgs;
+        EXPECT_EQ(r.strErr.rfind(c.strStart, 0), 0u) << c.strArgs << "\n" << r.strErr;
+    }
+}
+
 TEST_F(ImageCli, HelpAllPrintsEveryCommandsHelpAndEveryDeclaredOption) {
     const CRun all = Run("--help-all");
     ASSERT_EQ(all.nStatus, 0);
     for (const char* usage :
          {"new -o FILE", "dump FILE", "diff A B", "show FILE [--json]", "read -o FILE",
-          "write FILE [--verify]", "export FILE [--format json|csv] [-o OUT]",
+          "write FILE [--verify] [--force]", "export FILE [--format json|csv] [-o OUT]",
           "import SOURCE -o FILE [--base FILE] [--format json|csv]", "probe", "info"})
         EXPECT_NE(all.strOut.find(std::string("usage: wr7310 [OPTIONS] ") + usage + "\n"),
                   std::string::npos)

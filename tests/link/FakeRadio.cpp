@@ -104,6 +104,13 @@ std::vector<Bytes> CFakeRadio::Frames() const {
     return m_frames;
 }
 
+std::vector<Bytes> CFakeRadio::FramesOnceThereAre(std::size_t nCount) const {
+    std::unique_lock lock(m_mutex);
+    m_frameArrived.wait_for(lock, std::chrono::seconds(30),
+                            [&] { return m_frames.size() >= nCount; });
+    return m_frames;
+}
+
 std::vector<CFakeRadio::TimePoint> CFakeRadio::FrameTimes() const {
     std::lock_guard lock(m_mutex);
     return m_frameTimes;
@@ -137,14 +144,17 @@ bool CFakeRadio::HandleOne() {
         Bytes frame(m_pending.begin(), m_pending.begin() + static_cast<long>(nBytes));
         m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<long>(nBytes));
         m_frames.push_back(frame);
+        m_frameArrived.notify_all();
         m_frameTimes.push_back(std::chrono::steady_clock::now());
         m_replyTimes.push_back(m_frameTimes.back());
         return frame;
     };
+    // The time is taken before the reply leaves: the reply cannot have arrived earlier, however
+    // long this thread waits for the processor after sending it.
     auto reply = [this](const Bytes& bytes) {
+        m_replyTimes.back() = std::chrono::steady_clock::now();
         if (!m_behaviour.bSilent)
             m_pty.Send(bytes);
-        m_replyTimes.back() = std::chrono::steady_clock::now();
     };
     const std::uint8_t op = m_pending[0];
     if (op == kEntry[0]) {

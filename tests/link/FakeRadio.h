@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -61,8 +62,12 @@ public:
     Bytes Memory() const;
     // Frames in arrival order: the entry sequence, "R" a a n, "W" a a n data..., the end byte.
     std::vector<Bytes> Frames() const;
-    // For every frame of Frames: when its last byte had arrived, and when its reply had been
-    // sent (the arrival time again for a frame that gets no reply).
+    // Frames once at least nCount have arrived (or after a generous time, whatever has): the
+    // radio's thread reads what the code under test sent in its own time, which on a busy
+    // machine may come after the code under test has returned.
+    std::vector<Bytes> FramesOnceThereAre(std::size_t nCount) const;
+    // For every frame of Frames: when its last byte had arrived, and when its reply
+    // was about to be sent (the arrival time again for a frame that gets no reply).
     using TimePoint = std::chrono::steady_clock::time_point;
     std::vector<TimePoint> FrameTimes() const;
     std::vector<TimePoint> ReplyTimes() const;
@@ -75,6 +80,7 @@ private:
     CPty m_pty;
     CRadioBehaviour m_behaviour;
     mutable std::mutex m_mutex;
+    mutable std::condition_variable m_frameArrived;
     Bytes m_memory;
     std::vector<Bytes> m_frames;
     std::vector<TimePoint> m_frameTimes;

@@ -257,8 +257,8 @@ TEST_F(LinkFixture, ScanTriesTheCurrentPortThenOneToSixteen) {
     EXPECT_EQ(comm.PortName(), answering.Device());
     EXPECT_TRUE(notes.Texts().empty());
     // Every port tried was sent the entry sequence.
-    EXPECT_EQ(silent2.Frames(), (std::vector<Bytes>{kEntryFrame, kEntryFrame}));
-    EXPECT_EQ(silent4.Frames(), std::vector<Bytes>{kEntryFrame});
+    EXPECT_EQ(silent2.FramesOnceThereAre(2), (std::vector<Bytes>{kEntryFrame, kEntryFrame}));
+    EXPECT_EQ(silent4.FramesOnceThereAre(1), std::vector<Bytes>{kEntryFrame});
 }
 
 TEST_F(LinkFixture, RadioOnTheCurrentPortIsFoundFirst) {
@@ -283,8 +283,8 @@ TEST_F(LinkFixture, NoRadioGivesOneMessageAndPortZeroAndTheNextScanStartsThere) 
     EXPECT_EQ(notes.Texts(), std::vector<std::string>{std::string(msg::kConnectionError)});
     // The remembered port, then COM1 to COM16.
     EXPECT_EQ(tried, (std::vector<int>{2, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
-    EXPECT_EQ(silent1.Frames(), std::vector<Bytes>{kEntryFrame});
-    EXPECT_EQ(silent2.Frames(), (std::vector<Bytes>{kEntryFrame, kEntryFrame}));
+    EXPECT_EQ(silent1.FramesOnceThereAre(1), std::vector<Bytes>{kEntryFrame});
+    EXPECT_EQ(silent2.FramesOnceThereAre(2), (std::vector<Bytes>{kEntryFrame, kEntryFrame}));
     EXPECT_TRUE(comm.PermissionHints().empty()); // nothing was refused
 
     tried.clear();

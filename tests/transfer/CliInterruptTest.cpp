@@ -106,6 +106,8 @@ TEST_F(CliInterruptTest, WriteStopsAtABlockEndsTheTransferAndSaysWhatTheRadioHol
         auto file = RandomRadioMemory(42);
         std::vector<std::uint8_t> bytes(128 + file.size(), 0);
         std::copy(file.begin(), file.end(), bytes.begin() + 128);
+        std::copy(XtraVariant().strSignature.begin(), XtraVariant().strSignature.end(),
+                  bytes.begin());
         WriteBinaryFile(m_dir.File("new.wr73"), bytes);
 
         const pid_t pid = Spawn({"write", m_dir.File("new.wr73")});
@@ -269,6 +271,8 @@ TEST_F(CliInterruptTest, ServiceTransfersAndVerifyStopAtABlockAndSayWhatTheRadio
         auto file = RandomRadioMemory(45);
         std::vector<std::uint8_t> bytes(128 + file.size(), 0);
         std::copy(file.begin(), file.end(), bytes.begin() + 128);
+        std::copy(XtraVariant().strSignature.begin(), XtraVariant().strSignature.end(),
+                  bytes.begin());
         WriteBinaryFile(m_dir.File("new.wr73"), bytes);
         std::vector<std::string> args = c.args;
         for (std::string& a : args)
@@ -316,6 +320,7 @@ TEST_F(CliInterruptTest, EveryRadioOfAFleetStopsAndSaysWhatItHolds) {
     auto file = RandomRadioMemory(47);
     std::vector<std::uint8_t> bytes(128 + file.size(), 0);
     std::copy(file.begin(), file.end(), bytes.begin() + 128);
+    std::copy(XtraVariant().strSignature.begin(), XtraVariant().strSignature.end(), bytes.begin());
     WriteBinaryFile(m_dir.File("new.wr73"), bytes);
 
     const pid_t pid = Spawn({"write", m_dir.File("new.wr73"), "--port", second.DevicePath()});

@@ -82,7 +82,7 @@ TEST_F(CliSafetyTest, OutputThatCannotBeWrittenFailsTheCommand) {
         const CResult r = Cli(c.strArgs, "/dev/full");
         EXPECT_EQ(r.nStatus, c.nFullStatus);
         if (c.nFullStatus != 0) {
-            EXPECT_NE(r.strErr.find("wr7310: cannot write standard output"), std::string::npos)
+            EXPECT_NE(r.strErr.find("wr7310: Cannot write standard output"), std::string::npos)
                 << r.strErr;
         }
     }
@@ -108,7 +108,7 @@ TEST_F(CliSafetyTest, UnsavablePathIsRefusedBeforeConnecting) {
         SCOPED_TRACE(c.strCommand + " " + c.strPath);
         const CResult r = Cli(c.strCommand + " " + Quote(c.strPath));
         EXPECT_EQ(r.nStatus, 1);
-        EXPECT_EQ(r.strErr, "wr7310: cannot save " + c.strPath + ": " + c.pszReason +
+        EXPECT_EQ(r.strErr, "wr7310: " + c.strPath + ": Cannot save: " + c.pszReason +
                                 ". Nothing was read.\n");
     }
     EXPECT_TRUE(m_pRadio->Frames().empty());
@@ -126,8 +126,11 @@ TEST_F(CliSafetyTest, FailedFinalSaveNamesTheBackup) {
     EXPECT_EQ(r.nStatus, 1);
     const std::string strBackups = m_dir.File("data/wr7310/backups");
     ASSERT_TRUE(fs::is_directory(strBackups));
-    const fs::path backup = fs::directory_iterator(strBackups)->path();
-    EXPECT_NE(r.strErr.find("wr7310: the image read is kept in " + backup.string() + "\n"),
+    fs::path backup;
+    for (const auto& e : fs::directory_iterator(strBackups))
+        if (e.path().extension() == ".wr73") // not the raw image beside it
+            backup = e.path();
+    EXPECT_NE(r.strErr.find("wr7310: The image read is kept in " + backup.string() + "\n"),
               std::string::npos)
         << r.strErr;
     std::vector<std::uint8_t> expected = RadioFileOf(memory);
@@ -154,7 +157,7 @@ TEST_F(CliSafetyTest, FullDiskKeepsTheOldTextFile) {
         Quote(m_dir.File("log"));
     ASSERT_EQ(std::system(strCommand.c_str()), 0);
     const std::string strLog = ReadTextFile(m_dir.File("log"));
-    EXPECT_NE(strLog.find("wr7310: cannot write " + strText + ": File too large\n"),
+    EXPECT_NE(strLog.find("wr7310: " + strText + ": Cannot write: File too large\n"),
               std::string::npos)
         << strLog;
     EXPECT_NE(strLog.find("status 1\n"), std::string::npos) << strLog;
@@ -172,10 +175,21 @@ TEST_F(CliSafetyTest, EmbeddedTextReachesTheTerminalEscaped) {
     CResult r = Cli("embedded read");
     ASSERT_EQ(r.nStatus, 0) << r.strErr;
     EXPECT_EQ(r.strOut, "Site\\x1B]0;owned\\x07\nline two\\x0D\n");
-    // A file gets the bytes exactly.
+    // A file gets the bytes exactly, and so does standard output named with "-".
     r = Cli("embedded read -o " + Quote(m_dir.File("e.txt")));
     ASSERT_EQ(r.nStatus, 0) << r.strErr;
     EXPECT_EQ(ReadTextFile(m_dir.File("e.txt")), strStored);
+    r = Cli("embedded read -o -", Quote(m_dir.File("piped.txt")));
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(ReadTextFile(m_dir.File("piped.txt")), strStored);
+    // What was piped out goes back unchanged.
+    std::fill(memory.begin() + 0x780, memory.end(), 'x');
+    m_pRadio.reset();
+    StartRadioWith(memory);
+    ASSERT_EQ(Cli("embedded write " + Quote(m_dir.File("piped.txt"))).nStatus, 0);
+    const auto after = m_pRadio->Memory();
+    EXPECT_EQ(std::string(after.begin() + 0x780, after.begin() + 0x780 + 24), strStored);
+    EXPECT_EQ(after[0x780 + 24], 0);
 }
 
 // Settings files that are no settings files are refused at once, by name; a missing one named
@@ -196,7 +210,7 @@ TEST_F(CliSafetyTest, SettingsFileProblemsAreRefusedByName) {
         SCOPED_TRACE(c.strIni);
         const CResult r = Cli("new -o " + Quote(m_dir.File("n.wr73")), {}, {}, c.strIni);
         EXPECT_EQ(r.nStatus, 1);
-        EXPECT_EQ(r.strErr.rfind("wr7310: settings file " + c.strIni + " " + c.pszReason, 0), 0u)
+        EXPECT_EQ(r.strErr.rfind("wr7310: " + c.strIni + ": Settings file " + c.pszReason, 0), 0u)
             << r.strErr;
         EXPECT_FALSE(fs::exists(m_dir.File("n.wr73")));
     }

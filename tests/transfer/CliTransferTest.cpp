@@ -2,6 +2,7 @@
 #include "EndlessFifo.h"
 #include "TransferFixture.h"
 #include "image/FreqCodec.h"
+#include "transfer/Backup.h"
 
 #include <algorithm>
 #include <chrono>
@@ -39,11 +40,14 @@ protected:
         WriteTextFile(m_strIni, "[FreqRange]\nMinFreq=400\nMaxFreq=470\n");
     }
 
-    CCliResult Cli(const std::string& strArgs) {
+    // bOwnPorts: strArgs names every --port; else the fixture's radio comes first.
+    CCliResult Cli(const std::string& strArgs, bool bOwnPorts = false) {
         const std::string strOut = m_dir.File("stdout"), strErr = m_dir.File("stderr");
-        const std::string strCommand = std::string(WR7310_CLI_PATH) + " --ini '" + m_strIni +
-                                       "' --port '" + m_pRadio->DevicePath() + "' " + strArgs +
-                                       " >'" + strOut + "' 2>'" + strErr + "' </dev/null";
+        const std::string strPort =
+            bOwnPorts ? std::string() : " --port '" + m_pRadio->DevicePath() + "'";
+        const std::string strCommand = std::string(WR7310_CLI_PATH) + " --ini '" + m_strIni + "'" +
+                                       strPort + " " + strArgs + " >'" + strOut + "' 2>'" + strErr +
+                                       "' </dev/null";
         CCliResult r;
         const int nRaw = std::system(strCommand.c_str());
         r.nStatus = WIFEXITED(nRaw) ? WEXITSTATUS(nRaw) : -1;
@@ -56,7 +60,8 @@ protected:
         std::vector<std::string> files;
         std::error_code ec;
         for (const auto& e : fs::directory_iterator(m_strBackups, ec))
-            files.push_back(e.path().string());
+            if (e.path().extension() != ".img") // each backup's raw image, beside it
+                files.push_back(e.path().string());
         return files;
     }
 
@@ -203,7 +208,8 @@ TEST_F(CliTransferTest, TuneFrequencyThatIsNoFiniteNumberIsRefusedBeforeConnecti
     for (const char* pszValue : {"nan", "inf", "-inf", "1e999", "abc", "465x"}) {
         const CCliResult r = Cli(std::string("tune frequency ") + pszValue);
         EXPECT_EQ(r.nStatus, 2) << pszValue;
-        EXPECT_EQ(r.strErr, std::string("wr7310: '") + pszValue + "' is not a frequency in MHz\n");
+        EXPECT_EQ(r.strErr,
+                  std::string("wr7310 tune: '") + pszValue + "' is not a frequency in MHz\n");
     }
     EXPECT_TRUE(m_pRadio->Frames().empty());
     EXPECT_EQ(m_pRadio->Memory(), m_memory);
@@ -438,6 +444,8 @@ TEST_F(CliTransferTest, WriteVerifyOfARadioThatStoresAWrongByteFailsAndNamesIt) 
     EXPECT_EQ(r.strOut, szLine);
     EXPECT_NE(r.strErr.find("Verify error in address 321"), std::string::npos) << r.strErr;
     EXPECT_EQ(r.strErr.find("Write successfully!"), std::string::npos) << r.strErr;
+    // Every exchange succeeded: the radio is told the transfer is over.
+    EXPECT_EQ(m_pRadio->Frames().back(), EndFrame());
 
     // Without --verify the same radio reports success: the fault is only seen by reading back.
     EXPECT_EQ(Cli("write '" + strFile + "'").nStatus, 0);
@@ -506,6 +514,223 @@ TEST_F(CliTransferTest, OneFailingRadioOfSeveralFailsTheCommandAndTheOthersAreSt
     EXPECT_NE(write.strOut.find(m_pRadio->DevicePath() + ": ok"), std::string::npos)
         << write.strOut;
     EXPECT_NE(write.strOut.find("1 of 2 radios succeeded"), std::string::npos);
+}
+
+// Files that plainly are no radio files are refused before the radio is touched, with the
+// way to make a radio file of them; --force writes such a file all the same.
+TEST_F(CliTransferTest, WriteRefusesWhatIsNoRadioFileUnlessForced) {
+    StartRadioWith(RandomRadioMemory(80));
+    std::vector<std::uint8_t> noSignature = RadioFile(RandomRadioMemory(81));
+    std::fill(noSignature.begin(), noSignature.begin() + 128, std::uint8_t{0});
+    const std::string strJson = "{\n  \"model\": \"WR7310S\"" + std::string(1200, ' ') + "}\n";
+    const std::string strCsv = "channel,frequency number,signal,scan\n1,1,off,on\n";
+    const struct {
+        const char* pszName;
+        std::vector<std::uint8_t> bytes;
+        const char* pszModel;
+        const char* pszWhat;
+    } cases[] = {
+        {"old.json", {strJson.begin(), strJson.end()}, "--model old", "is JSON"},
+        {"list.json", {'[', '\n', ']'}, "", "is JSON"},
+        {"table.csv", {strCsv.begin(), strCsv.end()}, "", "is a CSV table"},
+        {"nosig.wr73", noSignature, "", "has no radio file signature"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        const std::string strFile = m_dir.File(c.pszName);
+        WriteBinaryFile(strFile, c.bytes);
+        const CCliResult r = Cli(std::string(c.pszModel) + " write '" + strFile + "'");
+        EXPECT_EQ(r.nStatus, 1);
+        EXPECT_NE(r.strErr.find(c.pszWhat), std::string::npos) << r.strErr;
+        EXPECT_NE(r.strErr.find("'wr7310 import'"), std::string::npos) << r.strErr;
+        EXPECT_EQ(r.strErr.find("successfully"), std::string::npos) << r.strErr;
+        EXPECT_TRUE(m_pRadio->Frames().empty());
+    }
+    const CCliResult r = Cli("write --force '" + m_dir.File("nosig.wr73") + "'");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(m_pRadio->Memory()[0x100], noSignature[128 + 0x100]);
+}
+
+// The read-back after a write: "verified" only for a radio whose every block was read back
+// as written; a difference or a read-back that fails still ends the radio's transfer.
+TEST_F(CliTransferTest, FleetVerifyClaimsOnlyWhatItReadBack) {
+    StartRadioWith(RandomRadioMemory(90));
+    std::vector<std::unique_ptr<CSimRadio>> more;
+    for (int nFault = 0; nFault < 2; ++nFault) {
+        CRadioSimOptions o;
+        o.nBaudRate = 0;
+        o.image = RandomRadioMemory(91);
+        (nFault == 0 ? o.wrongByteAt : o.shortReplyAt) = std::uint16_t{0x100};
+        more.push_back(std::make_unique<CSimRadio>(o));
+    }
+    auto image = RandomRadioMemory(92);
+    image[0x324] &= 0x7F;
+    const std::string strFile = m_dir.File("fleet.wr73");
+    WriteBinaryFile(strFile, RadioFile(image));
+    const CCliResult r = Cli("write --verify '" + strFile + "' --port " + more[0]->DevicePath() +
+                             " --port " + more[1]->DevicePath());
+    EXPECT_EQ(r.nStatus, 1) << r.strErr << r.strOut;
+    EXPECT_NE(r.strOut.find(m_pRadio->DevicePath() + ": ok, verified (Write successfully!)"),
+              std::string::npos)
+        << r.strOut;
+    EXPECT_NE(r.strOut.find(more[0]->DevicePath() + ": FAILED (Verify error in address 100"),
+              std::string::npos)
+        << r.strOut;
+    EXPECT_NE(r.strOut.find(more[1]->DevicePath() + ": FAILED (Verify read error in address 100"),
+              std::string::npos)
+        << r.strOut;
+    EXPECT_EQ(r.strOut.find("verified", r.strOut.find(more[0]->DevicePath())), std::string::npos)
+        << r.strOut;
+    EXPECT_NE(r.strOut.find("1 of 3 radios succeeded"), std::string::npos) << r.strOut;
+    for (const CSimRadio* pRadio : {m_pRadio.get(), more[0].get(), more[1].get()})
+        EXPECT_EQ(pRadio->Frames().back(), EndFrame()) << pRadio->DevicePath();
+    // The radio that is "verified" was read back block by block after the write.
+    std::size_t nReadBack = 0;
+    bool bWritten = false;
+    for (const auto& f : m_pRadio->Frames()) {
+        bWritten = bWritten || f[0] == 0x57;
+        nReadBack += bWritten && f[0] == 0x52 ? 1 : 0;
+    }
+    EXPECT_EQ(nReadBack, XtraVariant().writePlan.size());
+}
+
+TEST_F(CliTransferTest, WriteVerifyWhoseReadBackFailsSaysTheWriteCompleted) {
+    CRadioSimOptions o;
+    o.shortReplyAt = 0x100;
+    StartRadioWith(RandomRadioMemory(93), o);
+    auto image = RandomRadioMemory(94);
+    image[0x324] &= 0x7F;
+    const std::string strFile = m_dir.File("prog.wr73");
+    WriteBinaryFile(strFile, RadioFile(image));
+    const CCliResult r = Cli("write --verify '" + strFile + "'");
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_NE(r.strErr.find("Verify read error in address 100: the whole file was written"),
+              std::string::npos)
+        << r.strErr;
+    EXPECT_EQ(r.strErr.find("read back as written"), std::string::npos) << r.strErr;
+    EXPECT_EQ(m_pRadio->Memory()[0x200], image[0x200]);
+    EXPECT_EQ(m_pRadio->Frames().back(), EndFrame());
+}
+
+// A radio whose read fails gets no file, no backup and no "ok"; the others are saved.
+TEST_F(CliTransferTest, FleetReadSavesOnlyTheRadiosThatWereRead) {
+    StartRadioWith(RandomRadioMemory(95));
+    CRadioSimOptions o;
+    o.nBaudRate = 0;
+    o.stopAt = 0x400;
+    CSimRadio bad(o);
+    const std::string strOut = m_dir.File("radios.wr73");
+    const CCliResult r = Cli("read -o '" + strOut + "' --port " + bad.DevicePath());
+    EXPECT_EQ(r.nStatus, 1) << r.strErr;
+    EXPECT_NE(r.strOut.find(bad.DevicePath() + ": FAILED (Read error in address 400)\n"),
+              std::string::npos)
+        << r.strOut;
+    EXPECT_NE(r.strOut.find(m_pRadio->DevicePath() + ": ok"), std::string::npos) << r.strOut;
+    EXPECT_NE(r.strOut.find("1 of 2 radios succeeded"), std::string::npos) << r.strOut;
+    const auto name = [&](const CSimRadio& radio) {
+        return m_dir.File("radios-" + fs::path(radio.DevicePath()).filename().string() + ".wr73");
+    };
+    EXPECT_FALSE(fs::exists(name(bad)));
+    EXPECT_TRUE(fs::exists(name(*m_pRadio)));
+    EXPECT_EQ(Backups().size(), 1u);
+}
+
+// Devices that share a name get files of their own; the same device twice, and an output
+// that cannot be saved, are refused before any radio is read.
+TEST_F(CliTransferTest, FleetReadGivesEveryRadioItsOwnFileOrReadsNone) {
+    WriteTextFile(m_strIni, "[FreqRange]\nMinFreq=400\nMaxFreq=470\n");
+    std::vector<std::unique_ptr<CSimRadio>> radios;
+    std::vector<std::string> links;
+    for (const char* pszDir : {"a", "b"}) {
+        fs::create_directories(m_dir.File(pszDir));
+        CRadioSimOptions o;
+        o.nBaudRate = 0;
+        o.image = RandomRadioMemory(static_cast<unsigned>(96 + radios.size()));
+        o.strLinkPath = m_dir.File(std::string(pszDir) + "/radio");
+        links.push_back(o.strLinkPath);
+        radios.push_back(std::make_unique<CSimRadio>(o));
+    }
+    const std::string strOut = m_dir.File("out/radio.wr73");
+    const auto frameCount = [&] { return radios[0]->Frames().size() + radios[1]->Frames().size(); };
+    // Refused up front: nothing reaches either radio.
+    const struct {
+        std::string strPorts;
+        int nStatus;
+        const char* pszWhy;
+    } refused[] = {
+        {"--port '" + links[0] + "' --port '" + links[1] + "'", 1, "Cannot save"},
+        {"--port '" + links[0] + "' --port '" + links[0] + "'", 2, "named before"},
+        {"--port '" + links[1] + "' --port '" + radios[1]->DevicePath() + "'", 2, "named before"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.strPorts);
+        const CCliResult r = Cli("read -o '" + strOut + "' " + c.strPorts, true);
+        EXPECT_EQ(r.nStatus, c.nStatus);
+        EXPECT_NE(r.strErr.find(c.pszWhy), std::string::npos) << r.strErr;
+        EXPECT_EQ(frameCount(), 0u);
+        EXPECT_TRUE(Backups().empty());
+    }
+    fs::create_directories(m_dir.File("out"));
+    const CCliResult r = Cli("read -o '" + strOut + "' " + refused[0].strPorts, true);
+    ASSERT_EQ(r.nStatus, 0) << r.strErr << r.strOut;
+    std::vector<std::string> saved;
+    for (std::size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(links[i]);
+        // "<port>: ok (Read successfully!); saved <file>, backup <backup>"
+        const std::string strHead = links[i] + ": ok (Read successfully!); saved ";
+        const std::size_t nAt = r.strOut.find(strHead);
+        ASSERT_NE(nAt, std::string::npos) << r.strOut;
+        const std::size_t nStart = nAt + strHead.size();
+        const std::string strFile = r.strOut.substr(nStart, r.strOut.find(", ", nStart) - nStart);
+        EXPECT_EQ(fs::path(strFile).parent_path(), fs::path(m_dir.File("out")));
+        saved.push_back(strFile);
+        const auto file = ReadBinaryFile(strFile);
+        ASSERT_EQ(file.size(), 2176u);
+        EXPECT_TRUE(std::equal(file.begin() + 128, file.begin() + 128 + 0x300,
+                               radios[i]->Memory().begin()));
+    }
+    EXPECT_NE(saved[0], saved[1]);
+}
+
+// A backup holds every byte the radio sent, and restore writes back every block a write sends,
+// for both models: also the bytes the older radio's file never carries (its tune frequency).
+TEST_F(CliTransferTest, BackupsRestoreEveryByteAWriteSends) {
+    for (const CVariant* pVariant : {&XtraVariant(), &OldVariant()}) {
+        SCOPED_TRACE(pVariant->strModel);
+        const CVariant& v = *pVariant;
+        const std::vector<std::uint8_t> fresh = CRadioSim::BuiltInImage(v);
+        std::vector<std::uint8_t> memory = fresh;
+        std::mt19937 gen(7);
+        for (std::size_t a = 0; a < memory.size(); ++a)
+            if (!v.rangeBytes.Contains(a) && !v.firmwareVersion.Contains(a))
+                memory[a] = static_cast<std::uint8_t>(gen());
+        CRadioSimOptions o;
+        o.pVariant = &v;
+        StartRadioWith(memory, o);
+        fs::remove_all(m_strBackups);
+        const std::string strModel = " --model " + std::string(v.strCliName) + " ";
+        CCliResult r =
+            Cli(strModel + "read -o '" + m_dir.File("r") + std::string(v.strFileExt) + "'");
+        ASSERT_EQ(r.nStatus, 0) << r.strErr;
+        const auto backups = Backups();
+        ASSERT_EQ(backups.size(), 1u);
+        EXPECT_EQ(ReadBinaryFile(BackupImagePath(backups[0])), memory);
+
+        // Another configuration in the radio; the backup puts the first one back.
+        m_pRadio.reset();
+        StartRadioWith(fresh, o);
+        r = Cli("restore --verify '" + backups[0] + "'");
+        ASSERT_EQ(r.nStatus, 0) << r.strErr;
+        EXPECT_NE(r.strErr.find("Write successfully!"), std::string::npos) << r.strErr;
+        EXPECT_NE(r.strErr.find("read back as written"), std::string::npos) << r.strErr;
+        std::vector<bool> bWritten(memory.size(), false);
+        for (const CWriteBlock& b : v.writePlan)
+            std::fill_n(bWritten.begin() + b.nAddr, b.nLength, true);
+        const auto after = m_pRadio->Memory();
+        for (std::size_t a = 0; a < memory.size(); ++a)
+            ASSERT_EQ(after[a], bWritten[a] ? memory[a] : fresh[a]) << std::hex << a;
+        m_pRadio.reset();
+    }
 }
 
 } // namespace

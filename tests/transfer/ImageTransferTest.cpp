@@ -328,32 +328,49 @@ TEST_F(TransferTest, StopRequestEndsAtTheNextBlockBoundary) {
 }
 
 // The read-back of a verified write reports its own progress, one step a written block, and
-// ends with the first byte that differs, or with the write's success.
-TEST_F(TransferTest, VerifyReportsItsOwnProgressAndTheFirstByteThatDiffers) {
+// ends with the first byte that differs, a block it could not read back, or the write's
+// success. The write is complete in every case, so the radio always gets the end byte.
+TEST_F(TransferTest, VerifyReportsItsOwnProgressAndEndsEveryOutcomeWithTheEndByte) {
     const std::size_t nBlocks = XtraVariant().writePlan.size();
+    const auto nFailedBlock = static_cast<std::size_t>(
+        std::find_if(XtraVariant().writePlan.begin(), XtraVariant().writePlan.end(),
+                     [](const CWriteBlock& b) { return b.nAddr == 0x100; }) -
+        XtraVariant().writePlan.begin());
     struct {
         std::optional<std::uint16_t> wrongByteAt;
+        std::optional<std::uint16_t> shortReplyAt; // reads only: the write succeeds
         Msg last;
-    } const cases[] = {{{}, Msg(TransferMsg::WriteDone, 0)},
-                       {0x321, Msg(TransferMsg::VerifyError, 0x321)}};
+        std::size_t nVerified; // progress steps of the read-back
+        bool bVerified;
+    } const cases[] = {
+        {{}, {}, Msg(TransferMsg::WriteDone, 0), nBlocks, true},
+        {0x321, {}, Msg(TransferMsg::VerifyError, 0x321), nBlocks, false},
+        {{}, 0x100, Msg(TransferMsg::VerifyReadError, 0x100), nFailedBlock, false},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.wrongByteAt.value_or(0));
+        SCOPED_TRACE(c.last.first == TransferMsg::WriteDone ? "clean" : "fault");
         MakeApp(kFactoryLevel);
         CRadioSimOptions o;
         o.wrongByteAt = c.wrongByteAt;
+        o.shortReplyAt = c.shortReplyAt;
         StartRadio(o);
         CImageTransfer transfer(*m_pApp, TransferMode::Write);
         transfer.m_bVerify = true;
         bool bOk = false;
         const auto msgs = RunAll(transfer, bOk);
-        EXPECT_EQ(bOk, !c.wrongByteAt);
+        EXPECT_EQ(bOk, c.bVerified);
+        EXPECT_EQ(transfer.m_bVerified, c.bVerified);
         const auto verified = ProgressOf(msgs, TransferMsg::Verifying);
-        ASSERT_EQ(verified.size(), nBlocks);
+        ASSERT_EQ(verified.size(), c.nVerified);
         EXPECT_EQ(verified.front(), static_cast<long>(100 / nBlocks));
-        EXPECT_EQ(verified.back(), 100);
+        if (c.nVerified == nBlocks) {
+            EXPECT_EQ(verified.back(), 100);
+        }
         EXPECT_TRUE(ProgressOf(msgs, TransferMsg::Reading).empty());
         EXPECT_EQ(msgs.back(), c.last);
         EXPECT_EQ(transfer.m_mismatches.size(), c.wrongByteAt ? 1u : 0u);
+        transfer.Join();
+        EXPECT_EQ(m_pRadio->Frames().back(), EndFrame());
         m_pRadio.reset();
     }
 }

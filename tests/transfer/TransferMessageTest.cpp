@@ -31,6 +31,9 @@ TEST(TransferMessages, ErrorsShowTheLow16BitsInUpperCaseHex) {
     EXPECT_EQ(CImageTransfer::MessageText(TransferMsg::VerifyStopped, 0x5A0),
               "Verify interrupted at address 5A0: the whole file was written, but not all of it "
               "was read back.");
+    EXPECT_EQ(CImageTransfer::MessageText(TransferMsg::VerifyReadError, 0x100),
+              "Verify read error in address 100: the whole file was written, but the check "
+              "could not read it back from there on.");
 }
 
 TEST(TransferMessages, DoneTextsAndWhichMessagesEndATransfer) {
