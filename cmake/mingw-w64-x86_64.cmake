@@ -14,6 +14,17 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# Qt for Windows, built from source by scripts/qt-mingw.sh, which prints its folder:
+# WR7310_QT_MINGW names it (scripts/windows.sh sets it). Its moc, rcc and uic are the build
+# machine's own Qt tools of the same version.
+set(WR7310_QT_MINGW "$ENV{WR7310_QT_MINGW}" CACHE PATH "Qt for Windows (scripts/qt-mingw.sh)")
+if(WR7310_QT_MINGW)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${WR7310_QT_MINGW})
+    list(APPEND CMAKE_PREFIX_PATH ${WR7310_QT_MINGW})
+    set(QT_HOST_PATH /usr)
+    set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+endif()
+
 # The header-only libraries serve every target: Debian's headers of them are used as they are
 # (through package files of our own that do not put /usr/include on the include path).
 foreach(pkg CLI11 nlohmann_json)

@@ -21,7 +21,24 @@ packages=(
     g++-mingw-w64-x86-64-posix googletest   # the Windows build (cross compiler, GTest sources)
     wine wine64                             # the Windows build's tests
     python3-jsonschema jq                   # exports checked against dist/schema; README pipe
+    ninja-build dpkg-dev                    # Qt for Windows, built from Debian's source
+    nsis                                    # the Windows installer (makensis)
+    xdotool imagemagick                     # the Windows desktop tests: keys, screenshots
 )
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+
+# scripts/qt-mingw.sh fetches the source of Debian's Qt: apt needs the source index of the
+# release this machine runs.
+if ! apt-cache showsrc qt6-base 2>/dev/null | grep -q '^Package: qt6-base'; then
+    codename="$(. /etc/os-release && echo "$VERSION_CODENAME")"
+    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+        "$codename" "$codename" | "${sudo_cmd[@]}" tee /etc/apt/sources.list.d/wr7310-src.sources >/dev/null
+    "${sudo_cmd[@]}" apt-get update -qq
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -31,10 +48,6 @@ if [ ${#missing[@]} -eq 0 ]; then
     exit 0
 fi
 
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-    sudo_cmd=(sudo)
-fi
 echo "Installing: ${missing[*]}" >&2
 "${sudo_cmd[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

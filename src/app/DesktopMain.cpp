@@ -21,6 +21,16 @@
 #include <cstdio>
 #include <optional>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 namespace {
 
 struct CCommandLine {
@@ -58,17 +68,40 @@ std::optional<CCommandLine> ParseCommandLine(const QStringList& args) {
     return line;
 }
 
-// Scripted printing needs no display: without a platform chosen, it draws offscreen.
-void ChooseScriptedPlatform(int argc, char** argv) {
+// Scripted printing needs no display: without a platform chosen, it draws offscreen. Windows
+// always has its own windowing system, which shows nothing unless asked to.
+void ChooseScriptedPlatform([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+#ifndef _WIN32
     for (int i = 1; i < argc; ++i)
         if (std::string_view(argv[i]) == "--print-pdf" &&
             qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+}
+
+// A Windows GUI program gets no console; started from one, its usage and scripted-printing
+// messages still belong there. Output already redirected to a file or pipe stays where it is.
+void UseParentConsole() {
+#ifdef _WIN32
+    const auto hasHandle = [](DWORD nStd) {
+        const HANDLE h = ::GetStdHandle(nStd);
+        return h != nullptr && h != INVALID_HANDLE_VALUE;
+    };
+    if (hasHandle(STD_OUTPUT_HANDLE) && hasHandle(STD_ERROR_HANDLE))
+        return;
+    if (!::AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    if (!hasHandle(STD_OUTPUT_HANDLE))
+        std::freopen("CONOUT$", "w", stdout);
+    if (!hasHandle(STD_ERROR_HANDLE))
+        std::freopen("CONOUT$", "w", stderr);
+#endif
 }
 
 } // namespace
 
 int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
+    UseParentConsole();
     ChooseScriptedPlatform(argc, argv);
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(Qs(variant.strAppTitle));
@@ -84,11 +117,12 @@ int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
     }
 
     CWR7310App app(variant, QFile::encodeName(line->strIniFile).toStdString());
+    std::optional<int> nCommandLinePort;
     if (!line->strPort.isEmpty()) {
         bool bNumber = false;
         const int nPort = line->strPort.toInt(&bNumber);
         if (bNumber)
-            app.m_nComPort = nPort;
+            nCommandLinePort = nPort;
         else
             app.m_strPortDevice = QFile::encodeName(line->strPort).toStdString();
     }
@@ -107,10 +141,12 @@ int RunDesktopProgram(const CVariant& variant, int argc, char** argv) {
         line->strFile.isEmpty() ? frame.NewDocument() : frame.OpenDocumentFile(line->strFile);
     if (!bStarted)
         return 1; // the failure has been reported where it happened
-    if (!line->strPort.isEmpty() && app.m_strPortDevice.empty()) {
-        // A port number on the command line overrides the one remembered in the settings.
-        frame.Document().m_nComPort = app.m_nComPort;
-        frame.SetPortPane(app.m_nComPort);
+    if (nCommandLinePort) {
+        // A port number on the command line overrides the one remembered in the settings,
+        // which the first document has just taken.
+        app.m_nComPort = *nCommandLinePort;
+        frame.Document().m_nComPort = *nCommandLinePort;
+        frame.SetPortPane(*nCommandLinePort);
     }
 
     std::setlocale(LC_ALL, "");

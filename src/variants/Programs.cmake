@@ -1,4 +1,7 @@
 # The two desktop programs, one per radio model, and what they install beside them.
+if(WIN32)
+    enable_language(RC)
+endif()
 foreach(prog IN ITEMS "xtra;WR7310SXtra" "old;WR7310S")
     list(GET prog 0 dir)
     list(GET prog 1 name)
@@ -6,7 +9,19 @@ foreach(prog IN ITEMS "xtra;WR7310SXtra" "old;WR7310S")
     add_executable(${name} ${folder}/main.cpp ${folder}/icons.qrc)
     set_target_properties(${name} PROPERTIES AUTORCC ON)
     target_link_libraries(${name} PRIVATE wr7310_gui)
+    if(WIN32)
+        # A GUI program (no console window of its own) with its icon, version and manifest.
+        set(icon ${folder}/${name}.ico)
+        set(manifest ${PROJECT_SOURCE_DIR}/cmake/windows/program.manifest)
+        configure_file(${PROJECT_SOURCE_DIR}/cmake/windows/program.rc.in
+                       ${CMAKE_CURRENT_BINARY_DIR}/${name}.rc @ONLY)
+        target_sources(${name} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${name}.rc)
+        set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE ON)
+    endif()
     install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    if(WIN32)
+        continue() # the Windows installer registers the program and its file type itself
+    endif()
     install(FILES ${folder}/${name}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${folder}/${name}.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

@@ -5,7 +5,8 @@
 #   COM4  a radio that stops answering at the block holding 0x100
 #   COM5  a radio that answers only after 1500 ms, later than any deadline
 #   COM6  a slow radio (20 ms before every reply): a write takes seconds (frames: com6.log)
-# COM1 and COM2 have no device. WR7310_SIM_DIR holds the logs.
+# COM1 and COM2 have no device. WR7310_SIM_DIR holds the logs. The radios are of the newer
+# model unless WR7310_SIM_MODEL names another (--model of the simulated radio).
 set -euo pipefail
 sim="$1"
 state="$2"
@@ -24,7 +25,7 @@ start_radio() { # PORT OPTIONS...
     local port="$1"
     shift
     # The prefix's COMn is a link to radioN in the prefix (see wine-prefix.sh).
-    "$sim" --baud 0 --link "$prefix/radio$port" --log "$dir/com$port.log" "$@" \
+    "$sim" --baud 0 ${WR7310_SIM_MODEL:+--model "$WR7310_SIM_MODEL"} --link "$prefix/radio$port" --log "$dir/com$port.log" "$@" \
         >"$dir/com$port.dev" 2>"$dir/com$port.err" &
     pids+=($!)
     for _ in $(seq 100); do
