@@ -32,11 +32,22 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 # scripts/qt-mingw.sh fetches the source of Debian's Qt: apt needs the source index of the
-# release this machine runs.
+# archives this machine already uses, so their "deb" entries are repeated as "deb-src".
 if ! apt-cache showsrc qt6-base 2>/dev/null | grep -q '^Package: qt6-base'; then
-    codename="$(. /etc/os-release && echo "$VERSION_CODENAME")"
-    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-        "$codename" "$codename" | "${sudo_cmd[@]}" tee /etc/apt/sources.list.d/wr7310-src.sources >/dev/null
+    {
+        if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+            sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources
+        fi
+        if [ -f /etc/apt/sources.list ]; then
+            sed -n 's/^deb \(.*\)$/deb-src \1/p' /etc/apt/sources.list
+        fi
+    } >/tmp/wr7310-src.$$
+    if grep -q '^Types: deb-src' /tmp/wr7310-src.$$; then
+        "${sudo_cmd[@]}" cp /tmp/wr7310-src.$$ /etc/apt/sources.list.d/wr7310-src.sources
+    elif [ -s /tmp/wr7310-src.$$ ]; then
+        "${sudo_cmd[@]}" cp /tmp/wr7310-src.$$ /etc/apt/sources.list.d/wr7310-src.list
+    fi
+    rm -f /tmp/wr7310-src.$$
     "${sudo_cmd[@]}" apt-get update -qq
 fi
 
