@@ -61,9 +61,11 @@ std::optional<CCommandLine> ParseCommandLine(const QStringList& args) {
 // Scripted printing needs no display: without a platform chosen, it draws offscreen.
 void ChooseScriptedPlatform(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
-        if (std::string_view(argv[i]) == "--print-pdf" &&
-            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (std::string_view(argv[i]) == "--print-pdf") {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            SilenceQtDiagnostics(); // failures are reported in the program's words only
+        }
 }
 
 } // namespace

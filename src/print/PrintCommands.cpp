@@ -164,21 +164,26 @@ void CPrintCommands::OnFilePrintSetup() {
 
 namespace {
 
+void DropQtMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
 // Qt's own diagnostics stay off the terminal while a PDF file is made: every failure is
 // reported in the program's words.
 class CQuietQt {
 public:
-    CQuietQt() : m_fnPrevious(qInstallMessageHandler(Drop)) {}
+    CQuietQt() : m_fnPrevious(qInstallMessageHandler(DropQtMessage)) {}
     ~CQuietQt() { qInstallMessageHandler(m_fnPrevious); }
     CQuietQt(const CQuietQt&) = delete;
     CQuietQt& operator=(const CQuietQt&) = delete;
 
 private:
-    static void Drop(QtMsgType, const QMessageLogContext&, const QString&) {}
     QtMessageHandler m_fnPrevious;
 };
 
 } // namespace
+
+void SilenceQtDiagnostics() {
+    qInstallMessageHandler(DropQtMessage);
+}
 
 bool CPrintCommands::PdfFailed(const std::string& strPath, const std::string& strReason) {
     m_app.ShowMessage(FormatText(msg::kPrintPdfErrorFmt, strPath.c_str(), strReason.c_str()), {},

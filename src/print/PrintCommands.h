@@ -20,6 +20,10 @@ class QPainter;
 class QPrinter;
 class QWidget;
 
+// Keeps Qt's own diagnostics off standard error from now on: a scripted printout reports in
+// the program's words only, one line per failure.
+void SilenceQtDiagnostics();
+
 class CPrintCommands : public QObject {
     Q_OBJECT
 public:
