@@ -70,13 +70,15 @@ std::optional<CCommandLine> ParseCommandLine(const QStringList& args) {
 
 // Scripted printing needs no display: without a platform chosen, it draws offscreen. Windows
 // always has its own windowing system, which shows nothing unless asked to.
-void ChooseScriptedPlatform([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
-#ifndef _WIN32
+void ChooseScriptedPlatform(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
-        if (std::string_view(argv[i]) == "--print-pdf" &&
-            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (std::string_view(argv[i]) == "--print-pdf") {
+#ifndef _WIN32
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
+            SilenceQtDiagnostics(); // failures are reported in the program's words only
+        }
 }
 
 // A Windows GUI program gets no console; started from one, its usage and scripted-printing

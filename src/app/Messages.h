@@ -96,6 +96,9 @@ inline constexpr std::string_view kTuneAboveRange =
 inline constexpr const char* kAddressRangeFmt = "Address is out of range: 0000 ~ %04X";
 inline constexpr std::string_view kNoHelpPage =
     "No help is available: the help page was not found.";
+// printf of the help page's path
+inline constexpr const char* kNoHelpBrowserFmt =
+    "No web browser was found to show the help. The help page is:\n%s";
 
 // Radio files (printf formats: the path, then the figures or the system's reason)
 inline constexpr const char* kFileTooShortFmt =
@@ -110,5 +113,10 @@ inline constexpr const char* kFileSaveErrorFmt =
 
 // Printing (printf format: the printer's name or the output file)
 inline constexpr const char* kPrintFailedFmt = "Cannot print to \"%s\". Nothing was printed.";
+inline constexpr std::string_view kNoPrinter =
+    "No printer is installed; choose Print to PDF or install a printer";
+// printf of the PDF file's path, then the reason
+inline constexpr const char* kPrintPdfErrorFmt =
+    "Cannot write the PDF file \"%s\": %s. Any earlier file of that name is unchanged.";
 
 } // namespace msg

@@ -3,6 +3,7 @@
 #include "app/LocalTime.h"
 #include "image/ImageFields.h"
 #include "image/SettingTexts.h"
+#include "print/PrintReport.h"
 #include "view/ChannelPanel.h"
 
 #include <algorithm>
@@ -52,6 +53,8 @@ constexpr int kHeaderTextX[4] = {55, 107, 187, 265};
 constexpr int kCellTextDrop = 30;
 constexpr int kCellTextX[4] = {54, 124, 192, 265};
 constexpr int kSelectedX = 320;
+// The frequency list below the table: number, receive and transmit frequency.
+constexpr int kFreqColumnX[3] = {kLabelX, kValueX, 380};
 
 // Texts placed line by line downward; each line is as high as its font.
 class CCursor {
@@ -94,9 +97,8 @@ std::string FormatFooterTime(std::time_t t) {
     return FormatLocalTime(t, "%m/%d/%Y, %H:%M:%S ") + (bMorning ? "am" : "pm");
 }
 
-CPage LayOut(const CFormTexts& form, const CVariant& v, std::span<const std::uint8_t> image,
-             std::span<const std::uint8_t> doc, const std::string& strPathName,
-             const std::string& strTitle, std::time_t tPrinted) {
+CPage LayOut(const CFormTexts& form, const CVariant& v, std::span<const std::uint8_t> doc,
+             const std::string& strPathName, const std::string& strTitle, std::time_t tPrinted) {
     CPage page;
     const int h = kFontHeights[kFontText];
 
@@ -110,10 +112,10 @@ CPage LayOut(const CFormTexts& form, const CVariant& v, std::span<const std::uin
     line.Down(2);
 
     line.Heading("Radio Info");
-    line.Pair("Frequency Range:", Range(image, v));
-    line.Pair("Model:", field::GetText(image, v.modelName, v.modelName.nLength));
-    line.Pair("Serial:", field::GetText(image, v.serialNumber, v.serialNumber.nLength));
-    line.Pair("Version:", field::GetText(image, v.firmwareVersion, kVersionChars));
+    line.Pair("Frequency Range:", Range(doc, v));
+    line.Pair("Model:", field::GetText(doc, v.modelName, v.modelName.nLength));
+    line.Pair("Serial:", field::GetText(doc, v.serialNumber, v.serialNumber.nLength));
+    line.Pair("Version:", field::GetText(doc, v.firmwareVersion, kVersionChars));
     line.Pair("Local Oscillator Freq:", kOscillatorText);
 
     line.Heading("Feature Switch");
@@ -160,6 +162,22 @@ CPage LayOut(const CFormTexts& form, const CVariant& v, std::span<const std::uin
         page.texts.push_back({kFontTable, kCellTextX[0], y, false, channel::RowHeader(n)});
         for (int c = 1; c < channel::kCols; ++c)
             page.texts.push_back({kFontTable, kCellTextX[c], y, false, channel::CellText(rec, c)});
+    }
+
+    // What each "Freq Num" of the table means, below it.
+    const std::vector<CUsedFrequency> used = UsedFrequencies(doc, v, nShown);
+    if (!used.empty()) {
+        CCursor freq(page, bottom);
+        freq.Heading("Frequency Setting");
+        for (std::size_t c = 0; c < texts::kFreqHeaders.size(); ++c)
+            freq.Text(kFontTable, kFreqColumnX[c], std::string(texts::kFreqHeaders[c]));
+        freq.NextLine(kFontTable);
+        for (const CUsedFrequency& f : used) {
+            freq.Text(kFontTable, kFreqColumnX[0], std::to_string(f.nNumber));
+            freq.Text(kFontTable, kFreqColumnX[1], f.strRx);
+            freq.Text(kFontTable, kFreqColumnX[2], f.strTx);
+            freq.NextLine(kFontTable);
+        }
     }
 
     // Footer.

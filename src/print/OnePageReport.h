@@ -56,11 +56,11 @@ struct CFormTexts {
 // "%m/%d/%Y, %H:%M:%S %P" of the local time ("am"/"pm" in lower case).
 std::string FormatFooterTime(std::time_t t);
 
-// The page: header with the document's path and title, the radio's information from the
-// image buffer, the switches and lists of the form, the channel table from the document's
-// records, and the footer with the time and "Page 1".
-CPage LayOut(const CFormTexts& form, const CVariant& variant, std::span<const std::uint8_t> image,
-             std::span<const std::uint8_t> doc, const std::string& strPathName,
-             const std::string& strTitle, std::time_t tPrinted);
+// The page: header with the document's path and title, the radio's information, the switches
+// and lists of the form, the channel table from the document's records, the receive and
+// transmit frequency of each entry the shown channels refer to, and the footer with the time
+// and "Page 1". doc: the document's working copy, which Radio Information shows too.
+CPage LayOut(const CFormTexts& form, const CVariant& variant, std::span<const std::uint8_t> doc,
+             const std::string& strPathName, const std::string& strTitle, std::time_t tPrinted);
 
 } // namespace onepage

@@ -19,7 +19,10 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -77,9 +80,12 @@ bool CPrintCommands::PrintJob(QPrinter& printer, bool bFromPreviewDialog) {
     if (!painter.begin(&printer)) {
         const QString strTarget =
             printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
-        m_app.ShowMessage(
-            FormatText(msg::kPrintFailedFmt, QFile::encodeName(strTarget).constData()), {},
-            MsgIcon::Error);
+        if (strTarget.isEmpty()) // neither a printer nor a file: the system has no printer
+            m_app.ShowMessage(msg::kNoPrinter, {}, MsgIcon::Error);
+        else
+            m_app.ShowMessage(
+                FormatText(msg::kPrintFailedFmt, QFile::encodeName(strTarget).constData()), {},
+                MsgIcon::Error);
         return false;
     }
     const bool bPreview = bFromPreviewDialog && PaintsPreview(painter);
@@ -121,8 +127,8 @@ void CPrintCommands::PrintOnePage(QPainter& painter, const QPrinter& printer) {
     const std::string strTitle = pFrame ? Latin1(pFrame->DocumentTitle()) : std::string();
     const std::string strPath = m_doc.GetPathName();
     PaintOnePage(painter, printer,
-                 onepage::LayOut(form, m_app.m_variant, m_app.Image(), m_doc.Data(), strPath,
-                                 strTitle, std::time(nullptr)));
+                 onepage::LayOut(form, m_app.m_variant, m_doc.Data(), strPath, strTitle,
+                                 std::time(nullptr)));
 }
 
 void CPrintCommands::OnFilePrint() {
@@ -156,12 +162,65 @@ void CPrintCommands::OnFilePrintSetup() {
     RunDialog(dlg);
 }
 
+namespace {
+
+void DropQtMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// Qt's own diagnostics stay off the terminal while a PDF file is made: every failure is
+// reported in the program's words.
+class CQuietQt {
+public:
+    CQuietQt() : m_fnPrevious(qInstallMessageHandler(DropQtMessage)) {}
+    ~CQuietQt() { qInstallMessageHandler(m_fnPrevious); }
+    CQuietQt(const CQuietQt&) = delete;
+    CQuietQt& operator=(const CQuietQt&) = delete;
+
+private:
+    QtMessageHandler m_fnPrevious;
+};
+
+} // namespace
+
+void SilenceQtDiagnostics() {
+    qInstallMessageHandler(DropQtMessage);
+}
+
+bool CPrintCommands::PdfFailed(const std::string& strPath, const std::string& strReason) {
+    m_app.ShowMessage(FormatText(msg::kPrintPdfErrorFmt, strPath.c_str(), strReason.c_str()), {},
+                      MsgIcon::Error);
+    return false;
+}
+
 bool CPrintCommands::PrintToPdf(const QString& strPath) {
+    const CQuietQt quiet;
+    const std::string strTarget = QFile::encodeName(strPath).toStdString();
+    // A target that cannot be saved is refused before anything is drawn.
+    if (const int nErr = CheckCanSave(strTarget); nErr != 0)
+        return PdfFailed(strTarget, std::strerror(nErr));
+
+    const QTemporaryDir draftDir;
+    if (!draftDir.isValid())
+        return PdfFailed(strTarget, draftDir.errorString().toStdString());
+    const QString strDraft = draftDir.filePath("draft.pdf");
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(strPath);
+    printer.setOutputFileName(strDraft);
     printer.setPageLayout(m_pPrinter->pageLayout());
     printer.setDocName(m_pPrinter->docName());
     printer.setCreator(Qs(m_app.m_variant.strAppTitle));
-    return PrintJob(printer, false);
+    if (!PrintJob(printer, false))
+        return false;
+
+    // The PDF writer does not say when the disk filled up: the draft is checked whole.
+    QFile draft(strDraft);
+    if (!draft.open(QIODevice::ReadOnly))
+        return PdfFailed(strTarget, draft.errorString().toStdString());
+    const QByteArray bytes = draft.readAll();
+    const std::span<const std::uint8_t> pdf(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                            static_cast<std::size_t>(bytes.size()));
+    if (!IsCompletePdf(pdf))
+        return PdfFailed(strTarget, std::strerror(ENOSPC));
+    if (const int nErr = WriteFileReplacing(strTarget, pdf); nErr != 0)
+        return PdfFailed(strTarget, std::strerror(nErr));
+    return true;
 }

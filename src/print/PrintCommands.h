@@ -20,6 +20,10 @@ class QPainter;
 class QPrinter;
 class QWidget;
 
+// Keeps Qt's own diagnostics off standard error from now on: a scripted printout reports in
+// the program's words only, one line per failure.
+void SilenceQtDiagnostics();
+
 class CPrintCommands : public QObject {
     Q_OBJECT
 public:
@@ -37,7 +41,10 @@ public:
     void OnFilePrintPreview();
     // Paper, orientation and margins of the shared printer.
     void OnFilePrintSetup();
-    // Prints the report to a PDF file. False when the file could not be written.
+    // Prints the report to a PDF file, saved as radio files are: drawn into a draft first,
+    // checked whole, then put in place (beside the target and renamed; a device or a pipe with
+    // a reader is written directly). False, with the reason reported, when anything failed;
+    // an earlier file of that name is then unchanged.
     bool PrintToPdf(const QString& strPath);
 
     // The form's texts as the report takes them.
@@ -52,6 +59,8 @@ private:
     // Commits open edits and paints the report in the model's layout. False when the printer
     // would not start (the reason has been reported).
     bool PrintJob(QPrinter& printer, bool bFromPreviewDialog);
+    // Reports that the PDF file strPath could not be written, and why; returns false.
+    bool PdfFailed(const std::string& strPath, const std::string& strReason);
     // The paged layout: rows from the form in five sections, as many pages as they fill.
     void PrintPaged(QPainter& painter, QPrinter& printer, bool bPreview);
     void PrintOnePage(QPainter& painter, const QPrinter& printer);

@@ -2,16 +2,19 @@
 
 #include "app/LocalTime.h"
 #include "app/WR7310App.h"
+#include "image/FreqCodec.h"
 #include "image/ImageFields.h"
 #include "image/RadioInfo.h"
 #include "image/SettingTexts.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 namespace {
 
 constexpr std::size_t kChannelGroupTexts = 8; // four pairs per channel
+constexpr std::string_view kFreqSectionTitle = "Frequency Setting";
 
 std::string Format2d(const char* pszFormat, int n) {
     char sz[32];
@@ -36,8 +39,53 @@ std::string FormatPrintTime(std::time_t t) {
     return FormatLocalTime(t, "%m/%d/%Y %H:%M:%S");
 }
 
+std::vector<CUsedFrequency> UsedFrequencies(std::span<const std::uint8_t> doc, const CVariant& v,
+                                            int nChannels) {
+    std::set<int> numbers;
+    const int nLast = std::min<int>(nChannels, v.channels.table.nCount);
+    for (int n = 1; n <= nLast; ++n) {
+        const int nNumber = field::GetChannel(doc, v, n).nFreqNumber;
+        if (nNumber >= 1 && nNumber <= v.freqTable.nCount)
+            numbers.insert(nNumber);
+    }
+    std::vector<CUsedFrequency> used;
+    for (int nNumber : numbers) {
+        const field::CFreqRecord rec = field::GetFreqRecord(doc, v, nNumber);
+        used.push_back({nNumber, FormatFrequency(rec.RxMHz()) + " MHz",
+                        FormatFrequency(rec.TxMHz()) + " MHz"});
+    }
+    return used;
+}
+
+bool IsCompletePdf(std::span<const std::uint8_t> bytes) {
+    const std::string_view str(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::string_view strEnd = str;
+    while (!strEnd.empty() && (strEnd.back() == '\n' || strEnd.back() == '\r'))
+        strEnd.remove_suffix(1);
+    return str.starts_with("%PDF-") && strEnd.ends_with("%%EOF");
+}
+
+std::vector<std::size_t> PageStarts(const std::vector<CPrintRow>& rows, std::size_t nPerPage) {
+    std::vector<std::size_t> starts;
+    if (rows.empty() || nPerPage == 0)
+        return starts;
+    for (std::size_t nStart = 0; nStart < rows.size();) {
+        starts.push_back(nStart);
+        std::size_t nEnd = std::min(nStart + nPerPage, rows.size());
+        if (nEnd < rows.size()) {
+            std::size_t nBreak = nEnd;
+            while (nBreak > nStart && rows[nBreak - 1].m_bKeepWithNext)
+                --nBreak;
+            if (nBreak > nStart) // else the kept rows fill the page: they are split after all
+                nEnd = nBreak;
+        }
+        nStart = nEnd;
+    }
+    return starts;
+}
+
 CPrintRow CPrintReport::TitleRow(std::string strTitle) {
-    return {kRowTitle, {"", std::move(strTitle), ""}, {1, 1, 1}};
+    return {kRowTitle, {"", std::move(strTitle), ""}, {1, 1, 1}, true};
 }
 
 CPrintRow CPrintReport::PairRow(std::string strLabel, std::string strValue, int nStyle) {
@@ -60,6 +108,8 @@ void CPrintReport::AddPairs(std::vector<CPrintRow>& rows, const std::vector<std:
             nStyle = kRowGroupHead;
         }
         rows.push_back(PairRow(list[k], list[k + 1], nStyle));
+        // A group's pairs stay on one page.
+        rows.back().m_bKeepWithNext = bGrouped && nGroup > 0 && (k + 2) % nGroup != 0;
     }
     rows.push_back(BlankRow());
 }
@@ -82,8 +132,8 @@ void CPrintReport::BuildRows(const CPrintForm& form, const CWR7310App& app,
         AddPairs(m_rows, list, bGrouped, nGroup);
     };
 
-    // The identity texts are never edited on the form: the image buffer holds them.
-    const CRadioInfoTexts info = RadioInfoTexts(app, app.Image());
+    // The document's identity, as Radio Information shows it (a tune read updates it there).
+    const CRadioInfoTexts info = RadioInfoTexts(app, doc);
     m_strModel = info.strModel;
     m_strRange = info.strRange;
     m_strVersion = info.strVersion;
@@ -123,6 +173,22 @@ void CPrintReport::BuildRows(const CPrintForm& form, const CWR7310App& app,
         list.emplace_back(rec.bScanAdd ? texts::kScanAdd : texts::kScanDel);
     }
     section("Channel Setting", list, true, kChannelGroupTexts);
+
+    // What each "Freq Num" of the channels means.
+    const std::vector<CUsedFrequency> used = UsedFrequencies(doc, v, nCount);
+    if (used.empty())
+        return;
+    m_rows.push_back(TitleRow(std::string(kFreqSectionTitle)));
+    m_rows.push_back(TitleRow({}));
+    m_rows.push_back(
+        {kRowGroupHead,
+         {"", std::string(texts::kFreqHeaders[1]), std::string(texts::kFreqHeaders[2])},
+         {2, 1, 1},
+         true});
+    for (const CUsedFrequency& f : used)
+        m_rows.push_back(
+            {kRowNormal, {Format2d("Freq Num %2d", f.nNumber), f.strRx, f.strTx}, {2, 1, 1}});
+    m_rows.push_back(BlankRow());
 }
 
 void CPrintReport::BeginPrinting(int nPageWidth, int nPageHeight) {
@@ -138,23 +204,23 @@ void CPrintReport::BeginPrinting(int nPageWidth, int nPageHeight) {
 void CPrintReport::Paginate() {
     if (m_rows.empty())
         return;
-    const std::size_t nPerPage = static_cast<std::size_t>(m_nRowsPerPage);
-    m_nPages = static_cast<int>(m_rows.size() / nPerPage + (m_rows.size() % nPerPage ? 1 : 0));
+    m_pageStarts = PageStarts(m_rows, static_cast<std::size_t>(m_nRowsPerPage));
+    m_nPages = static_cast<int>(m_pageStarts.size());
 }
 
 void CPrintReport::EndPrinting() {
     m_rows.clear();
+    m_pageStarts.clear();
     m_bPreview = false;
 }
 
 std::pair<std::size_t, std::size_t> CPrintReport::PageRows(int nPage) const {
-    if (nPage < 1)
-        return {0, 0};
-    const std::size_t nPerPage = static_cast<std::size_t>(m_nRowsPerPage);
-    const std::size_t nFirst =
-        std::min((static_cast<std::size_t>(nPage) - 1) * nPerPage, m_rows.size());
-    const std::size_t nEnd = std::min(nFirst + nPerPage, m_rows.size());
-    return {nFirst, nEnd};
+    const auto nIndex = static_cast<std::size_t>(nPage - 1);
+    if (nPage < 1 || nIndex >= m_pageStarts.size())
+        return {m_rows.size(), m_rows.size()};
+    const std::size_t nEnd =
+        nIndex + 1 < m_pageStarts.size() ? m_pageStarts[nIndex + 1] : m_rows.size();
+    return {m_pageStarts[nIndex], nEnd};
 }
 
 int CPrintReport::RowTop(std::size_t nIndexOnPage) const {

@@ -1,4 +1,4 @@
-// The settings printout without its painter: the rows of the report in five sections, the page
+// The settings printout without its painter: the rows of the report in six sections, the page
 // metrics and the pagination, the places of the columns and the texts of the radio block and
 // the footer. Lengths are in 0.1 mm; y grows upward from the top of the printable area, so a
 // row whose top is at distance y below that edge lies between -y and -y - row height.
@@ -14,6 +14,7 @@
 #include <vector>
 
 class CWR7310App;
+struct CVariant;
 
 // Row styles: they select the font of the row.
 inline constexpr int kRowTitle = 1;
@@ -25,6 +26,9 @@ struct CPrintRow {
     int m_nStyle = kRowNormal;
     std::vector<std::string> m_strTexts;
     std::vector<unsigned> m_nWeights;
+    // The row is printed on the same page as the next one (a title and what it heads, the
+    // lines of one channel).
+    bool m_bKeepWithNext = false;
 
     int ColumnCount() const { return static_cast<int>(m_strTexts.size()); }
     bool operator==(const CPrintRow&) const = default;
@@ -64,6 +68,27 @@ struct CColumnSpan {
 // The report's footer time: "%m/%d/%Y %H:%M:%S" of the local time.
 std::string FormatPrintTime(std::time_t t);
 
+// A frequency entry that a used channel refers to, as the printouts list it.
+struct CUsedFrequency {
+    int nNumber = 0;   // the entry's number, from 1
+    std::string strRx; // "462.56250 MHz"
+    std::string strTx;
+    bool operator==(const CUsedFrequency&) const = default;
+};
+// The entries channels 1..nChannels of the document refer to, each once, by number. A number
+// outside the frequency table refers to nothing and is left out.
+std::vector<CUsedFrequency> UsedFrequencies(std::span<const std::uint8_t> doc, const CVariant& v,
+                                            int nChannels);
+
+// Whether bytes are a whole PDF file: its header first and its end-of-file marker last (only
+// line ends after it). A file cut short by a full disk fails.
+bool IsCompletePdf(std::span<const std::uint8_t> bytes);
+
+// Where each page begins (row indexes, the first 0) when nPerPage rows fit on a page: as many
+// rows as fit, but a page never ends between a row kept with the next one and that next row,
+// unless the kept rows fill the whole page.
+std::vector<std::size_t> PageStarts(const std::vector<CPrintRow>& rows, std::size_t nPerPage);
+
 class CPrintReport {
 public:
     static constexpr int kPreviewMargin = 30;
@@ -73,20 +98,23 @@ public:
     static constexpr int kHeaderRows = 4;
 
     // Starts a job: the margin for a preview or a printed page, and the rows from the form, the
-    // document's working copy (channel records and count) and the application (its image
-    // buffer's identity texts and the working range).
+    // document's working copy (identity texts, channel records and count, frequency table) and
+    // the application's working range.
     void PreparePrinting(bool bPreview, const CPrintForm& form, const CWR7310App& app,
                          std::span<const std::uint8_t> doc);
     // The printable area of the page in 0.1 mm: the centring offset of the row band, the rows
     // per page and the page count.
     void BeginPrinting(int nPageWidth, int nPageHeight);
-    // Page count from the row count and the rows per page (0 rows: the count stays).
+    // The pages from the rows and the rows per page, channels kept whole (0 rows: the count
+    // stays).
     void Paginate();
     // Forgets the rows; the report is ready for the next job.
     void EndPrinting();
 
-    // The five sections: "Radio Info", "Feature Switch", "Feature Setting", "Channel Setting"
-    // (the channel lists) and "Channel Setting" again (the channel records).
+    // The six sections: "Radio Info", "Feature Switch", "Feature Setting", "Channel Setting"
+    // (the channel lists), "Channel Setting" again (the channel records) and, when a channel
+    // is used, "Frequency Setting" (the receive and transmit frequency of each entry the used
+    // channels refer to).
     void BuildRows(const CPrintForm& form, const CWR7310App& app,
                    std::span<const std::uint8_t> doc);
     // label1, value1, label2, value2, ... as pair rows, ending with a blank row. Grouped, every
@@ -127,6 +155,7 @@ private:
     int m_nVOffset = 0;
     int m_nRowsPerPage = 1;
     int m_nPages = 1;
+    std::vector<std::size_t> m_pageStarts;
     int m_nPageWidth = 0;
     int m_nPageHeight = 0;
     std::string m_strModel;

@@ -1,6 +1,7 @@
 #include "service/ContextHelp.h"
 
 #include "app/Messages.h"
+#include "image/RadioFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -67,6 +68,10 @@ std::string NoHelpMessage(const std::vector<std::string>& pages) {
     for (const std::string& strPath : pages)
         str += "\n" + strPath;
     return str;
+}
+
+std::string NoBrowserMessage(const std::string& strPage) {
+    return FormatText(msg::kNoHelpBrowserFmt, strPage.c_str());
 }
 
 } // namespace help

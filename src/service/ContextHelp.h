@@ -30,7 +30,9 @@ struct CHelpTopic {
 std::optional<CHelpTopic> ResolveContextHelp(const std::vector<std::string>& pages, int nFirst,
                                              int nSecond);
 
-// What the user is told when no page can be shown.
+// What the user is told when no page can be found.
 std::string NoHelpMessage(const std::vector<std::string>& pages);
+// What the user is told when the page strPage is there but no browser could show it.
+std::string NoBrowserMessage(const std::string& strPage);
 
 } // namespace help

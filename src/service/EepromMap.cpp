@@ -3,6 +3,7 @@
 #include "app/Messages.h"
 #include "app/Platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,8 +12,11 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <process.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,6 +50,14 @@ std::string EnvFolder(const char* pszName) {
     return psz;
 }
 #endif
+
+long CurrentPid() {
+#if defined(_WIN32)
+    return static_cast<long>(::_getpid());
+#else
+    return static_cast<long>(::getpid());
+#endif
+}
 
 #if !defined(_WIN32)
 // Calls fnPart(nDone), a pread or pwrite at offset nDone, until nSize bytes are done, retrying
@@ -202,6 +214,133 @@ bool FillAllowed(const CVariant& v, int nStartRow) {
     return nStartRow < DataRows(v);
 }
 
+std::string CellAccessibleText(int nRow, int nCol, std::string_view strCellText) {
+    return AddressLabelText(nRow, nCol) + " " + ValueText(strCellText);
+}
+
+std::pair<int, int> CellOfAddress(int nAddress) {
+    return {nAddress / kBytesPerRow + 1, nAddress % kBytesPerRow + 1};
+}
+
+namespace {
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// The value of 1 to nMaxDigits hex digits; nothing for anything else.
+std::optional<int> HexNumber(std::string_view str, std::size_t nMaxDigits) {
+    if (str.empty() || str.size() > nMaxDigits)
+        return std::nullopt;
+    int n = 0;
+    for (char c : str) {
+        if (!IsHexDigit(c))
+            return std::nullopt;
+        n = n * 16 + HexDigit(c);
+    }
+    return n;
+}
+
+std::string Trimmed(std::string_view str) {
+    const auto nFirst = str.find_first_not_of(" \t");
+    if (nFirst == std::string_view::npos)
+        return {};
+    const auto nLast = str.find_last_not_of(" \t");
+    return std::string(str.substr(nFirst, nLast - nFirst + 1));
+}
+
+} // namespace
+
+std::optional<int> EntryAddress(std::string_view strEntry) {
+    if (strEntry.size() < 6 || strEntry[0] != '$' || strEntry[5] != ':')
+        return std::nullopt;
+    return HexNumber(strEntry.substr(1, 4), 4);
+}
+
+std::string IntelHex(std::span<const std::uint8_t> image) {
+    std::string str;
+    auto record = [&str](int nType, unsigned nAddress, std::span<const std::uint8_t> data) {
+        unsigned nSum = static_cast<unsigned>(data.size()) + ((nAddress >> 8) & 0xFF) +
+                        (nAddress & 0xFF) + static_cast<unsigned>(nType);
+        str += Format(":%02X%04X%02X", static_cast<unsigned>(data.size()), nAddress & 0xFFFF,
+                      static_cast<unsigned>(nType));
+        for (std::uint8_t b : data) {
+            str += Format("%02X", b);
+            nSum += b;
+        }
+        str += Format("%02X\r\n", (0x100 - (nSum & 0xFF)) & 0xFF);
+    };
+    for (std::size_t nAt = 0; nAt < image.size(); nAt += kBytesPerRow) {
+        if (nAt > 0 && nAt % 0x10000 == 0) {
+            const std::uint8_t upper[2] = {static_cast<std::uint8_t>(nAt >> 24),
+                                           static_cast<std::uint8_t>(nAt >> 16)};
+            record(4, 0, upper);
+        }
+        record(0, static_cast<unsigned>(nAt),
+               image.subspan(nAt, std::min<std::size_t>(kBytesPerRow, image.size() - nAt)));
+    }
+    record(1, 0, {});
+    return str;
+}
+
+CFindQuery ParseFind(std::string_view strText) {
+    CFindQuery q;
+    const std::string str = Trimmed(strText);
+    std::string_view rest(str);
+    if (rest.starts_with('$') || rest.starts_with("0x") || rest.starts_with("0X")) {
+        rest.remove_prefix(rest[0] == '$' ? 1 : 2);
+        if (const auto nAddress = HexNumber(rest, 4)) {
+            q.kind = CFindQuery::Kind::Address;
+            q.nAddress = *nAddress;
+        }
+        return q;
+    }
+    // Bytes: blank- or comma-separated tokens of one hex digit, or of pairs of them.
+    std::size_t nAt = 0;
+    while (nAt < rest.size()) {
+        if (rest[nAt] == ' ' || rest[nAt] == '\t' || rest[nAt] == ',') {
+            ++nAt;
+            continue;
+        }
+        std::size_t nEnd = nAt;
+        while (nEnd < rest.size() && IsHexDigit(rest[nEnd]))
+            ++nEnd;
+        const std::size_t nLength = nEnd - nAt;
+        const bool bSeparated =
+            nEnd == rest.size() || rest[nEnd] == ' ' || rest[nEnd] == '\t' || rest[nEnd] == ',';
+        if (nLength == 0 || !bSeparated || (nLength > 2 && nLength % 2 != 0)) {
+            q.bytes.clear();
+            return q;
+        }
+        for (std::size_t i = nAt; i < nEnd; i += 2)
+            q.bytes.push_back(static_cast<std::uint8_t>(
+                *HexNumber(rest.substr(i, std::min<std::size_t>(2, nEnd - i)), 2)));
+        nAt = nEnd;
+    }
+    if (!q.bytes.empty())
+        q.kind = CFindQuery::Kind::Bytes;
+    return q;
+}
+
+std::string AddressPastEndText(int nAddress, int nImageSize) {
+    return Format("$%04X is past the last address $%04X", nAddress, nImageSize - 1);
+}
+
+std::optional<int> FindBytes(std::span<const std::uint8_t> image,
+                             std::span<const std::uint8_t> bytes, int nFrom) {
+    const auto nSize = static_cast<int>(image.size());
+    const auto nLength = static_cast<int>(bytes.size());
+    if (nLength == 0 || nLength > nSize)
+        return std::nullopt;
+    const int nStart = nFrom >= 0 && nFrom < nSize ? nFrom : 0;
+    for (int k = 0; k < nSize; ++k) {
+        const int nAt = (nStart + k) % nSize;
+        if (nAt + nLength <= nSize && std::equal(bytes.begin(), bytes.end(), image.begin() + nAt))
+            return nAt;
+    }
+    return std::nullopt;
+}
+
 std::string CByteChange::Entry() const {
     return Format("$%04X:0x%02X -> 0x", CellAddress(nRow, nCol), nOld) + strNewText;
 }
@@ -224,6 +363,27 @@ std::string ScratchFolder() {
 #endif
 }
 
+std::string ScratchFileName(long nPid) {
+    return std::string(kScratchPrefix) + std::to_string(nPid) + std::string(kScratchSuffix);
+}
+
+long ScratchFilePid(std::string_view strName) {
+    if (strName.size() <= kScratchPrefix.size() + kScratchSuffix.size() ||
+        !strName.starts_with(kScratchPrefix) || !strName.ends_with(kScratchSuffix))
+        return 0;
+    const std::string_view strDigits = strName.substr(
+        kScratchPrefix.size(), strName.size() - kScratchPrefix.size() - kScratchSuffix.size());
+    if (strDigits.size() > 9 || strDigits.front() == '0')
+        return 0;
+    long nPid = 0;
+    for (char c : strDigits) {
+        if (c < '0' || c > '9')
+            return 0;
+        nPid = nPid * 10 + (c - '0');
+    }
+    return nPid;
+}
+
 std::string ScratchPath() {
     const std::string strFolder = ScratchFolder();
 #if defined(_WIN32)
@@ -231,7 +391,42 @@ std::string ScratchPath() {
 #else
     constexpr const char* kSeparator = "/";
 #endif
-    return strFolder.empty() ? std::string() : strFolder + kSeparator + kScratchFileName;
+    return strFolder.empty() ? std::string()
+                             : strFolder + kSeparator + ScratchFileName(CurrentPid());
+}
+
+bool ProcessRunning(long nPid) {
+#if defined(_WIN32)
+    HANDLE h = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(nPid));
+    if (!h)
+        return ::GetLastError() == ERROR_ACCESS_DENIED; // somebody else's, and running
+    DWORD nCode = 0;
+    const bool bRunning = ::GetExitCodeProcess(h, &nCode) && nCode == STILL_ACTIVE;
+    ::CloseHandle(h);
+    return bRunning;
+#else
+    return ::kill(static_cast<pid_t>(nPid), 0) == 0 || errno == EPERM;
+#endif
+}
+
+void RemoveStaleScratchFiles(const std::string& strFolder,
+                             const std::function<bool(long nPid)>& fnRunning) {
+    if (strFolder.empty())
+        return;
+    std::error_code ec; // a folder that cannot be listed holds nothing to clean
+    std::vector<std::filesystem::path> stale;
+    std::filesystem::directory_iterator it(platform::PathFromUtf8(strFolder), ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const long nPid = ScratchFilePid(platform::Utf8FromPath(it->path().filename()));
+        std::error_code ecType;
+        const auto type = it->symlink_status(ecType).type();
+        const bool bFile = type == std::filesystem::file_type::regular ||
+                           type == std::filesystem::file_type::symlink;
+        if (nPid > 0 && nPid != CurrentPid() && bFile && !fnRunning(nPid))
+            stale.push_back(it->path());
+    }
+    for (const std::filesystem::path& path : stale)
+        std::filesystem::remove(path, ec); // a link goes, never what it names
 }
 
 void RemoveScratchFile() {
@@ -250,6 +445,9 @@ std::vector<CByteChange> CChangeTracker::ShowChanges(const CellTextFn& fnCellTex
     std::vector<CByteChange> changes;
     if (strPath.empty() || nRows <= 0 || nCols <= 0)
         return changes;
+    if (!s_bGridSaved)
+        RemoveStaleScratchFiles(
+            platform::Utf8FromPath(platform::PathFromUtf8(strPath).parent_path()));
     CScratchFile file(strPath);
     if (!file.IsOpen())
         return changes;

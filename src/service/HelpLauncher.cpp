@@ -48,6 +48,9 @@ void ShowContextHelp(const CWR7310App& app, int nFirst, int nSecond) {
         // No viewer for the topic: the page's top, before giving up.
         if (!topic->strAnchor.empty() && Open(url.adjusted(QUrl::RemoveFragment)))
             return;
+        // The page is there; what is missing is a browser to show it.
+        app.ShowMessage(help::NoBrowserMessage(topic->strPath), "Help", MsgIcon::Information);
+        return;
     }
     app.ShowMessage(help::NoHelpMessage(pages), "Help", MsgIcon::Information);
 }

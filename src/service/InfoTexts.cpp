@@ -37,6 +37,33 @@ void StoreEmbeddedEditText(std::span<std::uint8_t> area, std::string_view strEdi
     }
 }
 
+std::optional<char32_t> FirstUnstorable(std::u32string_view strText) {
+    for (char32_t c : strText)
+        if (c > 0xFF)
+            return c;
+    return std::nullopt;
+}
+
+std::string UnstorableText(char32_t c) {
+    char sz[96];
+    std::snprintf(sz, sizeof sz, "The radio cannot store U+%04X: it takes Latin-1 characters only.",
+                  static_cast<unsigned>(c));
+    return sz;
+}
+
+std::string AreaFullText(std::size_t nAreaSize) {
+    char sz[96];
+    std::snprintf(sz, sizeof sz, "The radio stores %zu bytes: there is no room for more.",
+                  nAreaSize);
+    return sz;
+}
+
+std::string BytesLeftText(std::size_t nLeft) {
+    char sz[48];
+    std::snprintf(sz, sizeof sz, nLeft == 1 ? "%zu byte left" : "%zu bytes left", nLeft);
+    return sz;
+}
+
 int ProgressPosition(int nPos, int nRange) {
     return std::clamp(nPos, 0, std::max(nRange, 0));
 }

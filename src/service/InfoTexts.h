@@ -6,6 +6,7 @@
 #include "variants/Variant.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,6 +22,17 @@ std::size_t EmbeddedStoredLength(std::string_view strEditText);
 // of the text with its line breaks as carriage return and line feed (a text that fills the
 // area has no terminating zero).
 void StoreEmbeddedEditText(std::span<std::uint8_t> area, std::string_view strEditText);
+
+// The first character of an edited text that the radio cannot store: it keeps one byte per
+// character, Latin-1.
+std::optional<char32_t> FirstUnstorable(std::u32string_view strText);
+// What the editor says when it refuses such a character: "The radio cannot store U+20AC: it
+// takes Latin-1 characters only."
+std::string UnstorableText(char32_t c);
+// What it says when the area is full (nAreaSize bytes).
+std::string AreaFullText(std::size_t nAreaSize);
+// "12 bytes left", "1 byte left".
+std::string BytesLeftText(std::size_t nLeft);
 
 // The progress window's percentage of nPos (limited to the range) as "%2d%%".
 std::string ProgressPercentText(int nPos, int nRange);

@@ -22,6 +22,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 QLabel* Note(const char* pszNote, const char* pszEnglish) {
@@ -185,8 +188,13 @@ int CTuneDlg::RunTune(const std::function<int()>& fnTransfer, std::string_view s
 }
 
 void CTuneDlg::OnReadAll() {
-    if (RunTune([this] { return m_doc.ReadTuneInfo(); }, msg::kCompleteReading,
-                msg::kReadCaption) == 1)
+    // A read that fails half way has still filled the blocks before the failure.
+    const std::vector<std::uint8_t> before(m_doc.Data().begin(), m_doc.Data().end());
+    const int nResult =
+        RunTune([this] { return m_doc.ReadTuneInfo(); }, msg::kCompleteReading, msg::kReadCaption);
+    if (!std::equal(before.begin(), before.end(), m_doc.Data().begin()))
+        m_bDocChanged = true;
+    if (nResult == 1)
         ShowTuneInfo();
 }
 
@@ -201,7 +209,10 @@ void CTuneDlg::OnWriteFrequency() {
         tune::ParseTuneText(m_pEditTune->text().toStdString(), m_app.m_nDecimalPoint);
     if (!value)
         return;
+    const std::vector<std::uint8_t> before(m_doc.Data().begin(), m_doc.Data().end());
     const double dStored = tune::StoreTuneFrequency(m_app, m_doc.Data(), *value);
+    if (!std::equal(before.begin(), before.end(), m_doc.Data().begin()))
+        m_bDocChanged = true;
     m_pEditTune->setText(Qs(tune::FormatTuneText(dStored, m_app.m_nDecimalPoint)));
     m_pOpen->setChecked(false);
     m_pClose->setChecked(true);

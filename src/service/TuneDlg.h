@@ -28,6 +28,9 @@ public:
     void OnReadAll();
     void OnWriteSwitch();
     void OnWriteFrequency();
+    // Whether Read All or Write Frequency changed the document (the caller marks it modified:
+    // what was read or typed is in no file yet).
+    bool DocumentChanged() const { return m_bDocChanged; }
 
     CTypedEdit* TuneEdit() const { return m_pEditTune; }
     QRadioButton* OpenButton() const { return m_pOpen; }
@@ -64,4 +67,5 @@ private:
     QLabel* m_pFreqNote = nullptr;
     QLabel* m_pSwitchNote = nullptr;
     bool m_bChecking = false;
+    bool m_bDocChanged = false;
 };

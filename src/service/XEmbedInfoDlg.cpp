@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -31,6 +32,10 @@ CXEmbedInfoDlg::CXEmbedInfoDlg(const CWR7310App& app, std::span<const std::uint8
     const QFontMetrics fm = m_pEdit->fontMetrics();
     m_pEdit->setMinimumSize(fm.horizontalAdvance(QString(40, 'x')), fm.lineSpacing() * 9);
 
+    m_pStatus = new QLabel;
+    m_pStatus->setObjectName("staticEmbedStatus");
+    m_pStatus->setWordWrap(true);
+
     m_pOk = new QPushButton("&OK ");
     m_pOk->setAutoDefault(false);
     m_pCancel = new QPushButton("&Cancel");
@@ -38,7 +43,10 @@ CXEmbedInfoDlg::CXEmbedInfoDlg(const CWR7310App& app, std::span<const std::uint8
     QHBoxLayout* buttons = SpreadButtonRow({m_pOk, m_pCancel});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pEdit);
+    layout->addWidget(m_pStatus);
     layout->addLayout(buttons);
+    SetStatus(info::BytesLeftText(m_info.size() -
+                                  std::min(m_info.size(), info::EmbeddedStoredLength(strText))));
 
     connect(m_pEdit, &QPlainTextEdit::textChanged, this, &CXEmbedInfoDlg::OnTextChanged);
     connect(m_pOk, &QPushButton::clicked, this, &CXEmbedInfoDlg::accept);
@@ -46,15 +54,29 @@ CXEmbedInfoDlg::CXEmbedInfoDlg(const CWR7310App& app, std::span<const std::uint8
     InstallContextHelp(this, app, help::kEmbedInfoContext, help::kEmbedInfoContext);
 }
 
+void CXEmbedInfoDlg::SetStatus(const std::string& strText) {
+    m_pStatus->setText(Qs(strText));
+    m_pStatus->setAccessibleName(Qs(strText));
+}
+
 void CXEmbedInfoDlg::OnTextChanged() {
     const QString strText = m_pEdit->toPlainText();
-    const QByteArray bytes = strText.toLatin1();
-    if (info::EmbeddedStoredLength(std::string_view(
-            bytes.constData(), static_cast<std::size_t>(bytes.size()))) <= m_info.size()) {
-        m_strAccepted = strText;
-        return;
+    std::string strRefusal;
+    if (const auto c = info::FirstUnstorable(strText.toStdU32String())) {
+        strRefusal = info::UnstorableText(*c);
+    } else {
+        const QByteArray bytes = strText.toLatin1();
+        const std::size_t nStored = info::EmbeddedStoredLength(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        if (nStored <= m_info.size()) {
+            m_strAccepted = strText;
+            SetStatus(info::BytesLeftText(m_info.size() - nStored));
+            return;
+        }
+        strRefusal = info::AreaFullText(m_info.size());
     }
-    // Too long for the area: the edit refuses the input, as a limited edit does.
+    SetStatus(strRefusal);
+    // The edit refuses the input, as a limited edit does, and says why.
     const int nAdded = static_cast<int>(strText.size() - m_strAccepted.size());
     const int nPos = std::clamp(m_pEdit->textCursor().position() - nAdded, 0,
                                 static_cast<int>(m_strAccepted.size()));

@@ -9,6 +9,7 @@
 #include <vector>
 
 class CWR7310App;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -25,15 +26,19 @@ public:
     QPlainTextEdit* Edit() const { return m_pEdit; }
     QPushButton* OkButton() const { return m_pOk; }
     QPushButton* CancelButton() const { return m_pCancel; }
+    // How many bytes are left, or why the last input was refused.
+    QLabel* StatusLabel() const { return m_pStatus; }
 
     void accept() override;
 
 private:
     void OnTextChanged();
+    void SetStatus(const std::string& strText);
 
     std::vector<std::uint8_t> m_info;
     QPlainTextEdit* m_pEdit = nullptr;
     QPushButton* m_pOk = nullptr;
     QPushButton* m_pCancel = nullptr;
-    QString m_strAccepted; // the last text within the limit
+    QLabel* m_pStatus = nullptr;
+    QString m_strAccepted; // the last text the radio can store
 };

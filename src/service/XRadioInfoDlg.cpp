@@ -39,7 +39,8 @@ CXRadioInfoDlg::CXRadioInfoDlg(const CWR7310App& app, const CRadioInfoTexts& tex
         auto* value = new QLabel(Qs(rows[i].strValue));
         value->setObjectName(QString("static%1").arg(rows[i].nId));
         value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        value->setAccessibleName(label->text());
+        // A screen reader says the label and the value, "Model: MT-7310".
+        value->setAccessibleName(label->text() + " " + value->text());
         label->setBuddy(value);
         grid->addWidget(label, static_cast<int>(i), 0);
         grid->addWidget(value, static_cast<int>(i), 1);

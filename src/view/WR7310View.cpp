@@ -608,6 +608,8 @@ void CWR7310View::OnProgramEeprom() {
 void CWR7310View::OnProgramTune() {
     CTuneDlg dlg(m_app, m_doc, window());
     dlg.exec();
+    if (dlg.DocumentChanged())
+        emit modified(); // what was read or written is in no file yet
 }
 
 void CWR7310View::OnRadioInfo() {

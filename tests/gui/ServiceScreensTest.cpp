@@ -11,6 +11,7 @@
 #include "freqedit/TypedEdit.h"
 #include "image/ImageFields.h"
 #include "image/WR7310Doc.h"
+#include "print/PrintCommands.h"
 #include "service/EepromDlg.h"
 #include "service/EepromMap.h"
 #include "service/HelpLauncher.h"
@@ -21,6 +22,7 @@
 #include "transfer/Interrupt.h"
 #include "view/WR7310View.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -34,6 +36,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -185,6 +188,42 @@ TEST(EmbedInfoDialog, ShowsTheTextAndLimitsItTo128StoredBytes) {
     }
 }
 
+TEST(EmbedInfoDialog, RefusesWhatTheRadioCannotStoreAndCountsTheBytesLeft) {
+    CGuiTestApp t;
+    std::vector<std::uint8_t> area(128, 0);
+    const std::string strStart = "Site\r\n4";
+    std::copy(strStart.begin(), strStart.end(), area.begin());
+    CXEmbedInfoDlg dlg(t.App(), area);
+    EXPECT_EQ(dlg.StatusLabel()->text(), "121 bytes left");
+    struct {
+        QString strInsert;
+        QString strText;   // the edit's text afterwards
+        QString strStatus; // what the dialog says
+    } const typing[] = {
+        {"ab", "Site\n4ab", "119 bytes left"},
+        {QString::fromUtf8("\u20AC"), "Site\n4ab",
+         "The radio cannot store U+20AC: it takes Latin-1 characters only."},
+        {QString::fromUtf8("caf\u00E9"), QString::fromUtf8("Site\n4abcaf\u00E9"), "115 bytes left"},
+        {QString::fromUtf8("x\u4E2Dy"), QString::fromUtf8("Site\n4abcaf\u00E9"),
+         "The radio cannot store U+4E2D: it takes Latin-1 characters only."},
+        {QString(115, 'z'), QString::fromUtf8("Site\n4abcaf\u00E9") + QString(115, 'z'),
+         "0 bytes left"},
+        {"!", QString::fromUtf8("Site\n4abcaf\u00E9") + QString(115, 'z'),
+         "The radio stores 128 bytes: there is no room for more."},
+    };
+    for (const auto& c : typing) {
+        dlg.Edit()->moveCursor(QTextCursor::End);
+        dlg.Edit()->insertPlainText(c.strInsert);
+        EXPECT_EQ(dlg.Edit()->toPlainText(), c.strText) << c.strStatus.toStdString();
+        EXPECT_EQ(dlg.StatusLabel()->text(), c.strStatus);
+        EXPECT_EQ(dlg.StatusLabel()->accessibleName(), c.strStatus);
+    }
+    dlg.OkButton()->click();
+    dlg.GetInfo(area);
+    EXPECT_EQ(area[12], 0xE9); // the Latin-1 letter is stored as its one byte
+    EXPECT_EQ(std::count(area.begin(), area.end(), '?'), 0);
+}
+
 TEST(EmbedInfoDialog, OkStoresCancelDrops) {
     CGuiTestApp t;
     std::vector<std::uint8_t> area(128, 0x41); // 128 characters, no terminating zero
@@ -221,8 +260,10 @@ TEST(RadioInfoDialog, ShowsTheFiveTextsUnderTheirLabels) {
     EXPECT_EQ(dlg.Value(4)->text(), "21.40 MHz");
     const char* const kLabels[] = {
         "Frequency Range:", "Model:", "Serial:", "Verion:", "Local Oscillator:"};
+    // A screen reader hears the label and the value, never the label alone.
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(dlg.Value(i)->accessibleName(), kLabels[i]);
+        EXPECT_EQ(dlg.Value(i)->accessibleName(), QString(kLabels[i]) + " " + dlg.Value(i)->text());
+    EXPECT_EQ(dlg.Value(1)->accessibleName(), "Model: " + QString::fromStdString(strModel));
 }
 
 TEST(ScheduleWindow, PercentBarAndPlace) {
@@ -412,6 +453,58 @@ TEST_F(ServiceFixture, TuneReadAllFillsEveryField) {
     EXPECT_FALSE(dlg.CloseButton()->isChecked());
 }
 
+TEST_F(ServiceFixture, TuneReadAllMarksTheDocumentAndEveryScreenShowsWhatWasRead) {
+    ASSERT_TRUE(m_frame.NewDocument());
+    std::vector<std::uint8_t> memory = TuneRadioMemory();
+    const std::string strModel = "ABCDEFGHIJKLMNOP"; // fills the field
+    std::copy(strModel.begin(), strModel.end(), memory.begin() + 0x328);
+    StartRadio(memory);
+    ASSERT_FALSE(Doc().IsModified());
+    ASSERT_FALSE(m_frame.isWindowModified());
+    QString strInfoModel;
+    bool bRead = false; // the read runs an event loop of its own, in which the driver ticks
+    {
+        CModalDriver driver([&](QDialog& dlg) {
+            if (auto* pTune = qobject_cast<CTuneDlg*>(&dlg)) {
+                if (bRead)
+                    return;
+                bRead = true;
+                pTune->OnReadAll();
+                pTune->reject();
+            } else if (auto* pInfo = qobject_cast<CXRadioInfoDlg*>(&dlg)) {
+                strInfoModel = pInfo->Value(1)->text();
+                pInfo->accept();
+            }
+        });
+        View().OnProgramTune();
+        View().OnRadioInfo();
+    }
+    EXPECT_EQ(m_t.m_notifier.Texts(), std::vector<std::string>{"Complete Reading."});
+    // What was read is in no file yet: the title says so and leaving asks first.
+    EXPECT_TRUE(Doc().IsModified());
+    EXPECT_TRUE(m_frame.isWindowModified());
+    // Radio Information and the printout show the same radio.
+    EXPECT_EQ(strInfoModel, QString::fromStdString(strModel));
+    ASSERT_TRUE(m_frame.Printing().PrintToPdf(QString::fromStdString(m_t.m_dir.File("read.pdf"))));
+    EXPECT_EQ(m_frame.Printing().Report().ModelText(), strModel);
+}
+
+TEST_F(ServiceFixture, TuneWithoutAChangeLeavesTheDocumentUnmodified) {
+    ASSERT_TRUE(m_frame.NewDocument());
+    StartRadio(TuneRadioMemory(), 0x320); // Read All fails at its first block
+    bool bRead = false;
+    CModalDriver driver([&](QDialog& dlg) {
+        if (auto* pTune = qobject_cast<CTuneDlg*>(&dlg); pTune && !bRead) {
+            bRead = true;
+            pTune->OnReadAll();
+            pTune->reject();
+        }
+    });
+    View().OnProgramTune();
+    EXPECT_TRUE(bRead);
+    EXPECT_FALSE(Doc().IsModified());
+}
+
 TEST_F(ServiceFixture, TuneWriteFrequencySendsFourBytesThenTheSwitchAndChecksClose) {
     ASSERT_TRUE(m_frame.NewDocument());
     const std::vector<std::uint8_t> memory = TuneRadioMemory();
@@ -492,7 +585,7 @@ protected:
     CGuiTestApp m_t{LevelIni(kFactoryLevel)};
     CTempDir m_runtime;
     CScratchEnv m_env{m_runtime.Path().string()};
-    std::string m_strScratch = m_runtime.File("wr7310/TempSaveGridData.tmp");
+    std::string m_strScratch = eeprom::ScratchPath(); // in m_runtime, named by this process
 };
 
 } // namespace
@@ -595,6 +688,122 @@ TEST_F(EepromMapTest, CommandShowsTheFormsValuesAndClosingChangesNothing) {
     eeprom::CChangeTracker::s_bGridSaved = false;
 }
 
+TEST_F(EepromMapTest, ChoosingAChangeGoesToItsByte) {
+    { CEepromDlg first(m_t.App()); }
+    m_t.App().Image()[0x005] ^= 0xFF;
+    m_t.App().Image()[0x7F3] ^= 0xFF;
+    CEepromDlg dlg(m_t.App());
+    ASSERT_EQ(dlg.ChangeList()->count(), 2);
+    EXPECT_EQ(dlg.Grid()->GetRow(), 128); // the last change, as before
+    const std::pair<int, std::pair<int, int>> cases[] = {{0, {1, 6}}, {1, {128, 4}}, {0, {1, 6}}};
+    for (const auto& [nEntry, cell] : cases) {
+        QListWidgetItem* pItem = dlg.ChangeList()->item(nEntry);
+        const QRect rect = dlg.ChangeList()->visualItemRect(pItem);
+        QTest::mouseClick(dlg.ChangeList()->viewport(), Qt::LeftButton, {}, rect.center());
+        EXPECT_EQ(dlg.Grid()->GetRow(), cell.first) << nEntry;
+        EXPECT_EQ(dlg.Grid()->GetCol(), cell.second) << nEntry;
+        EXPECT_EQ(dlg.AddressLabel()->text(),
+                  QString::fromStdString(pItem->text().toStdString().substr(0, 6)));
+    }
+}
+
+TEST_F(EepromMapTest, FindGoesToAnAddressOrTheNextPlaceOfTheBytes) {
+    auto image = m_t.App().Image(); // byte i is i * 13
+    image[0x400] = 0x12;
+    image[0x401] = 0x34;
+    image[0x6F0] = 0x12;
+    image[0x6F1] = 0x34;
+    CEepromDlg dlg(m_t.App());
+    dlg.show();
+    struct {
+        const char* pszFind;
+        int nAddress; // the current cell afterwards, as an address
+        const char* pszStatus;
+    } const cases[] = {
+        {"$07FF", 0x7FF, ""},
+        {"0x1a3", 0x1A3, ""},
+        {"12 34", 0x400, ""}, // from the byte after the current one
+        {"1234", 0x6F0, ""},  // Find again: the next place
+        {"12,34", 0x400, ""}, // round the end to the first place again
+        {"$0800", 0x400, "$0800 is past the last address $07FF"},
+        {"FE FE FE", 0x400, "Not found"},
+        {"hello", 0x400, "Type an address such as $01A3, or bytes such as 3F 40"},
+    };
+    for (const auto& c : cases) {
+        dlg.FindEdit()->setText(c.pszFind);
+        // Enter in the box finds, and does not close the map.
+        QTest::keyClick(dlg.FindEdit(), Qt::Key_Return);
+        EXPECT_TRUE(dlg.isVisible()) << c.pszFind;
+        const int nAddress =
+            static_cast<int>((dlg.Grid()->GetRow() - 1) * 16 + dlg.Grid()->GetCol() - 1);
+        EXPECT_EQ(nAddress, c.nAddress) << c.pszFind;
+        EXPECT_EQ(dlg.StatusLabel()->text(), c.pszStatus) << c.pszFind;
+    }
+    dlg.FindEdit()->setText("$0010");
+    dlg.FindButton()->click();
+    EXPECT_EQ(dlg.AddressLabel()->text(), "$0010:");
+}
+
+TEST_F(EepromMapTest, SavesTheMapAsBinaryAndIntelHex) {
+    CEepromDlg dlg(m_t.App());
+    const std::string strBin = m_t.m_dir.File("map.bin");
+    const std::string strHex = m_t.m_dir.File("map.hex");
+    QString strAsked;
+    QString strAnswer;
+    dlg.SetPathAsker([&](const QString& strCaption, const QString&) {
+        strAsked = strCaption;
+        return strAnswer;
+    });
+    strAnswer = QString::fromStdString(strBin);
+    dlg.SaveBinaryButton()->click();
+    const auto image = m_t.App().Image();
+    EXPECT_EQ(ReadBinaryFile(strBin), std::vector<std::uint8_t>(image.begin(), image.end()));
+    EXPECT_EQ(strAsked, "Save EEPROM Map as Binary");
+    strAnswer = QString::fromStdString(strHex);
+    dlg.SaveHexButton()->click();
+    EXPECT_EQ(ReadTextFile(strHex), eeprom::IntelHex(image));
+    EXPECT_EQ(dlg.StatusLabel()->text(), "Saved to " + strAnswer);
+    // Cancelled: nothing written, nothing said.
+    strAnswer.clear();
+    std::filesystem::remove(strBin);
+    dlg.SaveBinaryButton()->click();
+    EXPECT_FALSE(std::filesystem::exists(strBin));
+    // A folder that is not there: the reason, and nothing else changes.
+    strAnswer = QString::fromStdString(m_t.m_dir.File("gone/map.bin"));
+    dlg.SaveBinaryButton()->click();
+    EXPECT_EQ(m_t.m_notifier.Texts(),
+              std::vector<std::string>{"Cannot save \"" + strAnswer.toStdString() +
+                                       "\": No such file or directory. Any earlier file of that "
+                                       "name is unchanged."});
+}
+
+TEST_F(EepromMapTest, ScreenReaderHearsEachByteWithItsAddress) {
+    CEepromDlg dlg(m_t.App());
+    dlg.show();
+    QAccessibleInterface* pGrid = QAccessible::queryAccessibleInterface(dlg.Grid());
+    ASSERT_NE(pGrid, nullptr);
+    QAccessibleTableInterface* pTable = pGrid->tableInterface();
+    ASSERT_NE(pTable, nullptr);
+    const std::pair<int, int> cells[] = {{0, 0}, {0, 15}, {26, 3}, {127, 15}};
+    for (const auto& [r, c] : cells) {
+        QAccessibleInterface* pCell = pTable->cellAt(r, c);
+        ASSERT_NE(pCell, nullptr);
+        const int nAddress = r * 16 + c;
+        EXPECT_EQ(pCell->text(QAccessible::Name),
+                  QString::asprintf("$%04X: 0x%02X", nAddress, (nAddress * 13) & 0xFF));
+    }
+    dlg.Grid()->setCurrentCell(26, 3);
+    EXPECT_EQ(dlg.ValueEdit()->accessibleName(),
+              QString::asprintf("$01A3: 0x%02X", (0x1A3 * 13) & 0xFF));
+    // Every control the map added has a name to be read by.
+    for (QWidget* p : std::initializer_list<QWidget*>{
+             dlg.FindEdit(), dlg.FindButton(), dlg.SaveBinaryButton(), dlg.SaveHexButton()}) {
+        QAccessibleInterface* pAcc = QAccessible::queryAccessibleInterface(p);
+        ASSERT_NE(pAcc, nullptr);
+        EXPECT_FALSE(pAcc->text(QAccessible::Name).isEmpty()) << p->metaObject()->className();
+    }
+}
+
 TEST(EepromMapOlderModel, SixtyFourRows) {
     CTempDir dir;
     CScratchEnv env(dir.Path().string());
@@ -679,6 +888,19 @@ TEST(ContextHelpRequests, F1OpensTheScreensTopicOrSaysThereIsNone) {
         EXPECT_EQ(urls[0].toLocalFile(), QString::fromStdString(t.m_dir.File("WR7310S.html")));
     }
     EXPECT_TRUE(t.m_notifier.Texts().empty());
+
+    // The page is there but no browser shows it: the user is told so, and where the page is.
+    SetHelpOpener([](const QUrl&) { return false; });
+    ShowContextHelp(t.App(), 2700, 2700);
+    ASSERT_EQ(t.m_notifier.Texts().size(), 1u);
+    EXPECT_EQ(t.m_notifier.Texts()[0], "No web browser was found to show the help. The help page "
+                                       "is:\n" +
+                                           t.m_dir.File("WR7310S.html"));
+    t.m_notifier.m_messages.clear();
+    SetHelpOpener([&urls](const QUrl& url) {
+        urls.push_back(url);
+        return true;
+    });
 
     // No page anywhere: the user is told.
     t.App().m_strHelpFile = t.m_dir.File("elsewhere/WR7310S.chm");

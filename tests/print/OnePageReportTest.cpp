@@ -20,16 +20,15 @@ const onepage::CText* Find(const CPage& page, const std::string& str) {
     return it == page.texts.end() ? nullptr : &*it;
 }
 
-// An older image: range 460..470 MHz, identity texts, channels with known records.
+// An older document: range 460..470 MHz, identity texts, channels with known records.
 struct CImages {
-    std::vector<std::uint8_t> image = std::vector<std::uint8_t>(0x400, 0);
     std::vector<std::uint8_t> doc = std::vector<std::uint8_t>(0x400, 0);
     CImages() {
         const std::uint8_t range[6] = {0x80, 0x1F, 0x01, 0xC0, 0x25, 0x01};
-        std::copy(std::begin(range), std::end(range), image.begin() + 0x138);
-        field::SetText(image, {0x110, 16}, "MT-7310");
-        field::SetText(image, {0x120, 16}, "SN-77");
-        field::SetText(image, {0x360, 16}, "1.01.08");
+        std::copy(std::begin(range), std::end(range), doc.begin() + 0x138);
+        field::SetText(doc, {0x110, 16}, "MT-7310");
+        field::SetText(doc, {0x120, 16}, "SN-77");
+        field::SetText(doc, {0x360, 16}, "1.01.08");
         for (int n = 1; n <= 8; ++n) {
             doc[static_cast<std::size_t>(16 * (n - 1) + 1)] = static_cast<std::uint8_t>(n + 10);
             doc[static_cast<std::size_t>(16 * (n - 1) + 4)] = static_cast<std::uint8_t>(n % 3);
@@ -56,8 +55,7 @@ CFormTexts Form(const std::string& strAvailable, bool bAllChecked) {
 }
 
 CPage Page(const CFormTexts& form, const CImages& images = {}) {
-    return LayOut(form, OldVariant(), images.image, images.doc, "/home/u/radio.w73", "radio.w73",
-                  0);
+    return LayOut(form, OldVariant(), images.doc, "/home/u/radio.w73", "radio.w73", 0);
 }
 
 TEST(OnePagePrintout, HeaderRadioInfoAndFooterStandWhereTheLayoutPutsThem) {
@@ -216,6 +214,49 @@ TEST(OnePagePrintout, EverythingStaysOnTheOnePageWhateverTheFormHolds) {
             EXPECT_GE(std::min(r.y1, r.y2), -1060);
             EXPECT_LE(std::max(r.x1, r.x2), 760);
         }
+    }
+}
+
+TEST(OnePagePrintout, FrequencyListBelowTheTableForTheShownChannels) {
+    CImages images;
+    const CVariant& v = OldVariant();
+    for (int n = 1; n <= v.freqTable.nCount; ++n) // entry n: 460 MHz + n x 12.5 kHz
+        field::SetFreqRecord(images.doc, v, n,
+                             {static_cast<std::uint32_t>(36800 + n),
+                              static_cast<std::uint32_t>(37600 + n), 2, 2, false});
+    struct {
+        const char* pszAvailable;
+        std::vector<std::string> numbers; // listed, in order
+    } const cases[] = {
+        {"8", {"11", "12", "13", "14", "15", "16", "17", "18"}}, // channel n uses entry n + 10
+        {"2", {"11", "12"}},
+        {"0", {}},
+    };
+    for (const auto& c : cases) {
+        const CPage page = Page(Form(c.pszAvailable, true), images);
+        const onepage::CText* pHeading = Find(page, "Frequency Setting");
+        ASSERT_EQ(pHeading != nullptr, !c.numbers.empty()) << c.pszAvailable;
+        if (!pHeading)
+            continue;
+        // Below the channel table, whose frame ends 202 under its top.
+        const int nTableTop = Find(page, "Freq Num")->y + 6;
+        EXPECT_LT(pHeading->y, nTableTop - 202);
+        std::vector<std::string> numbers;
+        int nLastY = 0;
+        for (const onepage::CText& t : page.texts)
+            if (t.x == 40 && t.y < pHeading->y && t.str != "Freq Num") {
+                numbers.push_back(t.str);
+                nLastY = t.y;
+            }
+        EXPECT_EQ(numbers, c.numbers) << c.pszAvailable;
+        EXPECT_GT(nLastY, -1060 + 14) << "above the footer";
+        const auto at = [&](int x, const std::string& str) {
+            return std::any_of(page.texts.begin(), page.texts.end(),
+                               [&](const onepage::CText& t) { return t.x == x && t.str == str; });
+        };
+        EXPECT_TRUE(at(210, "Rx Freq") && at(380, "Tx Freq"));
+        EXPECT_TRUE(at(210, "460.13750 MHz")) << "entry 11's receive frequency";
+        EXPECT_TRUE(at(380, "470.13750 MHz")) << "entry 11's transmit frequency";
     }
 }
 

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -102,7 +103,22 @@ protected:
     // folder.
     std::string Program() const {
         return "XDG_CONFIG_HOME=" + Quote(dir.File("config")) +
-               " XDG_DATA_HOME=" + Quote(dir.File("data")) + " " + Quote(WR7310_XTRA_PATH);
+               " XDG_DATA_HOME=" + Quote(dir.File("data")) +
+               " TMPDIR=" + Quote(dir.Path().string()) + " " + Quote(WR7310_XTRA_PATH);
+    }
+
+    // Runs the program printing the radio file to strTarget, with strSetup run first in the
+    // same shell (limits, signals); its exit status, and its standard error in strErr.
+    int PrintTo(const std::string& strTarget, std::string& strErr,
+                const std::string& strSetup = "") {
+        const std::string err = dir.File("stderr.txt");
+        const int nStatus = RunShell("sh -c " +
+                                     Quote(strSetup + " timeout 60 env " + Program() + " --ini " +
+                                           Quote(ini) + " --print-pdf " + Quote(strTarget) + " " +
+                                           Quote(radio) + "; st=$?; wait; exit $st") +
+                                     " 2>" + Quote(err));
+        strErr = ReadTextFile(err);
+        return nStatus;
     }
 
     CTempDir dir;
@@ -197,7 +213,7 @@ TEST_F(PrintPdf, UnreadableFileOrOutputFailsWithAMessage) {
         {"--print-pdf " + Quote(dir.File("x.pdf")) + " " + Quote(dir.File("missing.wr73")),
          "missing.wr73"},
         {"--print-pdf " + Quote(dir.File("no-folder/x.pdf")) + " " + Quote(radio),
-         "Cannot print to"},
+         "Cannot write the PDF file"},
     };
     for (const auto& c : kCases) {
         const int nStatus =
@@ -206,6 +222,61 @@ TEST_F(PrintPdf, UnreadableFileOrOutputFailsWithAMessage) {
         EXPECT_NE(ReadTextFile(err).find(c.strMessagePart), std::string::npos) << ReadTextFile(err);
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("x.pdf")));
+}
+
+// Every way the PDF file cannot be written ends with the program's own message on standard
+// error, no line of Qt's, a failure status, and the earlier file untouched.
+TEST_F(PrintPdf, FailedPdfSaysWhyFailsAndKeepsTheEarlierFile) {
+    const std::string previous = dir.File("previous.pdf");
+    const std::string fifo = dir.File("fifo.pdf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct {
+        const char* pszCase;
+        std::string strTarget;
+        std::string strSetup; // shell commands before the program starts
+        const char* pszReason;
+    } const cases[] = {
+        // A file size limit stands in for a full disk: writes past 4 KiB fail.
+        {"full disk", previous, "trap '' XFSZ; ulimit -f 4;", "No space left on device"},
+        {"device that is full", "/dev/full", "", "No space left on device"},
+        {"pipe nobody reads", fifo, "", "No such device or address"},
+        {"folder", dir.Path().string(), "", "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        WriteTextFile(previous, "the previous printout");
+        std::string strErr;
+        EXPECT_EQ(PrintTo(c.strTarget, strErr, c.strSetup), 1) << c.pszCase << "\n" << strErr;
+        EXPECT_EQ(strErr, "Cannot write the PDF file \"" + c.strTarget + "\": " + c.pszReason +
+                              ". Any earlier file of that name is unchanged.\n")
+            << c.pszCase;
+        EXPECT_EQ(ReadTextFile(previous), "the previous printout") << c.pszCase;
+    }
+    // No draft or temporary file is left behind.
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string strName = e.path().filename().string();
+        const bool bKnown = strName == "config" || strName == "data" || strName == "stderr.txt" ||
+                            strName == "WR7310SXtra.ini" || strName == "known.wr73" ||
+                            strName == "previous.pdf" || strName == "fifo.pdf" ||
+                            strName == "runtime-root"; // Qt's, without XDG_RUNTIME_DIR
+        EXPECT_TRUE(bKnown) << strName;
+    }
+    // With a reader on the pipe the printout goes through it.
+    const std::string copy = dir.File("through-pipe.pdf");
+    std::string strErr;
+    EXPECT_EQ(PrintTo(fifo, strErr, "cat " + Quote(fifo) + " >" + Quote(copy) + " & sleep 1;"), 0)
+        << strErr;
+    EXPECT_EQ(ReadTextFile(copy).rfind("%PDF-", 0), 0u);
+}
+
+TEST_F(PrintPdf, PdfReplacesTheEarlierFileWhole) {
+    const std::string pdf = dir.File("again.pdf");
+    WriteTextFile(pdf, std::string(100000, 'x')); // longer than the printout
+    std::string strErr;
+    ASSERT_EQ(PrintTo(pdf, strErr), 0) << strErr;
+    const std::string str = ReadTextFile(pdf);
+    EXPECT_EQ(str.rfind("%PDF-", 0), 0u);
+    EXPECT_EQ(str.find('x' + std::string(50, 'x')), std::string::npos);
+    EXPECT_EQ(strErr, "");
 }
 
 // --- the older program's one page ---

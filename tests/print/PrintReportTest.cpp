@@ -3,6 +3,8 @@
 #include "SwitchCaptions.h"
 #include "TempDir.h"
 #include "app/WR7310App.h"
+#include "image/ImageFields.h"
+#include "image/RadioInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -55,16 +57,20 @@ CPrintForm SampleForm() {
     return form;
 }
 
-// An application and a document-shaped copy of the newer radio's image.
+// An application and a document-shaped copy of the newer radio's image. The identity texts
+// are the document's; the image buffer holds older ones, which the printout must not show.
 struct CReportFixture {
     CReportFixture() : app(XtraVariant(), dir.File("none.ini")), doc(0x800, 0) {
         app.m_dMinFreq = 400.0;
         app.m_dMaxFreq = 469.99375;
         const auto image = app.Image();
         std::fill(image.begin(), image.end(), std::uint8_t{0});
-        Put(image, 0x328, "MT-7310");
-        Put(image, 0x338, "SN-4711");
-        Put(image, 0x668, "1.02.05-beta");
+        Put(image, 0x328, "OLD-MODEL");
+        Put(image, 0x338, "OLD-SERIAL");
+        Put(image, 0x668, "0.99");
+        Put(doc, 0x328, "MT-7310");
+        Put(doc, 0x338, "SN-4711");
+        Put(doc, 0x668, "1.02.05-beta");
     }
     void SetChannels(int nCount) { doc[0x318] = static_cast<std::uint8_t>(nCount); }
     void SetChannel(int n, int nFreq, int nSignal, int nScanByte) {
@@ -72,6 +78,10 @@ struct CReportFixture {
         doc[a + 1] = static_cast<std::uint8_t>(nFreq);
         doc[a + 4] = static_cast<std::uint8_t>(nSignal);
         doc[a + 6] = static_cast<std::uint8_t>(nScanByte);
+    }
+    // Frequency entry n of the document: receive and transmit as counts of 12.5 kHz.
+    void SetFrequency(int n, std::uint32_t nRx, std::uint32_t nTx) {
+        field::SetFreqRecord(doc, app.m_variant, n, {nRx, nTx, 2, 2, false});
     }
     CPrintReport Build(bool bPreview = false) {
         CPrintReport report;
@@ -130,12 +140,14 @@ TEST(PrintRows, CountBeyondTheTablePrintsTheWholeTableOnly) {
     EXPECT_EQ(report.Rows()[report.Rows().size() - 5].m_strTexts[0], "CH 99");
 }
 
-TEST(PrintRows, EveryValueComesFromTheFormOrTheImage) {
+TEST(PrintRows, EveryValueComesFromTheFormOrTheDocument) {
     CReportFixture f;
     f.SetChannels(3);
     f.SetChannel(1, 5, 0, 0x01);
     f.SetChannel(2, 12, 7, 0xFE); // even: not in the scan list
     f.SetChannel(3, 99, 15, 0x03);
+    f.SetFrequency(5, 37005, 37417);  // 462.5625 and 467.7125 MHz
+    f.SetFrequency(12, 36801, 36801); // 460.0125 MHz both ways
     const CPrintReport report = f.Build();
     std::vector<std::pair<std::string, std::string>> pairs;
     for (const CPrintRow& row : report.Rows())
@@ -182,8 +194,19 @@ TEST(PrintRows, EveryValueComesFromTheFormOrTheImage) {
         {"Freq Num", "99"},
         {"Signal", "15"},
         {"Scan", "Add"},
+        {"", "Rx Freq"},
+        {"Freq Num  5", "462.56250 MHz"},
+        {"Freq Num 12", "460.01250 MHz"},
+        {"Freq Num 99", "0.00000 MHz"},
     };
     EXPECT_EQ(pairs, expected);
+    // The frequency rows carry the transmit frequency in their third column.
+    const std::vector<CPrintRow>& rows = report.Rows();
+    ASSERT_GE(rows.size(), 5u);
+    EXPECT_EQ(rows[rows.size() - 5].m_strTexts[1], "Rx Freq");
+    EXPECT_EQ(rows[rows.size() - 5].m_strTexts[2], "Tx Freq");
+    EXPECT_EQ(rows[rows.size() - 4].m_strTexts[2], "467.71250 MHz");
+    EXPECT_EQ(rows[rows.size() - 3].m_strTexts[2], "460.01250 MHz");
     EXPECT_EQ(report.ModelText(), "MT-7310");
     EXPECT_EQ(report.RangeText(), "400.00000 - 469.99375 MHz");
     EXPECT_EQ(report.VersionText(), "1.02.05");
@@ -191,10 +214,99 @@ TEST(PrintRows, EveryValueComesFromTheFormOrTheImage) {
 
 TEST(PrintRows, IdentityTextsStopAtTheirFields) {
     CReportFixture f;
-    Put(f.app.Image(), 0x328, "ABCDEFGHIJKLMNOPQRST"); // runs on into the serial field
+    Put(f.doc, 0x328, "ABCDEFGHIJKLMNOPQRST"); // runs on into the serial field
     const CPrintReport report = f.Build();
     EXPECT_EQ(report.ModelText(), "ABCDEFGHIJKLMNOP");
     EXPECT_EQ(report.Rows()[3].m_strTexts[1], "ABCDEFGHIJKLMNOP");
+}
+
+TEST(PrintRows, IdentityIsTheDocumentsAsRadioInformationShowsIt) {
+    CReportFixture f;
+    Put(f.doc, 0x328, "ABCDEFGHIJKLMNOP"); // as a tune read leaves it, the image not yet
+    const CPrintReport report = f.Build();
+    const CRadioInfoTexts info = RadioInfoTexts(f.app, f.doc);
+    EXPECT_EQ(report.ModelText(), info.strModel);
+    EXPECT_EQ(report.ModelText(), "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(report.VersionText(), info.strVersion);
+    EXPECT_EQ(report.RangeText(), info.strRange);
+    const std::vector<std::string> shown = {report.Rows()[3].m_strTexts[1],
+                                            report.Rows()[4].m_strTexts[1],
+                                            report.Rows()[5].m_strTexts[1]};
+    EXPECT_EQ(shown, (std::vector<std::string>{info.strModel, info.strSerial, info.strVersion}));
+}
+
+TEST(PrintRows, EverySignallingCodePrintsAsItself) {
+    // Only code 0 means no signalling; every other code is printed as its number.
+    const std::pair<int, const char*> cases[] = {{0, "OFF"}, {1, " 1"},  {2, " 2"},   {9, " 9"},
+                                                 {10, "10"}, {15, "15"}, {255, "255"}};
+    for (const auto& [nCode, pszShown] : cases) {
+        CReportFixture f;
+        f.SetChannels(1);
+        f.SetChannel(1, 7, nCode, 1);
+        const CPrintReport report = f.Build();
+        const auto it =
+            std::find_if(report.Rows().begin(), report.Rows().end(),
+                         [](const CPrintRow& r) { return r.m_strTexts[0] == "Signal"; });
+        ASSERT_NE(it, report.Rows().end());
+        EXPECT_EQ(it->m_strTexts[1], pszShown) << nCode;
+    }
+}
+
+TEST(PrintRows, FrequencySectionListsEachEntryTheUsedChannelsReferTo) {
+    struct {
+        const char* pszCase;
+        const CVariant& v;
+        int nChannels;
+        std::vector<int> freqNumbers; // of channels 1, 2, ...
+        std::vector<int> listed;
+    } const cases[] = {
+        {"in number order, each once", XtraVariant(), 4, {24, 5, 24, 99}, {5, 24, 99}},
+        {"unused channels do not count", XtraVariant(), 2, {24, 5, 30, 31}, {5, 24}},
+        {"numbers outside the table refer to nothing", XtraVariant(), 3, {0, 100, 7}, {7}},
+        {"no channel", XtraVariant(), 0, {1, 2}, {}},
+        {"older model: 56 entries",
+         OldVariant(),
+         8,
+         {56, 57, 1, 1, 2, 3, 4, 5},
+         {1, 2, 3, 4, 5, 56}},
+        {"older model: a count past 8",
+         OldVariant(),
+         200,
+         {9, 8, 7, 6, 5, 4, 3, 2},
+         {2, 3, 4, 5, 6, 7, 8, 9}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::uint8_t> doc(c.v.nImageSize, 0);
+        for (std::size_t i = 0; i < c.freqNumbers.size(); ++i)
+            field::SetChannel(doc, c.v, static_cast<int>(i + 1),
+                              {static_cast<std::uint8_t>(c.freqNumbers[i]), 0, true});
+        for (int n = 1; n <= c.v.freqTable.nCount; ++n)
+            field::SetFreqRecord(doc, c.v, n,
+                                 {static_cast<std::uint32_t>(36800 + n),
+                                  static_cast<std::uint32_t>(37200 + n), 2, 2, false});
+        const std::vector<CUsedFrequency> used = UsedFrequencies(doc, c.v, c.nChannels);
+        std::vector<int> numbers;
+        for (const CUsedFrequency& u : used)
+            numbers.push_back(u.nNumber);
+        EXPECT_EQ(numbers, c.listed) << c.pszCase;
+        if (!used.empty()) {
+            char szRx[32], szTx[32];
+            std::snprintf(szRx, sizeof szRx, "%.5f MHz", (36800 + used[0].nNumber) * 0.0125);
+            std::snprintf(szTx, sizeof szTx, "%.5f MHz", (37200 + used[0].nNumber) * 0.0125);
+            EXPECT_EQ(used[0].strRx, szRx) << c.pszCase;
+            EXPECT_EQ(used[0].strTx, szTx) << c.pszCase;
+        }
+    }
+}
+
+TEST(PrintRows, NoFrequencySectionWithoutAnEntryToList) {
+    CReportFixture f;
+    f.SetChannels(2); // both channels refer to entry 0, which is none
+    const CPrintReport report = f.Build();
+    EXPECT_EQ(Kinds(report.Rows(), 40), "TTHPPPBHPPPB");
+    f.SetChannel(2, 3, 0, 1);
+    EXPECT_EQ(Kinds(f.Build().Rows(), 40), "TTHPPPBHPPPBTTHPB");
+    EXPECT_EQ(f.Build().Rows()[52].m_strTexts[1], "Frequency Setting");
 }
 
 struct CPairsCase {
@@ -226,6 +338,66 @@ TEST(PrintRows, AddPairsTable) {
     CPrintReport::AddPairs(rows, {"label", "value"});
     EXPECT_EQ(rows[0].m_strTexts, (std::vector<std::string>{"label", "value", ""}));
     EXPECT_EQ(rows[1].m_strTexts, (std::vector<std::string>{"", "", "", ""}));
+}
+
+TEST(PrintPages, RowsKeptWithTheNextOneStayOnItsPage) {
+    struct {
+        const char* pszKeep; // per row: 'k' kept with the next row, '.' not
+        std::size_t nPerPage;
+        std::vector<std::size_t> starts;
+    } const cases[] = {
+        {".....", 2, {0, 2, 4}},
+        {".....", 5, {0}},
+        {".....", 9, {0}},
+        {"k.k.k.", 3, {0, 2, 4}}, // a page never ends after a kept row
+        {"..k..", 3, {0, 2}},     // the kept rows move to the next page
+        {"..kkk.", 3, {0, 2, 5}}, // four kept together do not fit three to a page
+        {"kkkk..", 3, {0, 3}},    // kept rows that fill a page are split after all
+        {".kk.", 2, {0, 1, 3}},
+        {"kkk", 2, {0, 2}}, // the last row keeps with nothing
+        {"", 3, {}},
+        {"...", 0, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<CPrintRow> rows;
+        for (const char* p = c.pszKeep; *p; ++p) {
+            rows.push_back(CPrintReport::BlankRow());
+            rows.back().m_bKeepWithNext = *p == 'k';
+        }
+        EXPECT_EQ(PageStarts(rows, c.nPerPage), c.starts) << c.pszKeep << " " << c.nPerPage;
+    }
+}
+
+TEST(PrintPages, NoPageBeginsInsideAChannelOrUnderATitle) {
+    CReportFixture f;
+    f.SetChannels(99);
+    for (int n = 1; n <= 99; ++n) {
+        f.SetChannel(n, n, n % 16, 1);
+        f.SetFrequency(n, static_cast<std::uint32_t>(36800 + n),
+                       static_cast<std::uint32_t>(36800 + n));
+    }
+    for (int nHeight = 1200; nHeight <= 3000; nHeight += 50) {
+        CPrintReport report = f.Build();
+        report.BeginPrinting(2000, nHeight);
+        std::size_t nNext = 0;
+        for (int p = 1; p <= report.Pages(); ++p) {
+            const auto [nFirst, nEnd] = report.PageRows(p);
+            ASSERT_EQ(nFirst, nNext) << nHeight;
+            ASSERT_GT(nEnd, nFirst) << nHeight;
+            EXPECT_LE(nEnd - nFirst, static_cast<std::size_t>(report.RowsPerPage()));
+            nNext = nEnd;
+            const std::vector<CPrintRow>& rows = report.Rows();
+            if (p == 1)
+                continue;
+            // A page goes on with a blank row, a section title or a channel's heading, never
+            // with a channel's other lines or what a title heads.
+            const std::string strFirst = rows[nFirst].m_strTexts[0];
+            EXPECT_TRUE(strFirst != "Freq Num" && strFirst != "Signal" && strFirst != "Scan")
+                << nHeight << " page " << p << ": " << strFirst;
+            EXPECT_FALSE(rows[nFirst - 1].m_bKeepWithNext) << nHeight << " page " << p;
+        }
+        EXPECT_EQ(nNext, report.Rows().size()) << nHeight;
+    }
 }
 
 struct CPageCase {
@@ -332,3 +504,20 @@ TEST(PrintPages, FooterTimeIsMonthDayYearAndSeconds) {
 }
 
 } // namespace
+
+TEST(PrintPdfCheck, OnlyAWholeFileCounts) {
+    const std::pair<std::string, bool> cases[] = {
+        {"%PDF-1.4\n1 0 obj\n<<>>\nendobj\n%%EOF\n", true},
+        {"%PDF-1.4\n%%EOF", true},
+        {"%PDF-1.4\n%%EOF\r\n\n", true},
+        {"%PDF-1.4\n1 0 obj\n<</Length 400>>\nstream\nxxxx", false}, // cut short by a full disk
+        {"%PDF-1.4\n%%EOF\nmore", false},
+        {"%%EOF", false},
+        {"", false},
+    };
+    for (const auto& [str, bWhole] : cases)
+        EXPECT_EQ(
+            IsCompletePdf(std::span(reinterpret_cast<const std::uint8_t*>(str.data()), str.size())),
+            bWhole)
+            << str;
+}

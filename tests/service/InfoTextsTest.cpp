@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -52,6 +53,28 @@ TEST(EmbeddedText, StoredWithCarriageReturnsClearedAndCut) {
         EXPECT_TRUE(std::all_of(area.begin() + static_cast<long>(c.strStored.size()), area.end(),
                                 [](std::uint8_t b) { return b == 0; }));
     }
+}
+
+TEST(EmbeddedText, OnlyLatin1CharactersAreStorable) {
+    const std::pair<std::u32string, std::optional<char32_t>> cases[] = {
+        {U"", std::nullopt},
+        {U"Site 4\nClub", std::nullopt},
+        {U"caf\u00E9 \u00FF\u00A9", std::nullopt}, // Latin-1 letters and signs fit
+        {U"5 \u20AC", U'\u20AC'},                  // the euro sign does not
+        {U"ok \u0100 \u4E2D", U'\u0100'},          // the first that does not fit
+        {U"\U0001F600", U'\U0001F600'},
+    };
+    for (const auto& [strText, bad] : cases)
+        EXPECT_EQ(info::FirstUnstorable(strText), bad) << strText.size();
+    EXPECT_EQ(info::UnstorableText(U'\u20AC'),
+              "The radio cannot store U+20AC: it takes Latin-1 characters only.");
+    EXPECT_EQ(info::UnstorableText(U'\U0001F600'),
+              "The radio cannot store U+1F600: it takes Latin-1 characters only.");
+    EXPECT_EQ(info::AreaFullText(128), "The radio stores 128 bytes: there is no room for more.");
+    const std::pair<std::size_t, const char*> left[] = {
+        {128, "128 bytes left"}, {2, "2 bytes left"}, {1, "1 byte left"}, {0, "0 bytes left"}};
+    for (const auto& [n, psz] : left)
+        EXPECT_EQ(info::BytesLeftText(n), psz);
 }
 
 TEST(ProgressWindow, PercentOfTheRange) {
