@@ -3,12 +3,15 @@
 #include "freqedit/EditRules.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
+
+#include <algorithm>
 
 namespace {
 
@@ -351,6 +354,14 @@ bool CMSFlexGrid::IsClickOnCurrentCell(long x, long y) const {
 }
 
 void CMSFlexGrid::keyPressEvent(QKeyEvent* pEvent) {
+    if (m_bRowSelection && pEvent->matches(QKeySequence::Copy)) {
+        emit CopyRows();
+        return;
+    }
+    if (m_bRowSelection && pEvent->matches(QKeySequence::Paste)) {
+        emit PasteRows();
+        return;
+    }
     const QString strText = pEvent->text();
     if (strText.size() == 1 && !(pEvent->modifiers() & Qt::ControlModifier))
         emit KeyPress(strText.at(0).unicode());
@@ -389,6 +400,44 @@ void CMSFlexGrid::mouseReleaseEvent(QMouseEvent* pEvent) {
                            (mods & Qt::ControlModifier ? 2 : 0) | (mods & Qt::AltModifier ? 4 : 0));
     const QPoint pt = viewport()->mapTo(this, pEvent->position().toPoint());
     emit MouseUp(nButton, nShift, pt.x(), pt.y());
+}
+
+void CMSFlexGrid::EnableRowSelection() {
+    m_bRowSelection = true;
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    verticalHeader()->setSectionsClickable(true);
+    // Chosen rows stand out; the current cell keeps its focus rectangle only.
+    QPalette pal = palette();
+    const QPalette standard = QApplication::palette(this);
+    pal.setColor(QPalette::Highlight, standard.color(QPalette::Highlight));
+    pal.setColor(QPalette::HighlightedText, standard.color(QPalette::HighlightedText));
+    setPalette(pal);
+}
+
+std::vector<long> CMSFlexGrid::SelectedRows() const {
+    std::vector<long> rows;
+    if (selectionModel())
+        for (const QModelIndex& index : selectionModel()->selectedRows())
+            rows.push_back(index.row() + 1);
+    std::sort(rows.begin(), rows.end());
+    if (rows.empty() && m_nRow >= 1)
+        rows.push_back(m_nRow);
+    return rows;
+}
+
+QItemSelectionModel::SelectionFlags CMSFlexGrid::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent* pEvent) const {
+    if (!m_bRowSelection)
+        return QItemSelectionModel::NoUpdate;
+    // The row headers choose rows without an event of their own.
+    if (!pEvent)
+        return QTableWidget::selectionCommand(index, pEvent);
+    // A right click keeps the choice for the context menu.
+    if (pEvent->type() == QEvent::MouseButtonPress &&
+        static_cast<const QMouseEvent*>(pEvent)->button() == Qt::RightButton)
+        return QItemSelectionModel::NoUpdate;
+    return QItemSelectionModel::Clear;
 }
 
 bool CMSFlexGrid::eventFilter(QObject* pWatched, QEvent* pEvent) {

@@ -186,8 +186,10 @@ int CTuneDlg::RunTune(const std::function<int()>& fnTransfer, std::string_view s
 
 void CTuneDlg::OnReadAll() {
     if (RunTune([this] { return m_doc.ReadTuneInfo(); }, msg::kCompleteReading,
-                msg::kReadCaption) == 1)
+                msg::kReadCaption) == 1) {
+        m_doc.RecordEdit("Tune Read All");
         ShowTuneInfo();
+    }
 }
 
 void CTuneDlg::OnWriteSwitch() {
