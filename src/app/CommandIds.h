@@ -33,14 +33,7 @@ inline constexpr int kReadEmbeddedInfo = 32781;
 inline constexpr int kWriteEmbeddedInfo = 32782;
 inline constexpr int kProgramEeprom = 32783;
 inline constexpr int kProgramTune = 32784;
-inline constexpr int kVerifyAfterWrite = 32900; // Edit
-inline constexpr int kEditCopy = 57634;
-inline constexpr int kEditPaste = 57637;
-inline constexpr int kEditSelectAll = 57642;
-inline constexpr int kEditUndo = 57643;
-inline constexpr int kEditRedo = 57644;
-
-// Programming > Verify after write
+inline constexpr int kVerifyAfterWrite = 32900; // Programming > Verify after write
 
 // View and help
 inline constexpr int kViewToolbar = 59392;

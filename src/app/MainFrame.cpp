@@ -273,17 +273,17 @@ void CMainFrame::BuildEditMenu() {
         int nId;
         const char* szText;
         QKeySequence key;
-        void (CWR7310View::*pfn)();
+        std::function<void()> fn;
     } kClipboard[] = {
-        {cmd::kEditCopy, "&Copy", QKeySequence::Copy, &CWR7310View::OnEditCopy},
-        {cmd::kEditPaste, "&Paste", QKeySequence::Paste, &CWR7310View::OnEditPaste},
+        {cmd::kEditCopy, "&Copy", QKeySequence::Copy, [this] { m_pView->OnEditCopy(); }},
+        {cmd::kEditPaste, "&Paste", QKeySequence::Paste, [this] { m_pView->OnEditPaste(); }},
         {cmd::kEditSelectAll, "Select &All", QKeySequence::SelectAll,
-         &CWR7310View::OnEditSelectAll},
+         [this] { m_pView->OnEditSelectAll(); }},
     };
     for (const auto& entry : kClipboard) {
         QAction* a = MakeAction(entry.nId, QString::fromLatin1(entry.szText));
         a->setShortcut(entry.key);
-        connect(a, &QAction::triggered, m_pView, entry.pfn);
+        connect(a, &QAction::triggered, m_pView, entry.fn);
         pEdit->addAction(a);
     }
 }

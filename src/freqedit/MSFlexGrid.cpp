@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -407,12 +408,40 @@ void CMSFlexGrid::EnableRowSelection() {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     verticalHeader()->setSectionsClickable(true);
+    // The table's own row choice on the headers is replaced by the one here.
+    disconnect(verticalHeader(), &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(verticalHeader(), &QHeaderView::sectionEntered, this, nullptr);
+    connect(verticalHeader(), &QHeaderView::sectionPressed, this, &CMSFlexGrid::OnRowHeaderPressed);
     // Chosen rows stand out; the current cell keeps its focus rectangle only.
     QPalette pal = palette();
     const QPalette standard = QApplication::palette(this);
     pal.setColor(QPalette::Highlight, standard.color(QPalette::Highlight));
     pal.setColor(QPalette::HighlightedText, standard.color(QPalette::HighlightedText));
     setPalette(pal);
+}
+
+void CMSFlexGrid::OnRowHeaderPressed(int nIndex) {
+    ChooseRow(nIndex + 1, QGuiApplication::keyboardModifiers());
+}
+
+void CMSFlexGrid::ChooseRow(long nRow, Qt::KeyboardModifiers mods) {
+    // Shift extends the choice from the last row pressed alone, Ctrl adds or removes a row.
+    const int nIndex = static_cast<int>(nRow - 1);
+    const QModelIndex index = model()->index(nIndex, 0);
+    if (!index.isValid())
+        return;
+    using Sel = QItemSelectionModel;
+    if (mods & Qt::ShiftModifier) {
+        const int nFrom = std::min(m_nRowAnchor, nIndex);
+        const int nTo = std::max(m_nRowAnchor, nIndex);
+        selectionModel()->select(QItemSelection(model()->index(nFrom, 0), model()->index(nTo, 0)),
+                                 Sel::ClearAndSelect | Sel::Rows);
+    } else {
+        m_nRowAnchor = nIndex;
+        selectionModel()->select(
+            index, (mods & Qt::ControlModifier ? Sel::Toggle : Sel::ClearAndSelect) | Sel::Rows);
+    }
+    SetRow(nIndex + 1);
 }
 
 std::vector<long> CMSFlexGrid::SelectedRows() const {

@@ -81,6 +81,8 @@ public:
     // The chosen rows (counted with the fixed row, so from 1), in order; the current row when
     // none is chosen.
     std::vector<long> SelectedRows() const;
+    // What a click on row nRow's header does with these keys held.
+    void ChooseRow(long nRow, Qt::KeyboardModifiers mods);
 
 signals:
     // The cells scrolled (either direction).
@@ -110,6 +112,7 @@ private:
     QTableWidgetItem* AnyItem(long nRow, long nCol);
     const QTableWidgetItem* AnyItemConst(long nRow, long nCol) const;
     void ShowCurrent();
+    void OnRowHeaderPressed(int nIndex);
     void PaintCorner(QWidget* pCorner);
 
     long m_nRow = 1;
@@ -120,6 +123,7 @@ private:
     short m_nCornerAlignment = kFlexAlignCenterCenter;
     std::vector<short> m_colAlignment;
     bool m_bRowSelection = false;
+    int m_nRowAnchor = 0;
 };
 
 // 0x00BBGGRR to a Qt colour and back.

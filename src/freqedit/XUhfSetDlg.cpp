@@ -386,7 +386,8 @@ void CXUhfSetDlg::reject() {
 bool CXUhfSetDlg::eventFilter(QObject* pWatched, QEvent* pEvent) {
     if (pWatched == &m_editFreq && pEvent->type() == QEvent::FocusOut) {
         // The edit's own context menu takes the focus only while it is open: the edit goes on.
-        if (static_cast<QFocusEvent*>(pEvent)->reason() != Qt::PopupFocusReason)
+        if (static_cast<QFocusEvent*>(pEvent)->reason() != Qt::PopupFocusReason &&
+            !QApplication::activePopupWidget())
             CommitCellEdit();
         return false;
     }

@@ -391,9 +391,9 @@ void CWR7310View::ShowValues(const feature::CFeatureValues& values) {
 // --- undo history ---
 
 history::CDocState CWR7310View::CaptureState() const {
-    const auto data = m_doc.Data();
+    const auto docData = m_doc.Data();
     const auto image = std::as_const(m_app).Image();
-    return {{data.begin(), data.end()}, {image.begin(), image.end()}, Values()};
+    return {{docData.begin(), docData.end()}, {image.begin(), image.end()}, Values()};
 }
 
 void CWR7310View::RestoreState(const history::CDocState& state) {
@@ -485,6 +485,7 @@ void CWR7310View::OnAvailableChanged(int nIndex) {
     FillSelectedList(sel.nCount);
     m_cboSelected->setCurrentIndex(sel.nCurrent - 1);
     ColourChannelRows();
+    RecordStep("Available CHs");
     emit modified();
 }
 

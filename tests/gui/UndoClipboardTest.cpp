@@ -14,6 +14,7 @@
 #include "image/WR7310Doc.h"
 #include "view/ChannelPanel.h"
 #include "view/WR7310View.h"
+#include "view/WheelComboBox.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -103,12 +104,14 @@ TEST_P(UndoTest, EveryFormEditIsOneStepNamedInTheMenu) {
 }
 
 TEST_P(UndoTest, SavedStateNewAndTheRecordHook) {
-    ChooseInCell(2, 3, "Add");
+    ChooseInCell(2, 3, Doc().GetChannel(2).bScanAdd ? "Del" : "Add");
+    ASSERT_TRUE(View().UndoStack()->canUndo());
     CTempDir dir;
     ASSERT_TRUE(
         m_frame.DoSave(QString::fromStdString(dir.File("a" + std::string(V().strFileExt)))));
     EXPECT_FALSE(m_frame.isWindowModified());
-    ChooseInCell(2, 1, "7");
+    ChooseInCell(2, 1, Doc().GetChannel(2).nFreqNumber == 7 ? "8" : "7");
+    EXPECT_EQ(Text(cmd::kEditUndo), "Undo Channel 2 Freq Num");
     EXPECT_TRUE(m_frame.isWindowModified());
     Act(cmd::kEditUndo).trigger();
     EXPECT_FALSE(m_frame.isWindowModified()); // the saved state
@@ -150,10 +153,8 @@ TEST_P(UndoTest, CopyAndPasteRowsThroughTheGrid) {
     View().AvailableList()->setCurrentIndex(nRows - 1);
     emit View().AvailableList()->activated(nRows - 1);
     // Rows 2 and 3 chosen on their headers, Shift extending the choice.
-    QHeaderView& headers = *Grid().verticalHeader();
-    Click(*headers.viewport(), QPoint(5, headers.sectionViewportPosition(1) + 3), Qt::LeftButton);
-    QTest::mouseClick(headers.viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                      QPoint(5, headers.sectionViewportPosition(2) + 3));
+    Grid().ChooseRow(2, Qt::NoModifier);
+    Grid().ChooseRow(3, Qt::ShiftModifier);
     EXPECT_EQ(Grid().SelectedRows(), (std::vector<long>{2, 3}));
     Act(cmd::kEditCopy).trigger();
     const auto row = [this](int n) {
@@ -189,6 +190,20 @@ TEST_P(UndoTest, CopyAndPasteRowsThroughTheGrid) {
 }
 
 TEST_P(UndoTest, ContextMenuTooltipAndStatusBar) {
+    const field::CChannelRecord rec = Doc().GetChannel(1);
+    const field::CFreqRecord freq = Doc().GetFreqRecord(rec.nFreqNumber);
+    const QString strWant = QString("CH 1: Freq Num %1, Rx %2 MHz, Tx %3 MHz")
+                                .arg(rec.nFreqNumber)
+                                .arg(QString::fromStdString(FormatFrequency(freq.RxMHz())))
+                                .arg(QString::fromStdString(FormatFrequency(freq.TxMHz())));
+    EXPECT_EQ(Grid().item(0, 1)->toolTip(), strWant);
+    Grid().setFocus();
+    Grid().SetRow(2);
+    Grid().SetRow(1);
+    EXPECT_EQ(m_frame.statusBar()->currentMessage(), strWant);
+    EXPECT_EQ(Grid().accessibleDescription(), strWant);
+
+    // The context menu last: offscreen, its window takes the activation.
     QMenu* pSeen = nullptr;
     QStringList texts;
     QTimer::singleShot(0, [&] {
@@ -203,19 +218,6 @@ TEST_P(UndoTest, ContextMenuTooltipAndStatusBar) {
     emit Grid().customContextMenuRequested(QPoint(10, 10));
     ASSERT_NE(pSeen, nullptr);
     EXPECT_EQ(texts, (QStringList{"&Copy", "&Paste", "Select &All"}));
-
-    const field::CChannelRecord rec = Doc().GetChannel(1);
-    const field::CFreqRecord freq = Doc().GetFreqRecord(rec.nFreqNumber);
-    const QString strWant = QString("CH 1: Freq Num %1, Rx %2 MHz, Tx %3 MHz")
-                                .arg(rec.nFreqNumber)
-                                .arg(QString::fromStdString(FormatFrequency(freq.RxMHz())))
-                                .arg(QString::fromStdString(FormatFrequency(freq.TxMHz())));
-    EXPECT_EQ(Grid().item(0, 1)->toolTip(), strWant);
-    Grid().setFocus();
-    Grid().SetRow(2);
-    Grid().SetRow(1);
-    EXPECT_EQ(m_frame.statusBar()->currentMessage(), strWant);
-    EXPECT_EQ(Grid().accessibleDescription(), strWant);
 }
 
 TEST_P(UndoTest, TypingOnACellOpensItsListAtThatCharacter) {
@@ -272,6 +274,6 @@ TEST_P(UndoTest, FrequencySettingKeepsTheSizeTheUserGaveIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothRadios, UndoTest, ::testing::Values(&XtraVariant(), &OldVariant()),
-                         [](const auto& info) {
-                             return info.param == &XtraVariant() ? "Newer" : "Older";
+                         [](const auto& param) {
+                             return param.param == &XtraVariant() ? "Newer" : "Older";
                          });
