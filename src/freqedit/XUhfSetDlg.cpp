@@ -80,7 +80,7 @@ CXUhfSetDlg::CXUhfSetDlg(const CVariant& variant, std::span<const std::uint8_t> 
         pButton->setMinimumSize(du.X(46), du.Y(13));
     m_pStatus = new QLabel(this);
     m_pStatus->setObjectName("statusLine");
-    m_pStatus->setAccessibleName("Status");
+    // Its accessible name is its text: what a screen reader says is the note itself.
     m_pStatus->setMinimumHeight(fontMetrics().height());
     m_pStatus->setWordWrap(true);
     connect(m_pOk, &QPushButton::clicked, this, &CXUhfSetDlg::accept);
@@ -413,8 +413,10 @@ bool CXUhfSetDlg::eventFilter(QObject* pWatched, QEvent* pEvent) {
     if (IsWalkKey(nKey)) {
         if (m_editFreq.isVisible()) {
             // An emptied edit commits nothing, so it stays on its own cell.
-            if (m_editFreq.text().isEmpty())
+            if (m_editFreq.text().isEmpty()) {
+                ShowNote("Type a frequency, or press Escape to keep the old one");
                 return true;
+            }
             CommitCellEdit();
             m_grid.MoveToNextCell(true);
         } else if (pWatched == &m_grid) {
