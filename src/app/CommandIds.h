@@ -16,6 +16,13 @@ inline constexpr int kFilePrintPreview = 57609;
 inline constexpr int kFileMru = 57616;
 inline constexpr int kAppExit = 57665;
 
+// Edit
+inline constexpr int kEditCopy = 57634;
+inline constexpr int kEditPaste = 57637;
+inline constexpr int kEditSelectAll = 57642;
+inline constexpr int kEditUndo = 57643;
+inline constexpr int kEditRedo = 57644;
+
 // Programming
 inline constexpr int kComPort = 32771;
 inline constexpr int kProgramRead = 32772;

@@ -32,6 +32,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QUndoStack>
 #include <QUrl>
 
 #include <filesystem>
@@ -58,6 +59,11 @@ const std::map<int, const char*> kPrompts = {
     {cmd::kFilePrint, "Print the active document\nPrint"},
     {cmd::kFilePrintPreview, "Display full pages\nPrint Preview"},
     {cmd::kFileMru, "Open this document"},
+    {cmd::kEditUndo, "Undo the last change\nUndo"},
+    {cmd::kEditRedo, "Redo the change undone last\nRedo"},
+    {cmd::kEditCopy, "Copy the selected rows as tab-separated text\nCopy"},
+    {cmd::kEditPaste, "Paste tab-separated rows from the current row on\nPaste"},
+    {cmd::kEditSelectAll, "Select every row of the channel grid\nSelect All"},
     {cmd::kAppExit, "Quit the application; prompts to save documents\nExit"},
     {cmd::kHelpFinder, "List Help topics\nHelp Topics"},
     {cmd::kViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
@@ -119,6 +125,8 @@ CMainFrame::CMainFrame(CWR7310App& app, QWidget* pParent)
     connect(m_pView, &CWR7310View::fitFrameRequested, this, &CMainFrame::FitToForm);
     m_pPrint = new CPrintCommands(m_app, *m_pDoc, *m_pView, this);
     connect(m_pView, &CWR7310View::helpRequested, this, &CMainFrame::OnHelpFinder);
+    connect(m_pView, &CWR7310View::statusMessage, this,
+            [this](const QString& strText, int nMs) { statusBar()->showMessage(strText, nMs); });
 
     BuildMenus();
     BuildToolBar();
@@ -181,6 +189,8 @@ void CMainFrame::BuildMenus() {
     connect(add(m_pFileMenu, cmd::kAppExit, "E&xit"), &QAction::triggered, this, &QWidget::close);
     RebuildRecentMenu();
 
+    BuildEditMenu();
+
     m_pProgramMenu = menuBar()->addMenu("&Programming");
     connect(add(m_pProgramMenu, cmd::kProgramRead, "&Read\tCtrl+R", QKeySequence("Ctrl+R")),
             &QAction::triggered, m_pView, &CWR7310View::OnProgramRead);
@@ -232,6 +242,52 @@ void CMainFrame::BuildMenus() {
             &CMainFrame::OnAppAbout);
 }
 
+void CMainFrame::BuildEditMenu() {
+    QMenu* pEdit = menuBar()->addMenu("&Edit");
+    QUndoStack* pStack = m_pView->UndoStack();
+    QAction* pUndo = MakeAction(cmd::kEditUndo, "&Undo");
+    pUndo->setShortcuts({QKeySequence::Undo});
+    QAction* pRedo = MakeAction(cmd::kEditRedo, "&Redo");
+    pRedo->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
+    // The menu names the step: "Undo Channel 5 Signal".
+    auto follow = [](QAction* pAction, const QString& strVerb, const QString& strStep) {
+        pAction->setText(strStep.isEmpty() ? "&" + strVerb : "&" + strVerb + " " + strStep);
+        pAction->setToolTip(strStep.isEmpty() ? strVerb : strVerb + " " + strStep);
+    };
+    connect(pStack, &QUndoStack::undoTextChanged, pUndo,
+            [=](const QString& s) { follow(pUndo, "Undo", s); });
+    connect(pStack, &QUndoStack::redoTextChanged, pRedo,
+            [=](const QString& s) { follow(pRedo, "Redo", s); });
+    connect(pStack, &QUndoStack::canUndoChanged, pUndo, &QAction::setEnabled);
+    connect(pStack, &QUndoStack::canRedoChanged, pRedo, &QAction::setEnabled);
+    pUndo->setEnabled(false);
+    pRedo->setEnabled(false);
+    connect(pUndo, &QAction::triggered, m_pView, &CWR7310View::OnEditUndo);
+    connect(pRedo, &QAction::triggered, m_pView, &CWR7310View::OnEditRedo);
+    // Undoing back to the saved state clears the modified mark.
+    connect(pStack, &QUndoStack::cleanChanged, this, [this](bool bClean) { SetModified(!bClean); });
+    pEdit->addAction(pUndo);
+    pEdit->addAction(pRedo);
+    pEdit->addSeparator();
+    const struct {
+        int nId;
+        const char* szText;
+        QKeySequence key;
+        std::function<void()> fn;
+    } kClipboard[] = {
+        {cmd::kEditCopy, "&Copy", QKeySequence::Copy, [this] { m_pView->OnEditCopy(); }},
+        {cmd::kEditPaste, "&Paste", QKeySequence::Paste, [this] { m_pView->OnEditPaste(); }},
+        {cmd::kEditSelectAll, "Select &All", QKeySequence::SelectAll,
+         [this] { m_pView->OnEditSelectAll(); }},
+    };
+    for (const auto& entry : kClipboard) {
+        QAction* a = MakeAction(entry.nId, QString::fromLatin1(entry.szText));
+        a->setShortcut(entry.key);
+        connect(a, &QAction::triggered, m_pView, entry.fn);
+        pEdit->addAction(a);
+    }
+}
+
 void CMainFrame::BuildToolBar() {
     QToolBar* pBar = addToolBar("Standard");
     pBar->setObjectName("ToolBar");
@@ -241,6 +297,9 @@ void CMainFrame::BuildToolBar() {
         {cmd::kFileNew, QStyle::SP_FileIcon},
         {cmd::kFileOpen, QStyle::SP_DialogOpenButton},
         {cmd::kFileSave, QStyle::SP_DialogSaveButton},
+        {0, {}},
+        {cmd::kEditUndo, QStyle::SP_ArrowBack},
+        {cmd::kEditRedo, QStyle::SP_ArrowForward},
         {0, {}},
         {cmd::kFilePrint, QStyle::SP_FileDialogDetailedView},
         {0, {}},
@@ -425,6 +484,7 @@ bool CMainFrame::NewDocument() {
         return false;
     m_pDoc->SetModifiedFlag(false);
     m_pView->OnInitialUpdate();
+    m_pView->ResetHistory(true);
     UpdateTitle();
     return true;
 }
@@ -437,6 +497,7 @@ bool CMainFrame::OpenDocumentFile(const QString& strPath) {
     }
     m_pDoc->SetModifiedFlag(false);
     m_pView->OnInitialUpdate();
+    m_pView->ResetHistory(true);
     UpdateTitle();
     AddRecentFile(strFull);
     return true;
@@ -447,6 +508,7 @@ bool CMainFrame::DoSave(const QString& strPath) {
     if (!m_pDoc->OnSaveDocument(QFile::encodeName(strFull).toStdString()))
         return false;
     m_pDoc->SetModifiedFlag(false);
+    m_pView->MarkSaved();
     UpdateTitle();
     AddRecentFile(strFull);
     return true;

@@ -96,6 +96,8 @@ protected:
 private:
     QAction* MakeAction(int nId, const QString& strText);
     void BuildMenus();
+    // Undo, Redo, Copy, Paste and Select All, on the form's history and grids.
+    void BuildEditMenu();
     void BuildToolBar();
     void BuildStatusBar();
     void AddRecentFile(const QString& strPath);

@@ -3,12 +3,16 @@
 #include "freqedit/EditRules.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
+
+#include <algorithm>
 
 namespace {
 
@@ -351,6 +355,14 @@ bool CMSFlexGrid::IsClickOnCurrentCell(long x, long y) const {
 }
 
 void CMSFlexGrid::keyPressEvent(QKeyEvent* pEvent) {
+    if (m_bRowSelection && pEvent->matches(QKeySequence::Copy)) {
+        emit CopyRows();
+        return;
+    }
+    if (m_bRowSelection && pEvent->matches(QKeySequence::Paste)) {
+        emit PasteRows();
+        return;
+    }
     const QString strText = pEvent->text();
     if (strText.size() == 1 && !(pEvent->modifiers() & Qt::ControlModifier))
         emit KeyPress(strText.at(0).unicode());
@@ -389,6 +401,72 @@ void CMSFlexGrid::mouseReleaseEvent(QMouseEvent* pEvent) {
                            (mods & Qt::ControlModifier ? 2 : 0) | (mods & Qt::AltModifier ? 4 : 0));
     const QPoint pt = viewport()->mapTo(this, pEvent->position().toPoint());
     emit MouseUp(nButton, nShift, pt.x(), pt.y());
+}
+
+void CMSFlexGrid::EnableRowSelection() {
+    m_bRowSelection = true;
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    verticalHeader()->setSectionsClickable(true);
+    // The table's own row choice on the headers is replaced by the one here.
+    disconnect(verticalHeader(), &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(verticalHeader(), &QHeaderView::sectionEntered, this, nullptr);
+    connect(verticalHeader(), &QHeaderView::sectionPressed, this, &CMSFlexGrid::OnRowHeaderPressed);
+    // Chosen rows stand out; the current cell keeps its focus rectangle only.
+    QPalette pal = palette();
+    const QPalette standard = QApplication::palette(this);
+    pal.setColor(QPalette::Highlight, standard.color(QPalette::Highlight));
+    pal.setColor(QPalette::HighlightedText, standard.color(QPalette::HighlightedText));
+    setPalette(pal);
+}
+
+void CMSFlexGrid::OnRowHeaderPressed(int nIndex) {
+    ChooseRow(nIndex + 1, QGuiApplication::keyboardModifiers());
+}
+
+void CMSFlexGrid::ChooseRow(long nRow, Qt::KeyboardModifiers mods) {
+    // Shift extends the choice from the last row pressed alone, Ctrl adds or removes a row.
+    const int nIndex = static_cast<int>(nRow - 1);
+    const QModelIndex index = model()->index(nIndex, 0);
+    if (!index.isValid())
+        return;
+    using Sel = QItemSelectionModel;
+    if (mods & Qt::ShiftModifier) {
+        const int nFrom = std::min(m_nRowAnchor, nIndex);
+        const int nTo = std::max(m_nRowAnchor, nIndex);
+        selectionModel()->select(QItemSelection(model()->index(nFrom, 0), model()->index(nTo, 0)),
+                                 Sel::ClearAndSelect | Sel::Rows);
+    } else {
+        m_nRowAnchor = nIndex;
+        selectionModel()->select(
+            index, (mods & Qt::ControlModifier ? Sel::Toggle : Sel::ClearAndSelect) | Sel::Rows);
+    }
+    SetRow(nIndex + 1);
+}
+
+std::vector<long> CMSFlexGrid::SelectedRows() const {
+    std::vector<long> rows;
+    if (selectionModel())
+        for (const QModelIndex& index : selectionModel()->selectedRows())
+            rows.push_back(index.row() + 1);
+    std::sort(rows.begin(), rows.end());
+    if (rows.empty() && m_nRow >= 1)
+        rows.push_back(m_nRow);
+    return rows;
+}
+
+QItemSelectionModel::SelectionFlags CMSFlexGrid::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent* pEvent) const {
+    if (!m_bRowSelection)
+        return QItemSelectionModel::NoUpdate;
+    // The row headers choose rows without an event of their own.
+    if (!pEvent)
+        return QTableWidget::selectionCommand(index, pEvent);
+    // A right click keeps the choice for the context menu.
+    if (pEvent->type() == QEvent::MouseButtonPress &&
+        static_cast<const QMouseEvent*>(pEvent)->button() == Qt::RightButton)
+        return QItemSelectionModel::NoUpdate;
+    return QItemSelectionModel::Clear;
 }
 
 bool CMSFlexGrid::eventFilter(QObject* pWatched, QEvent* pEvent) {

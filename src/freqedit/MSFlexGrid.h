@@ -74,11 +74,24 @@ public:
     // Typed characters never move the current cell.
     void keyboardSearch(const QString&) override {}
 
+    // Whole rows may be chosen for the clipboard: a click on a row header chooses its row,
+    // Shift and Ctrl extend the choice, Select All chooses every row; a click or a key on a
+    // cell clears it. Off unless asked for.
+    void EnableRowSelection();
+    // The chosen rows (counted with the fixed row, so from 1), in order; the current row when
+    // none is chosen.
+    std::vector<long> SelectedRows() const;
+    // What a click on row nRow's header does with these keys held.
+    void ChooseRow(long nRow, Qt::KeyboardModifiers mods);
+
 signals:
     // The cells scrolled (either direction).
     void Scroll();
     // A character was typed on the grid.
     void KeyPress(int nKeyAscii);
+    // The copy or paste key on a grid with row selection.
+    void CopyRows();
+    void PasteRows();
     // A mouse button went up over the cells: button 1 left, 2 right, 4 middle; shift 1 Shift,
     // 2 Ctrl, 4 Alt; x and y in pixels relative to the grid's own rectangle.
     void MouseUp(short nButton, short nShift, long x, long y);
@@ -89,6 +102,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* pEvent) const override;
 
 private:
     // The item of a movable cell, created on first use with its column's alignment.
@@ -97,6 +112,7 @@ private:
     QTableWidgetItem* AnyItem(long nRow, long nCol);
     const QTableWidgetItem* AnyItemConst(long nRow, long nCol) const;
     void ShowCurrent();
+    void OnRowHeaderPressed(int nIndex);
     void PaintCorner(QWidget* pCorner);
 
     long m_nRow = 1;
@@ -106,6 +122,8 @@ private:
     QColor m_clrFixed;
     short m_nCornerAlignment = kFlexAlignCenterCenter;
     std::vector<short> m_colAlignment;
+    bool m_bRowSelection = false;
+    int m_nRowAnchor = 0;
 };
 
 // 0x00BBGGRR to a Qt colour and back.

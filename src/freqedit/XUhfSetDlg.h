@@ -11,8 +11,11 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
+class QLabel;
 class QPushButton;
+class QUndoStack;
 
 class CXUhfSetDlg : public QDialog {
     Q_OBJECT
@@ -34,14 +37,25 @@ public:
     // Takes the edit's text into the record and the cell and closes the edit; an empty edit
     // commits nothing and stays open.
     void CommitCellEdit();
+    // Closes the edit without committing: its cell keeps the value it had.
+    void CancelCellEdit();
 
     CMSFlexGrid& Grid() { return m_grid; }
     CFilterEdit& Edit() { return m_editFreq; }
     QPushButton* OkButton() const { return m_pOk; }
     QPushButton* CancelButton() const { return m_pCancel; }
+    QLabel* StatusLine() const { return m_pStatus; }
+    QUndoStack* UndoStack() const { return m_pUndo; }
     bool IsEditing() const { return m_bEditing != 0; }
     long EditRow() const { return m_nEditRow; }
     long EditCol() const { return m_nEditCol; }
+
+    // Whole rows as tab-separated text, and pasted back from the current (or first chosen)
+    // row on: one undo step; a refusal is reported and changes nothing.
+    void OnCopy();
+    bool OnPaste();
+    // A passing word under the grid: how a value was stored, which characters the edit takes.
+    void ShowNote(const QString& strText);
 
 public slots:
     // While a cell is being edited, OK and Cancel only commit it and the dialog stays open.
@@ -51,15 +65,24 @@ public slots:
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
     void OnMouseUp(short nButton, short nShift, long x, long y);
+    void OnGridChar(int nChar);
+    void OnContextMenu(const QPoint& pt);
+    // The cells' texts and colours from the records; the current cell stays.
+    void RefreshCells();
+    // Records what the table's records became since before as one undo step.
+    void PushStep(const QString& strName, const std::vector<std::uint8_t>& before);
 
     CFreqTable m_table;
     CMSFlexGrid m_grid;
     CFilterEdit m_editFreq;
     QPushButton* m_pOk = nullptr;
     QPushButton* m_pCancel = nullptr;
+    QLabel* m_pStatus = nullptr;
+    QUndoStack* m_pUndo = nullptr;
     int m_bEditing = 0;
     long m_nEditCol = 1;
     long m_nEditRow = 1;

@@ -70,6 +70,18 @@ public:
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool bModified = true) { m_bModified = bModified; }
 
+    // --- edit history ---
+    // The desktop form keeps an undo history of the user's changes; a screen that changes the
+    // working copy on its own (a tune read) names the change it just made as one step.
+    // Without a recorder (the command-line tool) nothing is kept.
+    void SetEditRecorder(std::function<void(std::string_view strName)> fn) {
+        m_fnRecordEdit = std::move(fn);
+    }
+    void RecordEdit(std::string_view strName) const {
+        if (m_fnRecordEdit)
+            m_fnRecordEdit(strName);
+    }
+
     // --- service transfers: 1 on success, -1 after the failure was reported ---
     // fnStop is polled before every block: once it returns true the transfer ends there,
     // sends the end-of-transfer byte so the radio leaves programming mode, and reports where
@@ -101,4 +113,5 @@ private:
     std::vector<IDocView*> m_views;
     bool m_bModified = false;
     std::function<bool()> m_fnStop;
+    std::function<void(std::string_view)> m_fnRecordEdit;
 };

@@ -194,8 +194,10 @@ void CTuneDlg::OnReadAll() {
         RunTune([this] { return m_doc.ReadTuneInfo(); }, msg::kCompleteReading, msg::kReadCaption);
     if (!std::equal(before.begin(), before.end(), m_doc.Data().begin()))
         m_bDocChanged = true;
-    if (nResult == 1)
+    if (nResult == 1) {
+        m_doc.RecordEdit("Tune Read All");
         ShowTuneInfo();
+    }
 }
 
 void CTuneDlg::OnWriteSwitch() {

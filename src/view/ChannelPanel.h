@@ -36,4 +36,23 @@ bool CanEdit(int nRow, int nCol, int nChannelCount, int nChannels);
 void CommitCell(std::span<std::uint8_t> data, const CVariant& variant, int nRow, int nCol,
                 std::string_view strText);
 
+// The texts of channel nRow's cells, its row label first: a row of the copied text.
+std::vector<std::string> RowTexts(std::span<const std::uint8_t> data, const CVariant& variant,
+                                  int nRow);
+// Pastes rows of cell texts (Freq Num, Signal, Scan) into channels nFirst, nFirst + 1, ...:
+// every value must be one the cell editor offers (letters in any case) for a channel in use,
+// else nothing changes and the refusal names the channel, the column and the value. Returns
+// the refusal, empty when everything was pasted.
+std::string PasteRows(std::span<std::uint8_t> data, const CVariant& variant, int nFirst,
+                      int nChannelCount, std::span<const std::vector<std::string>> rows);
+// The receive and transmit frequency of channel nRow's frequency number, for its tooltip and
+// the status bar: "CH 5: Freq Num 15, Rx 462.56250 MHz, Tx 467.56250 MHz".
+std::string FrequencyText(std::span<const std::uint8_t> data, const CVariant& variant, int nRow);
+
+// Contrast ratio (1 to 21) of two 0x00BBGGRR colours, as the accessibility guidelines count it.
+double ContrastRatio(std::uint32_t clrA, std::uint32_t clrB);
+// The text colour of channels not in use: as far from clrText toward the background clrBack
+// as still reads at 4.5:1 or better, so the rows look dimmed yet stay legible.
+std::uint32_t DimmedTextColour(std::uint32_t clrText, std::uint32_t clrBack);
+
 } // namespace channel

@@ -133,6 +133,7 @@ struct CFeatureValues {
     void SetChecked(int nId, bool bChecked);
     int Index(int nId) const;
     void SetIndex(int nId, int nIndex);
+    bool operator==(const CFeatureValues&) const = default;
 };
 
 // Whether check box nId can be used while the form shows values.

@@ -8,6 +8,7 @@
 #include "app/WR7310App.h"
 #include "freqedit/EditRules.h"
 #include "freqedit/MSFlexGrid.h"
+#include "freqedit/RowClipboard.h"
 #include "freqedit/XUhfSetDlg.h"
 #include "image/RadioInfo.h"
 #include "image/SettingTexts.h"
@@ -26,14 +27,20 @@
 #include "view/ChannelPanel.h"
 #include "view/WheelComboBox.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
+#include <QUndoCommand>
+#include <QUndoStack>
 
 #include <cstdio>
 #include <string>
@@ -81,13 +88,50 @@ private:
     QWidget* m_pFrame;
 };
 
+// One step of the history: the core step, and the form that shows what it restores.
+class CSnapshotCommand : public QUndoCommand {
+public:
+    CSnapshotCommand(CWR7310View& view, history::CEditStep step)
+        : QUndoCommand(QString::fromStdString(step.Name())), m_view(view), m_step(std::move(step)) {
+    }
+    void undo() override { Apply(true); }
+    void redo() override {
+        // Pushed after the change was made: the first redo has nothing to do.
+        if (m_bPushed)
+            Apply(false);
+        m_bPushed = true;
+    }
+
+private:
+    void Apply(bool bUndo) {
+        history::CDocState state = m_view.CaptureState();
+        m_step.Apply(state, bUndo);
+        m_view.RestoreState(state);
+    }
+    CWR7310View& m_view;
+    history::CEditStep m_step;
+    bool m_bPushed = false;
+};
+
+// Where the settings file keeps the size of "Frequency Setting".
+constexpr const char* kFreqDlgSection = "Frequency Setting";
+
+// How long a passing word stays in the status bar.
+constexpr int kNoteMs = 5000;
+
+QString StepName(std::string_view strText) {
+    return Qs(strText).trimmed().remove(':');
+}
+
 } // namespace
 
 CWR7310View::CWR7310View(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent)
     : QWidget(pParent), m_app(app), m_doc(doc), m_variant(app.m_variant) {
     setObjectName("WR7310View");
     BuildForm();
+    m_pUndo = new QUndoStack(this);
     m_doc.AddView(this);
+    m_doc.SetEditRecorder([this](std::string_view strName) { RecordStep(Qs(strName)); });
     // F1: the topic of the control that has the focus, else the form's.
     InstallContextHelp(this, m_app, 0, help::kFormContext);
 }
@@ -98,6 +142,7 @@ CWR7310View::~CWR7310View() {
     m_grid->removeEventFilter(this);
     disconnect(m_grid, nullptr, this, nullptr);
     m_doc.RemoveView(this);
+    m_doc.SetEditRecorder({});
     // A form that never started (its file failed to open) has not read the port, and must not
     // overwrite the remembered one.
     if (!m_bFirstUpdate) {
@@ -148,8 +193,9 @@ void CWR7310View::BuildForm() {
                             (def.nId != kMenuEnable || m_variant.switches.bMenuEnableStored);
         box->setVisible(bShown);
         const int nId = def.nId;
-        connect(box, &QCheckBox::clicked, this, [this, nId] {
+        connect(box, &QCheckBox::clicked, this, [this, nId, def] {
             OnSwitchClicked(nId);
+            RecordStep(StepName(def.strText));
             emit modified();
         });
     }
@@ -170,7 +216,10 @@ void CWR7310View::BuildForm() {
         label->move(label->x(), list->y() + (list->height() - label->height()) / 2);
         m_labels[def.nId] = label;
         m_lists[def.nId] = list;
-        connect(list, &QComboBox::activated, this, [this] { emit modified(); });
+        connect(list, &QComboBox::activated, this, [this, def] {
+            RecordStep(StepName(def.strLabel));
+            emit modified();
+        });
     }
 
     // Channel Setting: the two channel lists; the grid comes later, its place stays empty.
@@ -206,10 +255,13 @@ void CWR7310View::BuildForm() {
     m_grid->SetRows(MaxChannels(m_variant) + 1);
     m_grid->SetCols(channel::kCols);
     m_grid->installEventFilter(this);
-    connect(m_grid, &CMSFlexGrid::KeyPress, this, [this](int nKey) {
-        if (nKey == ' ')
-            BeginCellEdit();
-    });
+    connect(m_grid, &CMSFlexGrid::KeyPress, this, &CWR7310View::OnGridChar);
+    m_grid->EnableRowSelection();
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid, &QWidget::customContextMenuRequested, this, &CWR7310View::OnGridContextMenu);
+    connect(m_grid, &CMSFlexGrid::CopyRows, this, &CWR7310View::OnEditCopy);
+    connect(m_grid, &CMSFlexGrid::PasteRows, this, &CWR7310View::OnEditPaste);
+    connect(m_grid, &QTableWidget::currentCellChanged, this, &CWR7310View::ShowRowFrequencies);
     connect(m_grid, &CMSFlexGrid::MouseUp, this, &CWR7310View::OnGridMouseUp);
     // A scrolled grid would leave an open cell editor behind.
     connect(m_grid, &CMSFlexGrid::Scroll, this, [this] {
@@ -316,7 +368,13 @@ void CWR7310View::LoadFromImage() {
     const auto image = m_doc.Data();
     m_app.TakeRangeFromImage(image.data() + m_variant.rangeBytes.nStart);
 
-    const CFeatureValues values = LoadFeatures(image, m_variant);
+    ShowValues(LoadFeatures(image, m_variant));
+    LoadChannelLists();
+    FillChannelGrid();
+    setUpdatesEnabled(true);
+}
+
+void CWR7310View::ShowValues(const feature::CFeatureValues& values) {
     for (const CListDef& def : kLists)
         List(def.nId)->setCurrentIndex(values.Index(def.nId));
     for (const CSwitchDef& def : kSwitches) {
@@ -328,9 +386,67 @@ void CWR7310View::LoadFromImage() {
             List(def.nList)->setEnabled(bChecked);
     }
     ApplyMasters();
+}
+
+// --- undo history ---
+
+history::CDocState CWR7310View::CaptureState() const {
+    const auto docData = m_doc.Data();
+    const auto image = std::as_const(m_app).Image();
+    return {{docData.begin(), docData.end()}, {image.begin(), image.end()}, Values()};
+}
+
+void CWR7310View::RestoreState(const history::CDocState& state) {
+    m_bHoldSteps = true;
+    EndCellEdit();
+    std::copy(state.data.begin(), state.data.end(), m_doc.Data().begin());
+    const auto image = m_app.Image();
+    std::copy_n(state.image.begin(), std::min(state.image.size(), image.size()), image.begin());
+    setUpdatesEnabled(false);
+    m_app.TakeRangeFromImage(m_doc.Data().data() + m_variant.rangeBytes.nStart);
+    ShowValues(state.values);
     LoadChannelLists();
-    FillChannelGrid();
+    RefreshChannelCells();
     setUpdatesEnabled(true);
+    m_lastState = CaptureState();
+    m_bHoldSteps = false;
+}
+
+void CWR7310View::RecordStep(const QString& strName) {
+    if (m_bHoldSteps)
+        return;
+    history::CDocState now = CaptureState();
+    if (m_lastState.data.size() != now.data.size()) { // no history started yet
+        m_lastState = std::move(now);
+        return;
+    }
+    history::CEditStep step(strName.toStdString(), m_lastState, now);
+    m_lastState = std::move(now);
+    if (!step.Empty())
+        m_pUndo->push(new CSnapshotCommand(*this, std::move(step))); // the stack owns it
+}
+
+void CWR7310View::ResetHistory(bool bClean) {
+    m_pUndo->clear();
+    if (!bClean)
+        m_pUndo->resetClean(); // a document read from the radio is in no file yet
+    m_lastState = CaptureState();
+}
+
+void CWR7310View::MarkSaved() {
+    m_pUndo->setClean();
+    // Saving stores the form into the document: no change of the user's.
+    m_lastState = CaptureState();
+}
+
+void CWR7310View::OnEditUndo() {
+    CommitViewEdits();
+    m_pUndo->undo();
+}
+
+void CWR7310View::OnEditRedo() {
+    CommitViewEdits();
+    m_pUndo->redo();
 }
 
 feature::CFeatureValues CWR7310View::Values() const {
@@ -369,11 +485,13 @@ void CWR7310View::OnAvailableChanged(int nIndex) {
     FillSelectedList(sel.nCount);
     m_cboSelected->setCurrentIndex(sel.nCurrent - 1);
     ColourChannelRows();
+    RecordStep("Available CHs");
     emit modified();
 }
 
 void CWR7310View::OnSelectedChanged(int nIndex) {
     SetCurrentChannel(m_doc.Data(), m_variant, nIndex + 1);
+    RecordStep("Selected CH");
     emit modified();
 }
 
@@ -395,10 +513,12 @@ bool CWR7310View::OnProgramRead() {
     const CFrameWaitCursor wait(window());
     if (!RunTransfer(0))
         return false;
+    CommitViewEdits();
     // A copy of every radio read is kept, so a later mistake cannot lose its settings.
     if (const CBackupResult backup = SaveBackup(m_variant, m_app.Image()); !backup.Ok())
         m_app.ShowMessage(backup.strError, {}, MsgIcon::Exclamation);
     LoadFromImage();
+    ResetHistory(false);
     emit modified(); // the radio's data is not in any file yet
     emit captionChanged(Qs(msg::kReadCaption));
     return true;
@@ -456,22 +576,113 @@ void CWR7310View::InitChannelGrid() {
 
 void CWR7310View::FillChannelGrid() {
     CommitViewEdits();
-    for (long r = 1; r < m_grid->GetRows(); ++r) {
-        const field::CChannelRecord rec = m_doc.GetChannel(static_cast<int>(r));
-        for (int c = channel::kColFreqNumber; c <= channel::kColScan; ++c)
-            m_grid->SetTextMatrix(r, c, QString::fromStdString(channel::CellText(rec, c)));
-    }
-    ColourChannelRows();
+    RefreshChannelCells();
     m_grid->SetRow(1);
     m_grid->SetCol(1);
 }
 
-// Channels in use in the window-text colour, the rest grey.
+void CWR7310View::RefreshChannelCells() {
+    for (long r = 1; r < m_grid->GetRows(); ++r) {
+        const int n = static_cast<int>(r);
+        const field::CChannelRecord rec = m_doc.GetChannel(n);
+        const QString strTip =
+            QString::fromStdString(channel::FrequencyText(m_doc.Data(), m_variant, n));
+        for (int c = channel::kColFreqNumber; c <= channel::kColScan; ++c) {
+            m_grid->SetTextMatrix(r, c, QString::fromStdString(channel::CellText(rec, c)));
+            if (QTableWidgetItem* pItem = m_grid->item(n - 1, c - 1))
+                pItem->setToolTip(strTip);
+        }
+    }
+    ColourChannelRows();
+    ShowRowFrequencies();
+}
+
+void CWR7310View::ShowRowFrequencies() {
+    const long nRow = m_grid->GetRow();
+    if (nRow < 1 || nRow >= m_grid->GetRows() || !m_grid->hasFocus())
+        return;
+    const QString strText = QString::fromStdString(
+        channel::FrequencyText(m_doc.Data(), m_variant, static_cast<int>(nRow)));
+    // The grid's description follows the current row for screen readers too.
+    m_grid->setAccessibleDescription(strText);
+    emit statusMessage(strText, 0);
+}
+
+void CWR7310View::OnGridChar(int nChar) {
+    if (nChar < 32 || nChar == 127)
+        return;
+    BeginCellEdit();
+    if (nChar == ' ' || !m_cboCellEdit->isVisible())
+        return;
+    for (int i = 0; i < m_cboCellEdit->count(); ++i) {
+        if (m_cboCellEdit->itemText(i).startsWith(QChar(nChar), Qt::CaseInsensitive)) {
+            m_cboCellEdit->setCurrentIndex(i);
+            break;
+        }
+    }
+}
+
+void CWR7310View::OnGridContextMenu(const QPoint& pt) {
+    CommitViewEdits();
+    QMenu menu(this);
+    menu.setAccessibleName("Channel grid");
+    menu.addAction("&Copy", QKeySequence::Copy, this, &CWR7310View::OnEditCopy);
+    menu.addAction("&Paste", QKeySequence::Paste, this, &CWR7310View::OnEditPaste);
+    menu.addSeparator();
+    menu.addAction("Select &All", QKeySequence::SelectAll, this, &CWR7310View::OnEditSelectAll);
+    menu.exec(m_grid->viewport()->mapToGlobal(pt));
+}
+
+void CWR7310View::OnEditCopy() {
+    CommitViewEdits();
+    std::vector<clip::CRow> rows;
+    for (const long nRow : m_grid->SelectedRows())
+        rows.push_back(channel::RowTexts(m_doc.Data(), m_variant, static_cast<int>(nRow)));
+    QApplication::clipboard()->setText(
+        QString::fromStdString(clip::FormatRows(texts::kChannelHeaders, rows)));
+    emit statusMessage(QString("%1 channel row(s) copied").arg(rows.size()), kNoteMs);
+}
+
+bool CWR7310View::OnEditPaste() {
+    CommitViewEdits();
+    const std::string strText = QApplication::clipboard()->text().toStdString();
+    const clip::CParsedRows parsed = clip::ParseRows(strText, texts::kChannelHeaders);
+    const std::vector<long> selected = m_grid->SelectedRows();
+    const int nFirst = static_cast<int>(selected.empty() ? m_grid->GetRow() : selected.front());
+    std::string strError = parsed.strError;
+    if (strError.empty())
+        strError = channel::PasteRows(m_doc.Data(), m_variant, nFirst,
+                                      m_cboAvailable->currentIndex() + 1, parsed.rows);
+    if (!strError.empty()) {
+        m_app.ShowMessage(strError, "Paste", MsgIcon::Exclamation);
+        return false;
+    }
+    RefreshChannelCells();
+    const int nLast = nFirst + static_cast<int>(parsed.rows.size()) - 1;
+    const QString strName = nLast == nFirst
+                                ? QString("Paste Channel %1").arg(nFirst)
+                                : QString("Paste Channels %1-%2").arg(nFirst).arg(nLast);
+    const history::CDocState before = m_lastState;
+    RecordStep(strName);
+    if (!(before == m_lastState))
+        emit modified();
+    emit statusMessage(strName.mid(6) + " pasted", kNoteMs);
+    return true;
+}
+
+void CWR7310View::OnEditSelectAll() {
+    CommitViewEdits();
+    m_grid->selectAll();
+    m_grid->setFocus();
+}
+
+// Channels in use in the window-text colour, the rest dimmed.
 void CWR7310View::ColourChannelRows() {
     const long nCount = m_cboAvailable->currentIndex() + 1;
     const COLORREF clrText = RefFromColor(palette().color(QPalette::Active, QPalette::WindowText));
+    // Dimmed, yet readable: the disabled text colour is too faint on the grid's background.
     const COLORREF clrGrey =
-        RefFromColor(palette().color(QPalette::Disabled, QPalette::WindowText));
+        channel::DimmedTextColour(clrText, RefFromColor(m_grid->palette().color(QPalette::Base)));
     for (long r = 1; r < m_grid->GetRows(); ++r)
         for (int c = channel::kColFreqNumber; c <= channel::kColScan; ++c)
             m_grid->SetCellForeColor(r, c, r <= nCount ? clrText : clrGrey);
@@ -499,6 +710,10 @@ void CWR7310View::BeginCellEdit() {
     const int x = static_cast<int>(m_grid->GetCellLeft() / tx) + m_nGridLeft;
     const int y = static_cast<int>(m_grid->GetCellTop() / ty) + m_nGridTop;
     m_cboCellEdit->setCurrentIndex(m_cboCellEdit->findText(m_grid->GetText(), Qt::MatchStartsWith));
+    // Screen readers hear which cell the list edits, and its value.
+    m_cboCellEdit->setAccessibleName(
+        QString::fromStdString(channel::RowHeader(static_cast<int>(m_nEditRow))) + " " +
+        Qs(texts::kChannelHeaders[static_cast<std::size_t>(m_nEditCol)]));
     m_cboCellEdit->setGeometry(x, y, nWidth, nHeight);
     m_cboCellEdit->raise();
     m_cboCellEdit->show();
@@ -506,6 +721,10 @@ void CWR7310View::BeginCellEdit() {
 }
 
 void CWR7310View::CommitCellEdit() {
+    // A stored value outside the list (from a file) shows no item: leaving the list without
+    // choosing one keeps it.
+    if (m_cboCellEdit->currentIndex() < 0)
+        return;
     const QString strText = m_cboCellEdit->currentText();
     const field::CChannelRecord before = m_doc.GetChannel(static_cast<int>(m_nEditRow));
     channel::CommitCell(m_doc.Data(), m_variant, static_cast<int>(m_nEditRow),
@@ -514,8 +733,12 @@ void CWR7310View::CommitCellEdit() {
     const field::CChannelRecord after = m_doc.GetChannel(static_cast<int>(m_nEditRow));
     // A cell opened and closed on its old value is no change to save.
     if (after.nFreqNumber != before.nFreqNumber || after.nSignalCode != before.nSignalCode ||
-        after.bScanAdd != before.bScanAdd)
+        after.bScanAdd != before.bScanAdd) {
+        RecordStep(QString("Channel %1 %2")
+                       .arg(m_nEditRow)
+                       .arg(Qs(texts::kChannelHeaders[static_cast<std::size_t>(m_nEditCol)])));
         emit modified();
+    }
 }
 
 void CWR7310View::EndCellEdit() {
@@ -588,9 +811,20 @@ bool CWR7310View::OnFrequencyList() {
     auto table = field::Bytes(m_doc.Data(), range);
     CXUhfSetDlg dlg(m_variant, table, window());
     dlg.SetHelp([this] { emit helpRequested(); });
-    if (dlg.exec() != QDialog::Accepted)
+    // The dialog opens at the size the user last gave it.
+    const int nWidth = m_app.GetSettingInt(kFreqDlgSection, "Width", 0);
+    const int nHeight = m_app.GetSettingInt(kFreqDlgSection, "Height", 0);
+    if (nWidth > 0 && nHeight > 0)
+        dlg.resize(QSize(nWidth, nHeight).expandedTo(dlg.minimumSize()));
+    const int nResult = dlg.exec();
+    if (dlg.size() != QSize(nWidth, nHeight)) {
+        m_app.WriteSetting(kFreqDlgSection, "Width", std::to_string(dlg.width()));
+        m_app.WriteSetting(kFreqDlgSection, "Height", std::to_string(dlg.height()));
+    }
+    if (nResult != QDialog::Accepted)
         return false;
     dlg.GetRecords(table);
+    RecordStep("Frequency Setting");
     emit modified();
     return true;
 }
@@ -608,6 +842,7 @@ void CWR7310View::OnProgramEeprom() {
 void CWR7310View::OnProgramTune() {
     CTuneDlg dlg(m_app, m_doc, window());
     dlg.exec();
+    RecordStep("Tune"); // what the tune screen changed besides a read
     if (dlg.DocumentChanged())
         emit modified(); // what was read or written is in no file yet
 }
@@ -624,8 +859,10 @@ bool CWR7310View::OnEmbeddedInfo() {
         return false;
     const std::vector<std::uint8_t> before(area.begin(), area.end());
     dlg.GetInfo(area);
-    if (!std::equal(before.begin(), before.end(), area.begin()))
+    if (!std::equal(before.begin(), before.end(), area.begin())) {
+        RecordStep("Embedded Information");
         emit modified();
+    }
     return true;
 }
 
@@ -667,11 +904,16 @@ bool CWR7310View::OnReadEmbeddedInfo() {
     const auto area = field::Bytes(image, m_variant.embeddedInfo);
     const std::vector<std::uint8_t> before(area.begin(), area.end());
     if (nResult == 1) {
-        OnEmbeddedInfo();
+        {
+            // The text read and edited is one step with the read.
+            const QScopedValueRollback hold(m_bHoldSteps, true);
+            OnEmbeddedInfo();
+        }
         // The text read, as the editor left it, is what the form shows from now on.
         info::CopyEmbeddedInfo(m_variant, m_doc.Data(), image);
     }
     OnInitialUpdate();
+    RecordStep("Read Embedded Information");
     if (!std::equal(before.begin(), before.end(), area.begin()))
         emit modified(); // the radio's text is not in any file yet
     return nResult == 1;
@@ -681,5 +923,6 @@ bool CWR7310View::OnWriteEmbeddedInfo() {
     const int nResult = RunEmbeddedTransfer(&CWR7310Doc::WriteEmbeddedInfo, msg::kCompleteWriting,
                                             msg::kWriteShortCaption);
     OnInitialUpdate();
+    m_lastState = CaptureState(); // the form went into the image: no change of the user's
     return nResult == 1;
 }

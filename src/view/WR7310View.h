@@ -5,6 +5,7 @@
 #pragma once
 
 #include "image/WR7310Doc.h"
+#include "view/EditHistory.h"
 #include "view/FeaturePanel.h"
 
 #include <QPoint>
@@ -23,6 +24,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QUndoStack;
 
 class CWR7310View : public QWidget, public IDocView {
     Q_OBJECT
@@ -84,6 +86,27 @@ public:
     // The form's values as the check boxes and lists hold them now.
     feature::CFeatureValues Values() const;
 
+    // --- undo history ---
+    QUndoStack* UndoStack() const { return m_pUndo; }
+    // Records what changed since the last step as one step named strName; nothing when
+    // nothing changed.
+    void RecordStep(const QString& strName);
+    // A fresh history for a new, opened or read document; bClean: the document is as saved.
+    void ResetHistory(bool bClean);
+    // The document was saved: this is the state undo returns to without a modified mark.
+    void MarkSaved();
+    // Edit > Undo and Redo: an open cell edit is committed first.
+    void OnEditUndo();
+    void OnEditRedo();
+    // Edit > Copy, Paste and Select All on the channel grid: whole rows as tab-separated text.
+    void OnEditCopy();
+    // True when the clipboard's rows were pasted; a refusal is reported and changes nothing.
+    bool OnEditPaste();
+    void OnEditSelectAll();
+    // Puts the document, the image and the form into state (undo and redo).
+    void RestoreState(const history::CDocState& state);
+    history::CDocState CaptureState() const;
+
 signals:
     // The user changed something the document will save.
     void modified();
@@ -95,6 +118,8 @@ signals:
     void fitFrameRequested();
     // F1 in a dialog of the form: show the program's help.
     void helpRequested();
+    // A passing word for the status bar (nMs: how long it stays; 0 until replaced).
+    void statusMessage(const QString& strText, int nMs);
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
@@ -103,6 +128,10 @@ protected:
 
 private:
     void BuildForm();
+    // The controls show values; the masters' gates follow.
+    void ShowValues(const feature::CFeatureValues& values);
+    // The channel cells' texts and colours from the document; the current cell stays.
+    void RefreshChannelCells();
     void OnSwitchClicked(int nId);
     void ApplyMasters();
     void LoadChannelLists();
@@ -117,6 +146,11 @@ private:
                             std::string_view strCaption);
     void ColourChannelRows();
     void OnGridMouseUp(short nButton, short nShift, long x, long y);
+    void OnGridContextMenu(const QPoint& pt);
+    // A character typed on the grid opens the current cell's list at the first item that
+    // starts with it.
+    void OnGridChar(int nChar);
+    void ShowRowFrequencies();
     // Tab, Enter and Escape on the grid and its cell editor; true when the key was consumed.
     bool OnGridKey(QObject* pWatched, int nKey);
     // Centre of the form's rectangle on the screen, clipped to the screen.
@@ -141,4 +175,8 @@ private:
     int m_nGridLeft = 0;
     int m_nGridTop = 0;
     bool m_bFirstUpdate = true;
+    QUndoStack* m_pUndo = nullptr;
+    // The state the last step left, which the next step starts from.
+    history::CDocState m_lastState;
+    bool m_bHoldSteps = false;
 };

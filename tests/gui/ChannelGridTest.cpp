@@ -10,6 +10,7 @@
 #include "freqedit/XUhfSetDlg.h"
 #include "image/ImageFields.h"
 #include "image/WR7310Doc.h"
+#include "view/ChannelPanel.h"
 #include "view/WR7310View.h"
 #include "view/WheelComboBox.h"
 
@@ -75,7 +76,8 @@ protected:
     }
     COLORREF TextColour() { return RefFromColor(View().palette().color(QPalette::WindowText)); }
     COLORREF GreyColour() {
-        return RefFromColor(View().palette().color(QPalette::Disabled, QPalette::WindowText));
+        return channel::DimmedTextColour(TextColour(),
+                                         RefFromColor(Grid().palette().color(QPalette::Base)));
     }
 
     CGuiTestApp m_t;
@@ -368,4 +370,23 @@ TEST_F(ChannelGridTest, NewAsksToSaveAnOpenCellEdit) {
     EXPECT_FALSE(Editor().isVisible());
     EXPECT_EQ(Doc().GetChannel(1).nSignalCode, 9); // kept: the user cancelled the new document
     EXPECT_TRUE(Doc().IsModified());
+}
+
+TEST_F(ChannelGridTest, LeavingTheListWithoutChoosingKeepsAValueOutsideIt) {
+    const struct {
+        long nCol;
+        field::CChannelRecord rec;
+    } cases[] = {{1, {0, 0, false}}, {1, {150, 0, false}}, {2, {12, 200, true}}};
+    for (const auto& c : cases) {
+        field::SetChannel(m_t.App().Image(), V(), 3, c.rec);
+        LoadWithChannels(8);
+        const std::vector<std::uint8_t> before = DocBytes();
+        OpenCell(3, c.nCol);
+        ASSERT_TRUE(Editor().isVisible());
+        EXPECT_EQ(Editor().currentIndex(), -1);
+        Click(View(), QPoint(2, 2), Qt::LeftButton); // away from the list: the edit ends
+        EXPECT_FALSE(Editor().isVisible());
+        EXPECT_EQ(DocBytes(), before) << c.nCol;
+        EXPECT_FALSE(Doc().IsModified());
+    }
 }

@@ -9,10 +9,16 @@
 #include "image/ImageFields.h"
 #include "image/WR7310Doc.h"
 
+#include <QAccessible>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTimer>
+#include <QUndoStack>
 
 #include <gtest/gtest.h>
 
@@ -141,19 +147,21 @@ TEST_F(FreqDialogTest, WalkKeysCommitAndMoveOn) {
 }
 
 TEST_F(FreqDialogTest, WalkKeysWithTheEditClosed) {
-    // On the grid: the walk; on a button: the edit opens on the current cell.
+    // On the grid Enter walks and Tab moves on to OK; Enter on a button is that button.
     Grid().SetRow(4);
     Grid().SetCol(2);
-    Key(Grid(), Qt::Key_Tab, "\t");
+    Key(Grid(), Qt::Key_Return, "\r");
     EXPECT_EQ(Grid().GetRow(), 5);
     EXPECT_EQ(Grid().GetCol(), 1);
     EXPECT_FALSE(Dlg().IsEditing());
-    Dlg().OkButton()->setFocus();
+    Grid().setFocus();
+    Key(Grid(), Qt::Key_Tab, "\t");
+    EXPECT_TRUE(Dlg().OkButton()->hasFocus());
+    EXPECT_EQ(Grid().GetRow(), 5);
     Key(*Dlg().OkButton(), Qt::Key_Return, "\r");
-    EXPECT_TRUE(Dlg().isVisible());
-    EXPECT_TRUE(Dlg().IsEditing());
-    EXPECT_EQ(Dlg().EditRow(), 5);
-    EXPECT_EQ(Dlg().EditCol(), 1);
+    EXPECT_FALSE(Dlg().isVisible());
+    EXPECT_EQ(Dlg().result(), QDialog::Accepted);
+    EXPECT_FALSE(Dlg().IsEditing());
 }
 
 TEST_F(FreqDialogTest, MarkerFollowsBothColumns) {
@@ -285,4 +293,131 @@ TEST_F(FreqDialogTest, OnlyLeftClicksOnMovableCellsOpenTheEdit) {
     const QRect rcCell(Grid().mapTo(&Dlg(), Grid().CellRect(3, 1).topLeft()),
                        Grid().CellRect(3, 1).size());
     EXPECT_TRUE(rcCell.contains(Edit().geometry().center()));
+}
+
+TEST_F(FreqDialogTest, EmptiedEditStaysOnItsCellAndEscapeRestoresItsOwnValue) {
+    for (const int nKey : {Qt::Key_Return, Qt::Key_Tab}) {
+        BeginEdit(4, 1);
+        TypeOver("");
+        Key(Edit(), nKey, nKey == Qt::Key_Tab ? "\t" : "\r");
+        EXPECT_EQ(Grid().GetRow(), 4);
+        EXPECT_EQ(Grid().GetCol(), 1);
+        Grid().SetRow(5); // wherever the current cell has gone by now
+        Grid().SetCol(2);
+        Key(Edit(), Qt::Key_Escape, "\x1b");
+        EXPECT_FALSE(Dlg().IsEditing());
+        EXPECT_EQ(Grid().GetTextMatrix(4, 1), Std(4));
+        EXPECT_EQ(Grid().GetTextMatrix(5, 2), Std(5));
+        EXPECT_EQ(Records(), m_original);
+    }
+}
+
+TEST_F(FreqDialogTest, TheEditsContextMenuKeepsTheEditOpen) {
+    BeginEdit(3, 2);
+    TypeOver("462");
+    bool bSeenOpen = false;
+    // Late enough for the window system to have moved the activation to the menu.
+    QTimer::singleShot(100, [&] {
+        bSeenOpen = Edit().isVisible() && Dlg().IsEditing();
+        if (QWidget* pMenu = QApplication::activePopupWidget())
+            pMenu->close();
+    });
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, Edit().rect().center(),
+                           Edit().mapToGlobal(Edit().rect().center()));
+    QApplication::sendEvent(&Edit(), &menu);
+    EXPECT_TRUE(bSeenOpen);
+    EXPECT_TRUE(Dlg().IsEditing());
+    EXPECT_EQ(Edit().text(), "462");
+    EXPECT_EQ(Records(), m_original);
+}
+
+TEST_F(FreqDialogTest, DoubleClickChoosesTheWholeValue) {
+    Grid().SetRow(6);
+    Grid().SetCol(1);
+    const QPoint pt = Grid().viewport()->mapFrom(&Grid(), Grid().CellRect(6, 1).center());
+    Click(*Grid().viewport(), pt, Qt::LeftButton); // the click on the current cell opens the edit
+    ASSERT_TRUE(Edit().isVisible());
+    QTest::mouseDClick(&Edit(), Qt::LeftButton, Qt::NoModifier, Edit().rect().center());
+    EXPECT_EQ(Edit().selectedText(), Edit().text());
+    Type(Edit(), "463");
+    Key(Edit(), Qt::Key_Return, "\r");
+    EXPECT_EQ(Table().CellText(6, 1), "463.00000");
+}
+
+TEST_F(FreqDialogTest, TypingOnACellStartsItsEditWithThatCharacter) {
+    Grid().SetRow(3);
+    Grid().SetCol(2);
+    Grid().setFocus();
+    Key(Grid(), Qt::Key_4, "4");
+    ASSERT_TRUE(Dlg().IsEditing());
+    EXPECT_EQ(Edit().text(), "4");
+    Type(Edit(), "61.4");
+    Key(Edit(), Qt::Key_Return, "\r");
+    EXPECT_EQ(Table().CellText(3, 2), "461.40000");
+    Key(Grid(), Qt::Key_X, "x"); // not a frequency character: nothing opens
+    EXPECT_FALSE(Dlg().IsEditing());
+}
+
+TEST_F(FreqDialogTest, StatusLineSaysWhatAValueBecame) {
+    const struct {
+        const char* szTyped;
+        const char* szNote;
+    } cases[] = {
+        {"461.40001", "461.40001 MHz stored as 461.40000 MHz: 12.5 kHz raster"},
+        {"480", "480 MHz is above the working range: stored as 470.00000 MHz"},
+        {"462.5625", ""},
+    };
+    for (const auto& c : cases) {
+        Dlg().StatusLine()->clear();
+        BeginEdit(9, 1);
+        TypeOver(c.szTyped);
+        Key(Edit(), Qt::Key_Return, "\r");
+        EXPECT_EQ(Dlg().StatusLine()->text().toStdString(), c.szNote);
+    }
+    BeginEdit(9, 2);
+    Key(Edit(), Qt::Key_Q, "q");
+    EXPECT_EQ(Dlg().StatusLine()->text(),
+              "A frequency takes the digits 0-9 and the decimal point only");
+    QAccessibleInterface* pAccessible = QAccessible::queryAccessibleInterface(Dlg().StatusLine());
+    ASSERT_NE(pAccessible, nullptr);
+    EXPECT_EQ(pAccessible->text(QAccessible::Name), Dlg().StatusLine()->text());
+}
+
+TEST_F(FreqDialogTest, CommittedCellsAndPastesUndoOneByOne) {
+    BeginEdit(2, 1);
+    TypeOver("465");
+    Key(Edit(), Qt::Key_Return, "\r");
+    const std::vector<std::uint8_t> afterCell = Records();
+    QApplication::clipboard()->setText("Freq Num\tRx Freq\tTx Freq\n10\t466\t467\n11\t468\t469\n");
+    Grid().SetRow(4);
+    ASSERT_TRUE(Dlg().OnPaste());
+    EXPECT_EQ(Table().RowTexts(5), (std::vector<std::string>{"5", "468.00000", "469.00000"}));
+    EXPECT_EQ(Dlg().UndoStack()->undoText(), "Paste Rows 4-5");
+    Grid().setFocus();
+    Key(Grid(), Qt::Key_Z, "\x1a", Qt::ControlModifier);
+    EXPECT_EQ(Records(), afterCell);
+    EXPECT_EQ(Grid().GetTextMatrix(4, 1), Std(4));
+    Key(Grid(), Qt::Key_Z, "\x1a", Qt::ControlModifier);
+    EXPECT_EQ(Records(), m_original);
+    Key(Grid(), Qt::Key_Y, "\x19", Qt::ControlModifier);
+    EXPECT_EQ(Records(), afterCell);
+
+    // Rows 1 and 2 chosen and copied, with the header line.
+    Grid().ChooseRow(1, Qt::NoModifier);
+    Grid().ChooseRow(2, Qt::ShiftModifier);
+    Grid().ChooseRow(7, Qt::ControlModifier);
+    Grid().ChooseRow(7, Qt::ControlModifier); // and out again
+    Dlg().OnCopy();
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              "Freq Num\tRx Freq\tTx Freq\n1\t" + Std(1) + "\t" + Grid().GetTextMatrix(1, 2) +
+                  "\n2\t465.00000\t" + Grid().GetTextMatrix(2, 2) + "\n");
+}
+
+TEST_F(FreqDialogTest, GridGrowsWithTheDialog) {
+    const int nHeight = Grid().height();
+    Dlg().resize(Dlg().width() + 50, Dlg().height() + 400);
+    QApplication::processEvents();
+    EXPECT_GE(Grid().height(), nHeight + 390);
+    EXPECT_LT(Dlg().OkButton()->geometry().top(), Dlg().height());
+    EXPECT_GT(Dlg().OkButton()->geometry().top(), Grid().geometry().bottom());
 }
