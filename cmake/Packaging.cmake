@@ -21,6 +21,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${WR7310_REPOSITORY_URL})
 # Depends: computed from the shared libraries the programs link (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/dist/debian/postinst)
+# The scripts reload the udev rules and update the MIME and desktop databases after
+# installing and after removing.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/dist/debian/postinst
+                                       ${CMAKE_CURRENT_SOURCE_DIR}/dist/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -4,9 +4,10 @@
 #   check_installed_tree.sh ROOT [GUI]      ROOT: the installation prefix; GUI: 1 when the
 #                                           desktop programs were built (default 1)
 #
-# the file list, the udev rule's vendor ids, the manuals (rendered without a warning), the
-# AppStream metadata (validated), the desktop files, and the default settings, which the tool
-# must read for a user with an empty home folder. Each fault is printed on its own line.
+# the file list, the licence, the udev rule's vendor ids, the manuals (rendered without a
+# warning), the AppStream metadata (validated), the desktop files, and the default settings,
+# which the tool must read for a user with an empty home folder. Each fault is printed on its
+# own line. (check_desktop_integration.sh tries the tree on a desktop.)
 set -uo pipefail
 root=$(realpath "$1")
 gui=${2:-1}
@@ -28,6 +29,8 @@ expected=(
     share/wr7310/WR7310SXtra.ini
     share/wr7310/WR7310S.ini
     share/doc/wr7310/WR7310S.html
+    share/doc/wr7310/copyright
+    share/doc/wr7310/changelog.gz
 )
 gui_files=()
 if [[ $gui == 1 ]]; then
@@ -42,6 +45,7 @@ if [[ $gui == 1 ]]; then
             "share/metainfo/org.example.wr7310.$lc.metainfo.xml"
         )
     done
+    gui_files+=(share/mime/packages/wr7310.xml)
 fi
 for f in "${expected[@]}" "${gui_files[@]}"; do
     [[ -f $root/$f ]] || fault "missing $f"
@@ -54,6 +58,15 @@ while IFS= read -r f; do
     printf '%s\n' "${expected[@]}" "${gui_files[@]}" | grep -qx -- "$f" >/dev/null ||
         fault "unexpected file $f"
 done < <(cd "$root" && find . -type f | sed 's|^\./||' | sort)
+
+# --- licence -------------------------------------------------------------------------------
+copyright=$root/share/doc/wr7310/copyright
+grep -qx "License: GPL-3+" "$copyright" && grep -qF "/usr/share/common-licenses/GPL-3" "$copyright" ||
+    fault "the copyright file does not give the GPL version 3 or later"
+grep -qE "@[A-Z_]+@" "$copyright" && fault "the copyright file holds a placeholder"
+version=$(env -i "$root/bin/wr7310" --version | head -n 1)
+[[ $(zcat "$root/share/doc/wr7310/changelog.gz" | head -n 1) == "wr7310 (${version#wr7310 }) "* ]] ||
+    fault "the changelog's first entry is not of ${version}"
 
 # --- udev rule -----------------------------------------------------------------------------
 rule=$root/lib/udev/rules.d/60-wr7310.rules
@@ -112,6 +125,11 @@ if [[ $gui == 1 ]]; then
         desktop=$root/share/applications/$p.desktop
         grep -qx "Exec=$p %f" "$desktop" || fault "$p.desktop does not start $p"
         grep -qx "Icon=$p" "$desktop" || fault "$p.desktop names another icon"
+        grep -qx "MimeType=application/x-${p,,};" "$desktop" || fault "$p.desktop declares no type"
+        out=$(desktop-file-validate "$desktop" 2>&1) || fault "$p.desktop does not validate: $out"
+        grep -E "^[^:]+: (error|warning):" <<<"$out" && fault "$p.desktop has remarks: $out"
+        grep -qF "<project_license>GPL-3.0-or-later</project_license>" "$xml" ||
+            fault "$(basename "$xml") names no licence"
     done
 fi
 
