@@ -6,6 +6,7 @@
 #include "app/DesktopMain.h"
 #include "app/MainFrame.h"
 #include "image/WR7310Doc.h"
+#include "view/WR7310View.h"
 
 #include <QAction>
 #include <QApplication>
@@ -77,8 +78,7 @@ TEST(FileDrop, OpensTheProgramsOwnFileAndRefusesOthers) {
         ASSERT_TRUE(frame.NewDocument());
         AcceptFileDrops(frame);
         // Dropped on a text field of the form, the file still goes to the window.
-        QWidget* pTarget = frame.findChild<QLineEdit*>();
-        ASSERT_NE(pTarget, nullptr);
+        auto* pTarget = new QLineEdit(&frame.View()); // owned by the form
         const std::unique_ptr<QMimeData> pData(Files(c.files));
         EXPECT_EQ(Drop(pTarget, *pData), c.bTaken);
         EXPECT_EQ(frame.PathName(), c.strOpened);
