@@ -27,7 +27,7 @@ fail() {
 listing=$(dpkg-deb -c "$deb" | awk '{ print $NF }')
 for f in usr/bin/wr7310 usr/bin/wr7310-radiosim usr/bin/WR7310SXtra usr/bin/WR7310S \
     usr/lib/udev/rules.d/60-wr7310.rules \
-    usr/share/man/man1/wr7310.1 usr/share/man/man1/WR7310SXtra.1 \
+    usr/share/man/man1/wr7310.1.gz usr/share/man/man1/WR7310SXtra.1.gz \
     usr/share/metainfo/org.example.wr7310.wr7310sxtra.metainfo.xml \
     usr/share/bash-completion/completions/wr7310 \
     usr/share/wr7310/WR7310SXtra.ini usr/share/applications/WR7310SXtra.desktop \
@@ -86,12 +86,12 @@ if ((install)); then
     /usr/bin/wr7310 new -o "$probe/radio.wr73" >/dev/null
     "${sudo_cmd[@]}" dpkg -r wr7310 >/dev/null
     type=$(env -u XDG_CURRENT_DESKTOP -u XDG_DATA_HOME -u XDG_DATA_DIRS \
-        xdg-mime query filetype "$probe/radio.wr73")
+        xdg-mime query filetype "$probe/radio.wr73" || true)
     rm -rf "$probe"
     [[ $type != application/x-wr7310sxtra ]] || fail "the type of radio files outlives the package"
     "${sudo_cmd[@]}" dpkg -P wr7310 >/dev/null
     left=$(find /usr/bin /usr/share/wr7310 /usr/share/doc/wr7310 -maxdepth 1 \
-        \( -iname '*wr7310*' -o -name '*.ini' \) 2>/dev/null)
+        \( -iname '*wr7310*' -o -name '*.ini' \) 2>/dev/null || true)
     [[ -z $left ]] || fail "left behind after purge: $left"
     echo "package: removed and purged; nothing left behind"
 fi

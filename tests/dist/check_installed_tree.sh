@@ -23,8 +23,8 @@ expected=(
     bin/wr7310
     bin/wr7310-radiosim
     lib/udev/rules.d/60-wr7310.rules
-    share/man/man1/wr7310.1
-    share/man/man1/wr7310-radiosim.1
+    share/man/man1/wr7310.1.gz
+    share/man/man1/wr7310-radiosim.1.gz
     share/bash-completion/completions/wr7310
     share/wr7310/WR7310SXtra.ini
     share/wr7310/WR7310S.ini
@@ -38,7 +38,7 @@ if [[ $gui == 1 ]]; then
         lc=${p,,}
         gui_files+=(
             "bin/$p"
-            "share/man/man1/$p.1"
+            "share/man/man1/$p.1.gz"
             "share/applications/$p.desktop"
             "share/icons/hicolor/scalable/apps/$p.svg"
             "share/icons/hicolor/48x48/apps/$p.png"
@@ -86,24 +86,24 @@ grep -qx 'LABEL="wr7310_end"' "$rule" || fault "udev rule: its GOTO label is mis
 grep -qE 'MODE=|GROUP=' "$rule" && fault "udev rule changes modes or groups instead of tagging"
 
 # --- manuals -------------------------------------------------------------------------------
-for page in "$root"/share/man/man1/*.1; do
+for page in "$root"/share/man/man1/*.1.gz; do
     out=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [[ -z $out ]] || fault "$(basename "$page") renders with warnings: $out"
     text=$(MANWIDTH=80 man -l "$page" 2>/dev/null)
     for section in NAME SYNOPSIS DESCRIPTION; do
         grep -qx "$section" <<<"$text" || fault "$(basename "$page") has no $section section"
     done
-    grep -qF "wr7310 @" "$page" && fault "$(basename "$page") still holds a placeholder"
+    zgrep -qF "wr7310 @" "$page" && fault "$(basename "$page") still holds a placeholder"
 done
 for page in wr7310 WR7310SXtra WR7310S; do
-    [[ -f $root/share/man/man1/$page.1 ]] || continue
-    text=$(MANWIDTH=200 man -l "$root/share/man/man1/$page.1" 2>/dev/null)
+    [[ -f $root/share/man/man1/$page.1.gz ]] || continue
+    text=$(MANWIDTH=200 man -l "$root/share/man/man1/$page.1.gz" 2>/dev/null)
     # The settings-file search order, and the installed default's place.
     for want in "XDG_CONFIG_HOME" "share/wr7310/" "XDG_DATA_DIRS" "60-wr7310.rules"; do
         grep -qF -- "$want" <<<"$text" || fault "$page.1 does not mention $want"
     done
 done
-grep -qx "EXIT STATUS" <<<"$(MANWIDTH=80 man -l "$root/share/man/man1/wr7310.1")" ||
+grep -qx "EXIT STATUS" <<<"$(MANWIDTH=80 man -l "$root/share/man/man1/wr7310.1.gz")" ||
     fault "wr7310.1 has no EXIT STATUS section"
 
 # --- AppStream metadata and desktop files ----------------------------------------------------
