@@ -16,8 +16,9 @@ comment_of() {
     *.cpp | *.cc | *.c | *.h | *.hpp) echo "//" ;;
     *.sh | *.cmake | CMakeLists.txt | */CMakeLists.txt | dist/completion/*) echo "#" ;;
     *) # a script without an extension: its shebang tells
-        [[ $(basename "$1") == *.* ]] && return
-        [[ $(head -c 2 "$1") == "#!" ]] && echo "#"
+        if [[ $(basename "$1") != *.* && $(head -c 2 "$1") == "#!" ]]; then
+            echo "#"
+        fi
         ;;
     esac
 }

@@ -27,6 +27,7 @@ cases=(
     "dist/debian/postinst|#!/bin/sh;exit 0|#!/bin/sh;# $tag"
     "dist/completion/tool|complete -F _t t|# $tag;complete -F _t t"
     "README.md|# Title|"
+    "LICENSE|GNU GENERAL PUBLIC LICENSE|"
     "data.bin|xyz|"
     "src/done.cpp|// $tag;int b;|"
 )
