@@ -16,7 +16,7 @@ comment_of() {
     *.cpp | *.cc | *.c | *.h | *.hpp) echo "//" ;;
     *.sh | *.cmake | CMakeLists.txt | */CMakeLists.txt | dist/completion/*) echo "#" ;;
     *) # a script without an extension: its shebang tells
-        if [[ $(basename "$1") != *.* && $(head -c 2 "$1") == "#!" ]]; then
+        if [[ $(basename "$1") != *.* && $(head -c 2 "$1" | tr -d '\0') == "#!" ]]; then
             echo "#"
         fi
         ;;
