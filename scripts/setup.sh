@@ -15,6 +15,9 @@ packages=(
     libcli11-dev nlohmann-json3-dev         # command-line parsing, JSON
     dpkg-dev fakeroot                       # Debian package (cpack -G DEB, dpkg-shlibdeps)
     man-db groff-base appstream             # manuals and AppStream metadata checked by tests
+    desktop-file-utils shared-mime-info     # desktop entries and radio file types, checked by tests
+    xdg-utils libfile-mimeinfo-perl         # xdg-mime, answering from the MIME database
+    lintian                                 # the Debian package's check (scripts/package.sh)
     libx11-dev                              # Num Lock's state on X11
     fonts-wqy-microhei                      # the tune screen's Chinese notes
     clang libclang-rt-14-dev libfuzzer-14-dev # fuzzing (scripts/fuzz.sh)

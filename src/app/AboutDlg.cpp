@@ -1,6 +1,7 @@
 #include "app/AboutDlg.h"
 
 #include "app/DialogHelpers.h"
+#include "app/Licence.h"
 #include "variants/Variant.h"
 
 #include <QApplication>
@@ -28,6 +29,9 @@ CAboutDlg::CAboutDlg(const CVariant& variant, QWidget* pParent) : QDialog(pParen
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     auto* notice = new QLabel("Free software for programming WR7310 radios over a serial cable.");
+    auto* licence = new QLabel(Qs(kLicenceNotice));
+    licence->setObjectName("licence");
+    licence->setTextInteractionFlags(Qt::TextSelectableByMouse); // the address can be copied
     auto* close = new QPushButton("&Close");
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -44,6 +48,7 @@ CAboutDlg::CAboutDlg(const CVariant& variant, QWidget* pParent) : QDialog(pParen
     layout->addLayout(grid);
     layout->addWidget(line);
     layout->addWidget(notice);
+    layout->addWidget(licence);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -1,4 +1,4 @@
-// The About box: program icon, title, version and the maker's notice.
+// The About box: program icon, title, version, the maker's notice and the licence.
 #pragma once
 
 #include <QDialog>

@@ -596,6 +596,8 @@ QStringList CMainFrame::RecentFiles() const {
 }
 
 void CMainFrame::StoreRecentFiles(const QStringList& files) {
+    if (m_app.m_bHeadless)
+        return; // a scripted run leaves the user's list alone
     QSettings settings(Qs(m_app.m_variant.strRegistryKey), Qs(m_app.m_variant.strModel));
     settings.remove("Recent File List");
     for (int i = 0; i < files.size() && i < kMaxRecentFiles; ++i)

@@ -28,6 +28,12 @@ std::string ExecutableDir();
 // True when this process may create files in strDir.
 bool IsWritableDir(const std::string& strDir);
 
+// True when a program in strDir is a portable copy, which keeps its settings beside itself:
+// the folder is writable and belongs to no installation. Installed are the system's folders
+// (below /usr, /opt, /bin or /sbin; on Windows the Program Files folders) and a tree that
+// `cmake --install` laid down (a share/wr7310/ folder beside strDir).
+bool IsPortableDir(const std::string& strDir);
+
 // The folder for the user's settings of this software: "$XDG_CONFIG_HOME/wr7310" (default
 // "~/.config/wr7310"); on Windows "%APPDATA%\wr7310". Empty when the system names none.
 std::string UserConfigDir();

@@ -1,5 +1,6 @@
 #include "app/Platform.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -13,6 +14,11 @@ std::string AbsoluteDirFromEnv(const char* pszName) {
     if (psz && *psz && std::filesystem::path(psz).is_absolute())
         return psz;
     return {};
+}
+
+// True when path lies in base or below it, compared name by name ("/usrx" is not below "/usr").
+bool IsBelow(const std::filesystem::path& path, const std::filesystem::path& base) {
+    return std::mismatch(base.begin(), base.end(), path.begin(), path.end()).first == base.end();
 }
 
 std::string HomeSubdir(const char* pszSubdir) {
@@ -42,6 +48,20 @@ std::string ExecutableDir() {
 
 bool IsWritableDir(const std::string& strDir) {
     return ::access(strDir.c_str(), W_OK) == 0;
+}
+
+bool IsPortableDir(const std::string& strDir) {
+    std::error_code ec;
+    // Through links: a link in a home folder to /usr/bin/WR7310SXtra is still installed.
+    const std::filesystem::path dir = std::filesystem::weakly_canonical(strDir, ec);
+    if (ec || !dir.is_absolute())
+        return false;
+    for (const char* pszSystem : {"/usr", "/opt", "/bin", "/sbin"})
+        if (IsBelow(dir, pszSystem))
+            return false;
+    if (std::filesystem::exists(dir.parent_path() / "share" / "wr7310", ec))
+        return false;
+    return IsWritableDir(dir.string());
 }
 
 std::string UserConfigDir() {

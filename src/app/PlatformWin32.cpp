@@ -1,5 +1,6 @@
 #include "app/Platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <windows.h>
 
@@ -125,6 +126,26 @@ bool IsWritableDir(const std::string& strDir) {
             return false;
     }
     return false;
+}
+
+bool IsPortableDir(const std::string& strDir) {
+    // Names compare without regard to case, as the file system does.
+    auto lower = [](std::wstring str) {
+        if (!str.empty())
+            ::CharLowerBuffW(str.data(), static_cast<DWORD>(str.size()));
+        const std::filesystem::path path = std::filesystem::path(str).lexically_normal();
+        return path.has_filename() ? path : path.parent_path(); // no trailing separator
+    };
+    const std::filesystem::path dir = lower(WideFromUtf8(strDir));
+    for (const wchar_t* pszEnv : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432"}) {
+        const std::string strBase = EnvUtf8(pszEnv);
+        if (strBase.empty())
+            continue;
+        const std::filesystem::path base = lower(WideFromUtf8(strBase));
+        if (std::mismatch(base.begin(), base.end(), dir.begin(), dir.end()).first == base.end())
+            return false;
+    }
+    return IsWritableDir(strDir);
 }
 
 std::string UserConfigDir() {

@@ -101,6 +101,8 @@ int CWR7310App::GetSettingInt(const char* pszSection, const char* pszKey, int nD
 
 bool CWR7310App::WriteSetting(const char* pszSection, const char* pszKey,
                               const std::string& strValue) const {
+    if (m_bHeadless)
+        return true;
     CreateUserSettings(); // a failed copy still leaves the key to be written
     return profile::WriteString(pszSection, pszKey, strValue, m_strIniFile);
 }
@@ -136,7 +138,7 @@ std::string ExecutableDir() {
 std::string DefaultIniPath(const CVariant& variant) {
     const std::string strName = std::string(variant.strModel) + ".ini";
     const std::string strDir = ExecutableDir();
-    if (platform::IsWritableDir(strDir))
+    if (platform::IsPortableDir(strDir))
         return platform::Utf8FromPath(platform::PathFromUtf8(strDir) / strName);
     std::string strConfig = platform::UserConfigDir();
     if (strConfig.empty())

@@ -75,6 +75,9 @@ public:
     std::string m_strDefaultIniFile;
     // When not empty, the radio link tries this device only instead of scanning COM ports.
     std::string m_strPortDevice;
+    // A run that shows no window (printing to PDF) leaves the user's settings file and
+    // recent-file list as they were: WriteSetting writes nothing.
+    bool m_bHeadless = false;
     // The settings printout's rows and page layout, kept for the run.
     std::unique_ptr<CPrintReport> m_pReport;
 
@@ -89,9 +92,9 @@ CWR7310App& TheApp();
 
 // Folder of the running executable (no trailing slash).
 std::string ExecutableDir();
-// The settings file of a variant's program: "<program>.ini" beside the executable when that
-// folder is writable, else in the user's configuration folder ($XDG_CONFIG_HOME/wr7310 or
-// ~/.config/wr7310).
+// The settings file of a variant's program: "<program>.ini" beside the executable of a portable
+// copy (platform::IsPortableDir), else in the user's configuration folder ($XDG_CONFIG_HOME/
+// wr7310 or ~/.config/wr7310). An installed program never writes beside itself.
 std::string DefaultIniPath(const CVariant& variant);
 // The installed default settings of a program: "wr7310/<program>.ini" in the "share" folder
 // beside strExeDir (the installation prefix), else in the first folder of the colon-separated

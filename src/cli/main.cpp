@@ -1,4 +1,5 @@
 // wr7310: the radio programming software's command-line tool.
+#include "app/Licence.h"
 #include "app/Platform.h"
 #include "app/WR7310App.h"
 #include "cli/CliSupport.h"
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
     // against.
     cli.set_help_all_flag("--help-all", "print the help of the tool and of every command")
         ->group("");
-    cli.set_version_flag("--version", std::string("wr7310 ") + WR7310_VERSION,
+    cli.set_version_flag("--version", VersionText("wr7310", WR7310_VERSION),
                          "print the version and exit");
     CLI::Option* pModelOption =
         cli.add_option("--model", options.strModel,

@@ -1,6 +1,7 @@
 // The installed default settings: where they are found, when they are read instead of the
 // user's file, and how the user's own file is made from them.
 #include "TempDir.h"
+#include "app/Platform.h"
 #include "app/WR7310App.h"
 
 #include <gtest/gtest.h>
@@ -141,6 +142,34 @@ TEST_F(DefaultSettings, MissingDefaultLeavesTheBuiltInValues) {
     EXPECT_EQ(pApp->m_dMaxFreq, 0.0);
     EXPECT_TRUE(pApp->CreateUserSettings());
     EXPECT_FALSE(fs::exists(strUser));
+}
+
+// Only a portable copy keeps its settings beside itself: never a program in a system folder,
+// even one its user (root) may write to, nor one in a tree `cmake --install` laid down.
+TEST(PortableDir, OnlyAWritableFolderOutsideAnyInstallation) {
+    CTempDir dir;
+    fs::create_directories(dir.Path() / "copy");
+    fs::create_directories(dir.Path() / "prefix/bin");
+    fs::create_directories(dir.Path() / "prefix/share/wr7310");
+    fs::create_symlink("/usr/bin", dir.Path() / "bin-link");
+    fs::create_directories(dir.Path() / "usrx");
+    const struct {
+        std::string strDir;
+        bool bPortable;
+    } cases[] = {
+        {dir.File("copy"), true},
+        {dir.File("usrx"), true}, // a name that only starts like a system folder
+        {dir.File("prefix/bin"), false},
+        {dir.File("bin-link"), false},
+        {dir.File("missing"), false},
+        {"/usr/bin", false},
+        {"/usr/local/bin", false},
+        {"/opt/wr7310/bin", false},
+        {"/bin", false},
+        {"relative/bin", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::IsPortableDir(c.strDir), c.bPortable) << c.strDir;
 }
 
 } // namespace

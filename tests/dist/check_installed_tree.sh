@@ -4,9 +4,10 @@
 #   check_installed_tree.sh ROOT [GUI]      ROOT: the installation prefix; GUI: 1 when the
 #                                           desktop programs were built (default 1)
 #
-# the file list, the udev rule's vendor ids, the manuals (rendered without a warning), the
-# AppStream metadata (validated), the desktop files, and the default settings, which the tool
-# must read for a user with an empty home folder. Each fault is printed on its own line.
+# the file list, the licence, the udev rule's vendor ids, the manuals (rendered without a
+# warning), the AppStream metadata (validated), the desktop files, and the default settings,
+# which the tool must read for a user with an empty home folder. Each fault is printed on its
+# own line. (check_desktop_integration.sh tries the tree on a desktop.)
 set -uo pipefail
 root=$(realpath "$1")
 gui=${2:-1}
@@ -22,13 +23,15 @@ expected=(
     bin/wr7310
     bin/wr7310-radiosim
     lib/udev/rules.d/60-wr7310.rules
-    share/man/man1/wr7310.1
-    share/man/man1/wr7310-radiosim.1
+    share/man/man1/wr7310.1.gz
+    share/man/man1/wr7310-radiosim.1.gz
     share/bash-completion/completions/wr7310
     share/wr7310/WR7310SXtra.ini
     share/wr7310/WR7310S.ini
     share/wr7310/wr7310-settings.schema.json
     share/doc/wr7310/WR7310S.html
+    share/doc/wr7310/copyright
+    share/doc/wr7310/changelog.gz
 )
 gui_files=()
 if [[ $gui == 1 ]]; then
@@ -36,13 +39,14 @@ if [[ $gui == 1 ]]; then
         lc=${p,,}
         gui_files+=(
             "bin/$p"
-            "share/man/man1/$p.1"
+            "share/man/man1/$p.1.gz"
             "share/applications/$p.desktop"
             "share/icons/hicolor/scalable/apps/$p.svg"
             "share/icons/hicolor/48x48/apps/$p.png"
             "share/metainfo/org.example.wr7310.$lc.metainfo.xml"
         )
     done
+    gui_files+=(share/mime/packages/wr7310.xml)
 fi
 for f in "${expected[@]}" "${gui_files[@]}"; do
     [[ -f $root/$f ]] || fault "missing $f"
@@ -55,6 +59,15 @@ while IFS= read -r f; do
     printf '%s\n' "${expected[@]}" "${gui_files[@]}" | grep -qx -- "$f" >/dev/null ||
         fault "unexpected file $f"
 done < <(cd "$root" && find . -type f | sed 's|^\./||' | sort)
+
+# --- licence -------------------------------------------------------------------------------
+copyright=$root/share/doc/wr7310/copyright
+grep -qx "License: GPL-3+" "$copyright" && grep -qF "/usr/share/common-licenses/GPL-3" "$copyright" ||
+    fault "the copyright file does not give the GPL version 3 or later"
+grep -qE "@[A-Z_]+@" "$copyright" && fault "the copyright file holds a placeholder"
+version=$(env -i "$root/bin/wr7310" --version | head -n 1)
+[[ $(zcat "$root/share/doc/wr7310/changelog.gz" | head -n 1) == "wr7310 (${version#wr7310 }) "* ]] ||
+    fault "the changelog's first entry is not of ${version}"
 
 # --- udev rule -----------------------------------------------------------------------------
 rule=$root/lib/udev/rules.d/60-wr7310.rules
@@ -74,24 +87,24 @@ grep -qx 'LABEL="wr7310_end"' "$rule" || fault "udev rule: its GOTO label is mis
 grep -qE 'MODE=|GROUP=' "$rule" && fault "udev rule changes modes or groups instead of tagging"
 
 # --- manuals -------------------------------------------------------------------------------
-for page in "$root"/share/man/man1/*.1; do
+for page in "$root"/share/man/man1/*.1.gz; do
     out=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [[ -z $out ]] || fault "$(basename "$page") renders with warnings: $out"
     text=$(MANWIDTH=80 man -l "$page" 2>/dev/null)
     for section in NAME SYNOPSIS DESCRIPTION; do
         grep -qx "$section" <<<"$text" || fault "$(basename "$page") has no $section section"
     done
-    grep -qF "wr7310 @" "$page" && fault "$(basename "$page") still holds a placeholder"
+    zgrep -qF "wr7310 @" "$page" && fault "$(basename "$page") still holds a placeholder"
 done
 for page in wr7310 WR7310SXtra WR7310S; do
-    [[ -f $root/share/man/man1/$page.1 ]] || continue
-    text=$(MANWIDTH=200 man -l "$root/share/man/man1/$page.1" 2>/dev/null)
+    [[ -f $root/share/man/man1/$page.1.gz ]] || continue
+    text=$(MANWIDTH=200 man -l "$root/share/man/man1/$page.1.gz" 2>/dev/null)
     # The settings-file search order, and the installed default's place.
     for want in "XDG_CONFIG_HOME" "share/wr7310/" "XDG_DATA_DIRS" "60-wr7310.rules"; do
         grep -qF -- "$want" <<<"$text" || fault "$page.1 does not mention $want"
     done
 done
-grep -qx "EXIT STATUS" <<<"$(MANWIDTH=80 man -l "$root/share/man/man1/wr7310.1")" ||
+grep -qx "EXIT STATUS" <<<"$(MANWIDTH=80 man -l "$root/share/man/man1/wr7310.1.gz")" ||
     fault "wr7310.1 has no EXIT STATUS section"
 
 # --- AppStream metadata and desktop files ----------------------------------------------------
@@ -113,6 +126,11 @@ if [[ $gui == 1 ]]; then
         desktop=$root/share/applications/$p.desktop
         grep -qx "Exec=$p %f" "$desktop" || fault "$p.desktop does not start $p"
         grep -qx "Icon=$p" "$desktop" || fault "$p.desktop names another icon"
+        grep -qx "MimeType=application/x-${p,,};" "$desktop" || fault "$p.desktop declares no type"
+        out=$(desktop-file-validate "$desktop" 2>&1) || fault "$p.desktop does not validate: $out"
+        grep -E "^[^:]+: (error|warning):" <<<"$out" && fault "$p.desktop has remarks: $out"
+        grep -qF "<project_license>GPL-3.0-or-later</project_license>" "$xml" ||
+            fault "$(basename "$xml") names no licence"
     done
 fi
 
