@@ -4,8 +4,8 @@
 // transfer against the wire floor computed from the frames exchanged.
 //
 //     port_transfer_bench DEVICE|COMn [read|write|both] [RUNS]
-#include "app/Notifier.h"
 #include "app/WR7310App.h"
+#include "base/Notifier.h"
 #include "link/RadioComm.h"
 #include "transfer/ImageTransfer.h"
 

@@ -3,8 +3,8 @@
 // transfer's caller thread and its worker. Each transfer's wall time is set against the wire
 // floor, computed from the frames actually exchanged.
 #include "RadioSim.h"
-#include "app/Notifier.h"
 #include "app/WR7310App.h"
+#include "base/Notifier.h"
 #include "link/RadioComm.h"
 #include "transfer/ImageTransfer.h"
 

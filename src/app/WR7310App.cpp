@@ -1,7 +1,7 @@
 #include "app/WR7310App.h"
 
-#include "app/Platform.h"
-#include "app/ProfileFile.h"
+#include "base/Platform.h"
+#include "base/ProfileFile.h"
 #include "image/FreqCodec.h"
 #include "print/PrintReport.h"
 

@@ -3,7 +3,7 @@
 // TheApp().
 #pragma once
 
-#include "app/Notifier.h"
+#include "base/Notifier.h"
 #include "variants/Variant.h"
 
 #include <cstdint>

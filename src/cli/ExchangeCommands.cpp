@@ -1,10 +1,10 @@
 // Commands that move a radio file's settings to and from other programs: export prints them as
 // JSON (the schema of show --json) or as CSV tables, import builds a radio file from either.
 #include "app/WR7310App.h"
+#include "app/WR7310Doc.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "image/SettingsExchange.h"
-#include "image/WR7310Doc.h"
+#include "exchange/SettingsExchange.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,11 +1,11 @@
 // Commands on radio files: create one, list its bytes, compare two, show their settings.
 #include "app/WR7310App.h"
+#include "app/WR7310Doc.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "exchange/SettingsExchange.h"
 #include "image/FreqCodec.h"
 #include "image/ImageFields.h"
-#include "image/SettingsExchange.h"
-#include "image/WR7310Doc.h"
 #include "view/ChannelPanel.h"
 
 #include <CLI/CLI.hpp>

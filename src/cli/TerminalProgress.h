@@ -2,7 +2,7 @@
 // standard error is a terminal, so scripts and logs get no control characters.
 #pragma once
 
-#include "app/Progress.h"
+#include "base/Progress.h"
 
 #include <cstdio>
 #include <string>

@@ -2,18 +2,18 @@
 // tune data and the embedded information. They run the same transfer engine and document code
 // as the desktop; messages go to standard error through the application's notifier, data to
 // standard output.
-#include "app/Messages.h"
-#include "app/Progress.h"
 #include "app/WR7310App.h"
+#include "app/WR7310Doc.h"
+#include "base/Messages.h"
+#include "base/Progress.h"
+#include "base/RadioFile.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/FleetTransfer.h"
 #include "cli/TerminalProgress.h"
 #include "image/FreqCodec.h"
 #include "image/ImageFields.h"
-#include "image/RadioFile.h"
 #include "image/RadioInfo.h"
-#include "image/WR7310Doc.h"
 #include "service/InfoTexts.h"
 #include "service/TuneRules.h"
 #include "transfer/Backup.h"

@@ -1,11 +1,11 @@
 // wr7310: the radio programming software's command-line tool.
-#include "app/Licence.h"
-#include "app/Platform.h"
 #include "app/WR7310App.h"
+#include "app/WR7310Doc.h"
+#include "base/Licence.h"
+#include "base/Platform.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/HelpFormatter.h"
-#include "image/WR7310Doc.h"
 #include "variants/Variant.h"
 
 #include <CLI/CLI.hpp>

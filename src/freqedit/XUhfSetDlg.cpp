@@ -1,7 +1,7 @@
 #include "freqedit/XUhfSetDlg.h"
 
-#include "app/DialogHelpers.h"
-#include "app/DialogUnits.h"
+#include "base/DialogHelpers.h"
+#include "base/DialogUnits.h"
 #include "freqedit/EditRules.h"
 #include "image/SettingTexts.h"
 

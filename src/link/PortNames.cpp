@@ -1,7 +1,7 @@
 #include "link/PortNames.h"
 
-#include "app/Messages.h"
-#include "app/ProfileFile.h"
+#include "base/Messages.h"
+#include "base/ProfileFile.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // COM port names on Windows are the system's own: COMn is \\.\COMn.
 #include "link/PortNames.h"
 
-#include "app/Platform.h"
+#include "base/Platform.h"
 
 #include <algorithm>
 #include <cwchar>

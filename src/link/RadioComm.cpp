@@ -1,8 +1,8 @@
 #include "link/RadioComm.h"
 
-#include "app/Messages.h"
 #include "app/WR7310App.h"
-#include "image/RadioFile.h"
+#include "base/Messages.h"
+#include "base/RadioFile.h"
 #include "link/PortNames.h"
 
 #include <algorithm>

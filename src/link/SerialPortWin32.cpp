@@ -3,7 +3,7 @@
 // receive queue, and a line error injected from another thread ends it within one slice.
 #include "link/SerialPort.h"
 
-#include "app/Platform.h"
+#include "base/Platform.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "print/OnePagePainter.h"
 
-#include "app/DialogHelpers.h"
+#include "base/DialogHelpers.h"
 
 #include <QFont>
 #include <QFontMetricsF>

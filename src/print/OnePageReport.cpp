@@ -1,6 +1,6 @@
 #include "print/OnePageReport.h"
 
-#include "app/LocalTime.h"
+#include "base/LocalTime.h"
 #include "image/ImageFields.h"
 #include "image/SettingTexts.h"
 #include "print/PrintReport.h"

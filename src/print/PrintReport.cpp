@@ -1,7 +1,7 @@
 #include "print/PrintReport.h"
 
-#include "app/LocalTime.h"
 #include "app/WR7310App.h"
+#include "base/LocalTime.h"
 #include "image/FreqCodec.h"
 #include "image/ImageFields.h"
 #include "image/RadioInfo.h"

@@ -1,6 +1,6 @@
 #include "print/ReportPainter.h"
 
-#include "app/DialogHelpers.h"
+#include "base/DialogHelpers.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "service/ContextHelp.h"
 
-#include "app/Messages.h"
-#include "image/RadioFile.h"
+#include "base/Messages.h"
+#include "base/RadioFile.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,7 +1,7 @@
 #include "service/EepromMap.h"
 
-#include "app/Messages.h"
-#include "app/Platform.h"
+#include "base/Messages.h"
+#include "base/Platform.h"
 
 #include <algorithm>
 #include <cerrno>

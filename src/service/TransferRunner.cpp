@@ -1,7 +1,7 @@
 #include "service/TransferRunner.h"
 
-#include "app/Progress.h"
 #include "app/WR7310App.h"
+#include "base/Progress.h"
 #include "transfer/Interrupt.h"
 
 #include <QApplication>

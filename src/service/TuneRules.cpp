@@ -1,7 +1,7 @@
 #include "service/TuneRules.h"
 
-#include "app/Messages.h"
 #include "app/WR7310App.h"
+#include "base/Messages.h"
 #include "image/FreqCodec.h"
 #include "image/ImageFields.h"
 

@@ -1,6 +1,6 @@
 #include "service/XEmbedInfoDlg.h"
 
-#include "app/DialogHelpers.h"
+#include "base/DialogHelpers.h"
 #include "service/ContextHelp.h"
 #include "service/HelpLauncher.h"
 #include "service/InfoTexts.h"

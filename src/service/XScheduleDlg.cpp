@@ -1,7 +1,7 @@
 #include "service/XScheduleDlg.h"
 
-#include "app/DialogHelpers.h"
-#include "app/Messages.h"
+#include "base/DialogHelpers.h"
+#include "base/Messages.h"
 #include "service/InfoTexts.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // length of a transfer, centred on a point.
 #pragma once
 
-#include "app/Progress.h"
+#include "base/Progress.h"
 
 #include <QDialog>
 #include <QPoint>

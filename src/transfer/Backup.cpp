@@ -1,8 +1,8 @@
 #include "transfer/Backup.h"
 
-#include "app/LocalTime.h"
-#include "app/Platform.h"
-#include "image/RadioFile.h"
+#include "base/LocalTime.h"
+#include "base/Platform.h"
+#include "base/RadioFile.h"
 #include "variants/Variant.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "transfer/CommDlg.h"
 
-#include "app/DialogHelpers.h"
-#include "app/Messages.h"
 #include "app/WR7310App.h"
+#include "base/DialogHelpers.h"
+#include "base/Messages.h"
 #include "transfer/Interrupt.h"
 
 #include <QApplication>

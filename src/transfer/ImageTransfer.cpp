@@ -1,10 +1,10 @@
 #include "transfer/ImageTransfer.h"
 
-#include "app/Messages.h"
-#include "app/ProfileFile.h"
 #include "app/WR7310App.h"
+#include "base/Messages.h"
+#include "base/ProfileFile.h"
+#include "base/RadioFile.h"
 #include "image/FreqCodec.h"
-#include "image/RadioFile.h"
 
 #include <algorithm>
 #include <condition_variable>

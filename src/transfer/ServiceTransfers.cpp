@@ -1,12 +1,12 @@
 // The document's short service transfers: the embedded information text, the tune
 // information, the tune switch and the tune frequency. Each opens its own connection, moves a
 // few blocks between the radio and the document's working copy, and closes it again.
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
 
-#include "app/Messages.h"
-#include "app/Progress.h"
 #include "app/WR7310App.h"
-#include "image/RadioFile.h"
+#include "base/Messages.h"
+#include "base/Progress.h"
+#include "base/RadioFile.h"
 
 #include <algorithm>
 

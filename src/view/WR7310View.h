@@ -4,7 +4,7 @@
 // document and its controls.
 #pragma once
 
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
 #include "view/EditHistory.h"
 #include "view/FeaturePanel.h"
 

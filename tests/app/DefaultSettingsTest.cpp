@@ -1,8 +1,8 @@
 // The installed default settings: where they are found, when they are read instead of the
 // user's file, and how the user's own file is made from them.
 #include "TempDir.h"
-#include "app/Platform.h"
 #include "app/WR7310App.h"
+#include "base/Platform.h"
 
 #include <gtest/gtest.h>
 

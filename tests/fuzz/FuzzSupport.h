@@ -3,7 +3,7 @@
 // folder for files.
 #pragma once
 
-#include "app/Notifier.h"
+#include "base/Notifier.h"
 
 #include <cstdint>
 #include <span>

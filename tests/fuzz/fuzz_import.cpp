@@ -7,8 +7,8 @@
 // onto its own result with no change.
 #include "FuzzSupport.h"
 #include "app/WR7310App.h"
-#include "image/SettingsExchange.h"
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
+#include "exchange/SettingsExchange.h"
 #include "variants/Variant.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // Settings files as they come. Properties: a key written reads back as written; writing one
 // key changes what no other key reads; reading never fails on any text.
 #include "FuzzSupport.h"
-#include "app/ProfileFile.h"
+#include "base/ProfileFile.h"
 
 #include <algorithm>
 #include <cctype>

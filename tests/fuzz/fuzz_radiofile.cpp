@@ -3,7 +3,7 @@
 // size, and open -> save -> open -> save gives the same file twice (a saved file is stable).
 #include "FuzzSupport.h"
 #include "app/WR7310App.h"
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
 #include "variants/Variant.h"
 
 #include <algorithm>

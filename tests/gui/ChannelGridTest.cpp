@@ -5,11 +5,11 @@
 #include "InputSupport.h"
 #include "SimRadio.h"
 
-#include "app/MainFrame.h"
+#include "app/WR7310Doc.h"
+#include "desktop/MainFrame.h"
 #include "freqedit/MSFlexGrid.h"
 #include "freqedit/XUhfSetDlg.h"
 #include "image/ImageFields.h"
-#include "image/WR7310Doc.h"
 #include "view/ChannelPanel.h"
 #include "view/WR7310View.h"
 #include "view/WheelComboBox.h"

@@ -2,10 +2,10 @@
 // licence in the About box, and a run without a window that leaves the user's state alone.
 #include "GuiTestSupport.h"
 
-#include "app/CommandIds.h"
-#include "app/DesktopMain.h"
-#include "app/MainFrame.h"
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
+#include "desktop/CommandIds.h"
+#include "desktop/DesktopMain.h"
+#include "desktop/MainFrame.h"
 #include "view/WR7310View.h"
 
 #include <QAction>

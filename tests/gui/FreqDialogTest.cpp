@@ -3,11 +3,11 @@
 #include "GuiTestSupport.h"
 #include "InputSupport.h"
 
+#include "app/WR7310Doc.h"
 #include "freqedit/EditRules.h"
 #include "freqedit/XUhfSetDlg.h"
 #include "image/FreqCodec.h"
 #include "image/ImageFields.h"
-#include "image/WR7310Doc.h"
 
 #include <QAccessible>
 #include <QClipboard>

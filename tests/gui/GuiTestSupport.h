@@ -4,8 +4,8 @@
 #pragma once
 
 #include "TempDir.h"
-#include "app/Notifier.h"
 #include "app/WR7310App.h"
+#include "base/Notifier.h"
 
 #include <QTimer>
 #include <QUrl>

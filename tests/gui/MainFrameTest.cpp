@@ -2,9 +2,9 @@
 // the recent-file list.
 #include "GuiTestSupport.h"
 
-#include "app/CommandIds.h"
-#include "app/MainFrame.h"
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
+#include "desktop/CommandIds.h"
+#include "desktop/MainFrame.h"
 #include "view/WR7310View.h"
 #include "view/WheelComboBox.h"
 

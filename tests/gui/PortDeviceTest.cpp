@@ -3,10 +3,10 @@
 #include "GuiTestSupport.h"
 
 #include "SimRadio.h"
-#include "app/CommandIds.h"
-#include "app/MainFrame.h"
-#include "app/Messages.h"
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
+#include "base/Messages.h"
+#include "desktop/CommandIds.h"
+#include "desktop/MainFrame.h"
 #include "service/ComPortDlg.h"
 #include "view/WR7310View.h"
 

@@ -3,9 +3,9 @@
 #include "GuiTestSupport.h"
 #include "SwitchCaptions.h"
 
-#include "app/CommandIds.h"
-#include "app/MainFrame.h"
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
+#include "desktop/CommandIds.h"
+#include "desktop/MainFrame.h"
 #include "print/PrintCommands.h"
 #include "view/WR7310View.h"
 

@@ -1,10 +1,10 @@
 // The form with its controls: loading an image, storing the controls, masters, channel lists.
 #include "GuiTestSupport.h"
 
-#include "app/MainFrame.h"
+#include "app/WR7310Doc.h"
+#include "desktop/MainFrame.h"
 #include "freqedit/MSFlexGrid.h"
 #include "image/ImageFields.h"
-#include "image/WR7310Doc.h"
 #include "view/WR7310View.h"
 #include "view/WheelComboBox.h"
 

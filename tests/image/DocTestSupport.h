@@ -4,7 +4,7 @@
 
 #include "TempDir.h"
 #include "app/WR7310App.h"
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
 
 #include <functional>
 #include <string>

@@ -2,7 +2,7 @@
 // an erased radio, counts and codes the editor cannot show), export then import onto the same
 // file changes no byte and reports no change, in JSON and in CSV.
 #include "DocTestSupport.h"
-#include "image/SettingsExchange.h"
+#include "exchange/SettingsExchange.h"
 
 #include <gtest/gtest.h>
 

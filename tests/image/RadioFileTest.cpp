@@ -1,4 +1,4 @@
-#include "image/RadioFile.h"
+#include "base/RadioFile.h"
 #include "DocTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The one save routine of every text and radio file, against what a path may name: links
 // (dangling, chained, relative), devices, pipes, folders.
 #include "TempDir.h"
-#include "image/RadioFile.h"
+#include "base/RadioFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Export and import of a radio file's settings: the round trip leaves every byte alone, an
 // edit changes exactly the bytes of the values it names, and a value that breaks a rule is
 // refused with nothing changed.
-#include "image/SettingsExchange.h"
+#include "exchange/SettingsExchange.h"
 #include "DocTestSupport.h"
 #include "image/FreqCodec.h"
 #include "image/ImageFields.h"

@@ -2,8 +2,8 @@
 #include "FakeRadio.h"
 #include "SimRadio.h"
 #include "TempDir.h"
-#include "app/Messages.h"
-#include "app/ProfileFile.h"
+#include "base/Messages.h"
+#include "base/ProfileFile.h"
 #include "link/SerialPort.h"
 #include "variants/Variant.h"
 

@@ -2,9 +2,9 @@
 #include "link/RadioComm.h"
 #include "FakeRadio.h"
 #include "TempDir.h"
-#include "app/Messages.h"
-#include "app/ProfileFile.h"
 #include "app/WR7310App.h"
+#include "base/Messages.h"
+#include "base/ProfileFile.h"
 #include "link/PortNames.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // PDF's text read back with pdftotext.
 #include "TempDir.h"
 #include "app/WR7310App.h"
+#include "app/WR7310Doc.h"
 #include "image/ImageFields.h"
-#include "image/WR7310Doc.h"
 #include "view/FeaturePanel.h"
 
 #include <gtest/gtest.h>

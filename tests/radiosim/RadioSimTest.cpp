@@ -3,8 +3,8 @@
 #include "EndlessFifo.h"
 #include "SimRadio.h"
 #include "TempDir.h"
-#include "app/Messages.h"
 #include "app/WR7310App.h"
+#include "base/Messages.h"
 #include "link/RadioComm.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // frequency and the encoding written before a tune frequency goes to the radio.
 #include "service/TuneRules.h"
 #include "TempDir.h"
-#include "app/Messages.h"
-#include "app/Notifier.h"
 #include "app/WR7310App.h"
+#include "base/Messages.h"
+#include "base/Notifier.h"
 
 #include <gtest/gtest.h>
 

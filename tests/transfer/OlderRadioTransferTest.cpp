@@ -3,9 +3,9 @@
 // written out from the radio's memory map, not taken from the program's own tables.
 #include "SimRadio.h"
 #include "TempDir.h"
-#include "app/Progress.h"
 #include "app/WR7310App.h"
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
+#include "base/Progress.h"
 #include "transfer/ImageTransfer.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The document's service transfers (embedded information, tune information, tune switch and
 // tune frequency) against the simulated radio over a pseudo-terminal.
 #include "TransferFixture.h"
-#include "app/Progress.h"
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
+#include "base/Progress.h"
 
 #include <algorithm>
 

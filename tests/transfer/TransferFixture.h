@@ -4,8 +4,8 @@
 
 #include "SimRadio.h"
 #include "TempDir.h"
-#include "app/Notifier.h"
 #include "app/WR7310App.h"
+#include "base/Notifier.h"
 
 #include <gtest/gtest.h>
 

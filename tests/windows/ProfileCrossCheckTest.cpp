@@ -2,7 +2,7 @@
 // same files and the same questions must give the same answers. (Under Wine the system's
 // functions are Wine's implementation of the Windows rules: an independent second opinion.)
 #include "TempDir.h"
-#include "app/ProfileFile.h"
+#include "base/ProfileFile.h"
 
 #include <gtest/gtest.h>
 

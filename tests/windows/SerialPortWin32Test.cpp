@@ -2,9 +2,9 @@
 // COM3 (a good radio), COM4 (stops at the block holding 0x100) and COM5 (answers too late);
 // COM1 and COM2 do not exist. See with-radios.sh, which runs this program.
 #include "TempDir.h"
-#include "app/Messages.h"
-#include "app/Notifier.h"
 #include "app/WR7310App.h"
+#include "base/Messages.h"
+#include "base/Notifier.h"
 #include "link/RadioComm.h"
 
 #include <gtest/gtest.h>

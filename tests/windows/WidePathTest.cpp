@@ -2,10 +2,10 @@
 // several scripts, as a user called "Jürgen" or "Дмитрий" has them, and the user folders
 // taken from the environment.
 #include "TempDir.h"
-#include "app/Platform.h"
-#include "app/ProfileFile.h"
 #include "app/WR7310App.h"
-#include "image/RadioFile.h"
+#include "base/Platform.h"
+#include "base/ProfileFile.h"
+#include "base/RadioFile.h"
 #include "service/EepromMap.h"
 #include "transfer/Backup.h"
 #include "variants/Variant.h"

@@ -1,6 +1,6 @@
 #include "RadioSim.h"
 
-#include "image/RadioFile.h"
+#include "base/RadioFile.h"
 #include "link/RadioComm.h"
 
 #include <algorithm>

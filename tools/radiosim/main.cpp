@@ -2,7 +2,7 @@
 // software without a radio and as the peer of the end-to-end tests.
 #include "RadioSim.h"
 
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,10 +1,10 @@
-#include "image/WR7310Doc.h"
+#include "app/WR7310Doc.h"
 
-#include "app/Messages.h"
-#include "app/Platform.h"
 #include "app/WR7310App.h"
+#include "base/Messages.h"
+#include "base/Platform.h"
+#include "base/RadioFile.h"
 #include "image/FreqCodec.h"
-#include "image/RadioFile.h"
 
 #include <algorithm>
 #include <cstring>

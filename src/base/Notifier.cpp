@@ -1,4 +1,4 @@
-#include "app/Notifier.h"
+#include "base/Notifier.h"
 
 #include <iostream>
 

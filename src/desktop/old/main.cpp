@@ -1,5 +1,5 @@
 // WR7310S: the desktop programming software for the older radio (1 KiB image).
-#include "app/DesktopMain.h"
+#include "desktop/DesktopMain.h"
 #include "variants/Variant.h"
 
 int main(int argc, char** argv) {

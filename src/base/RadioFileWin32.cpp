@@ -1,9 +1,9 @@
 // The Windows versions of the radio file's whole-file operations (see RadioFile.h): wide
 // file names, a temporary file beside the target and MoveFileEx to replace it.
-#include "image/FileSupport.h"
-#include "image/RadioFile.h"
+#include "base/FileSupport.h"
+#include "base/RadioFile.h"
 
-#include "app/Platform.h"
+#include "base/Platform.h"
 
 #include <algorithm>
 #include <atomic>

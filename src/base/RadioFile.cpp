@@ -1,5 +1,5 @@
-#include "image/RadioFile.h"
-#include "image/FileSupport.h"
+#include "base/RadioFile.h"
+#include "base/FileSupport.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,7 +1,7 @@
 // What the POSIX and the Windows file code of RadioFile share.
 #pragma once
 
-#include "image/RadioFile.h"
+#include "base/RadioFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "app/AboutDlg.h"
+#include "desktop/AboutDlg.h"
 
-#include "app/DialogHelpers.h"
-#include "app/Licence.h"
+#include "base/DialogHelpers.h"
+#include "base/Licence.h"
 #include "variants/Variant.h"
 
 #include <QApplication>

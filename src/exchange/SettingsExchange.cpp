@@ -1,9 +1,9 @@
-#include "image/SettingsExchange.h"
+#include "exchange/SettingsExchange.h"
 
 #include "app/WR7310App.h"
+#include "app/WR7310Doc.h"
 #include "image/FreqCodec.h"
 #include "image/SettingTexts.h"
-#include "image/WR7310Doc.h"
 #include "view/ChannelPanel.h"
 #include "view/FeaturePanel.h"
 

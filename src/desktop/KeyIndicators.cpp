@@ -1,4 +1,4 @@
-#include "app/KeyIndicators.h"
+#include "desktop/KeyIndicators.h"
 
 #include <QGuiApplication>
 

@@ -1,4 +1,4 @@
-#include "app/MessageBoxNotifier.h"
+#include "desktop/MessageBoxNotifier.h"
 
 #include <QApplication>
 #include <QMessageBox>

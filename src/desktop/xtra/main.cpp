@@ -1,5 +1,5 @@
 // WR7310SXtra: the desktop programming software for the newer radio (2 KiB image).
-#include "app/DesktopMain.h"
+#include "desktop/DesktopMain.h"
 #include "variants/Variant.h"
 
 int main(int argc, char** argv) {

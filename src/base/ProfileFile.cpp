@@ -1,7 +1,7 @@
-#include "app/ProfileFile.h"
+#include "base/ProfileFile.h"
 
-#include "app/Platform.h"
-#include "image/RadioFile.h"
+#include "base/Platform.h"
+#include "base/RadioFile.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 // Shows the core's messages as modal message boxes with an OK button.
 #pragma once
 
-#include "app/Notifier.h"
+#include "base/Notifier.h"
 
 class QWidget;
 

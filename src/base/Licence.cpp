@@ -1,4 +1,4 @@
-#include "app/Licence.h"
+#include "base/Licence.h"
 
 std::string_view PackageVersion() {
     return WR7310_VERSION;
