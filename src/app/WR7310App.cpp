@@ -3,7 +3,6 @@
 #include "base/Platform.h"
 #include "base/ProfileFile.h"
 #include "image/FreqCodec.h"
-#include "print/PrintReport.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -41,7 +40,6 @@ CWR7310App::CWR7310App(const CVariant& variant, std::string strIniFile)
     std::fill_n(m_pImage.get(), variant.nImageSize, std::uint8_t{0xFF});
     m_strHelpFile = ExecutableDir() + "/" + std::string(variant.strHelpFile);
     ReadFreqRange();
-    m_pReport = std::make_unique<CPrintReport>();
     g_pApp = this;
 }
 

@@ -11,8 +11,6 @@
 #include <span>
 #include <string>
 
-class CPrintReport;
-
 // User levels read from "User Mode"/"Level". Every other value is the basic level.
 inline constexpr int kFactoryLevel = 73;
 inline constexpr int kTuneLevel = 42;
@@ -78,8 +76,6 @@ public:
     // A run that shows no window (printing to PDF) leaves the user's settings file and
     // recent-file list as they were: WriteSetting writes nothing.
     bool m_bHeadless = false;
-    // The settings printout's rows and page layout, kept for the run.
-    std::unique_ptr<CPrintReport> m_pReport;
 
 private:
     CStderrNotifier m_defaultNotifier;

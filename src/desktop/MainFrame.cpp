@@ -124,6 +124,7 @@ CMainFrame::CMainFrame(CWR7310App& app, QWidget* pParent)
     connect(m_pView, &CWR7310View::captionChanged, this, &CMainFrame::SetCaption);
     connect(m_pView, &CWR7310View::fitFrameRequested, this, &CMainFrame::FitToForm);
     m_pPrint = new CPrintCommands(m_app, *m_pDoc, *m_pView, this);
+    m_pPrint->SetDocumentTitle([this] { return DocumentTitle(); });
     connect(m_pView, &CWR7310View::helpRequested, this, &CMainFrame::OnHelpFinder);
     connect(m_pView, &CWR7310View::statusMessage, this,
             [this](const QString& strText, int nMs) { statusBar()->showMessage(strText, nMs); });

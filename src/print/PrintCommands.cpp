@@ -5,7 +5,6 @@
 #include "base/DialogHelpers.h"
 #include "base/Messages.h"
 #include "base/RadioFile.h"
-#include "desktop/MainFrame.h"
 #include "print/OnePagePainter.h"
 #include "print/ReportPainter.h"
 #include "view/WR7310View.h"
@@ -49,7 +48,7 @@ CPrintCommands::CPrintCommands(CWR7310App& app, CWR7310Doc& doc, CWR7310View& vi
 CPrintCommands::~CPrintCommands() = default;
 
 const CPrintReport& CPrintCommands::Report() const {
-    return *m_app.m_pReport;
+    return m_report;
 }
 
 int CPrintCommands::RunDialog(QDialog& dlg) {
@@ -102,7 +101,7 @@ bool CPrintCommands::PrintJob(QPrinter& printer, bool bFromPreviewDialog) {
 }
 
 void CPrintCommands::PrintPaged(QPainter& painter, QPrinter& printer, bool bPreview) {
-    CPrintReport& report = *m_app.m_pReport;
+    CPrintReport& report = m_report;
     report.PreparePrinting(bPreview, FormTexts(m_view, m_app.m_variant), m_app, m_doc.Data());
     const QSize size = CReportPainter::PrintableSize(printer);
     report.BeginPrinting(size.width(), size.height());
@@ -122,9 +121,8 @@ void CPrintCommands::PrintOnePage(QPainter& painter, const QPrinter& printer) {
     form.settings = texts.settings;
     form.strAvailable = texts.strAvailable;
     form.strSelected = texts.strSelected;
-    // The frame names the document as its title bar does ("RadioFile" before the first save).
-    const auto* pFrame = qobject_cast<const CMainFrame*>(m_pParent);
-    const std::string strTitle = pFrame ? Latin1(pFrame->DocumentTitle()) : std::string();
+    // The owner names the document as its title bar does ("RadioFile" before the first save).
+    const std::string strTitle = m_fnDocumentTitle ? Latin1(m_fnDocumentTitle()) : std::string();
     const std::string strPath = m_doc.GetPathName();
     PaintOnePage(painter, printer,
                  onepage::LayOut(form, m_app.m_variant, m_doc.Data(), strPath, strTitle,

@@ -52,6 +52,9 @@ public:
 
     QPrinter& Printer() { return *m_pPrinter; }
     void SetDialogRunner(DialogRunner fn) { m_fnRunDialog = std::move(fn); }
+    // The document's name as the owner's title bar shows it, for the one-page layout; without
+    // one the page names no document.
+    void SetDocumentTitle(std::function<QString()> fn) { m_fnDocumentTitle = std::move(fn); }
     // The report of the last job (its rows are gone once the job ended).
     const CPrintReport& Report() const;
 
@@ -72,4 +75,7 @@ private:
     QWidget* m_pParent;
     std::unique_ptr<QPrinter> m_pPrinter;
     DialogRunner m_fnRunDialog;
+    std::function<QString()> m_fnDocumentTitle;
+    // The printout's rows and page layout, kept for the run.
+    CPrintReport m_report;
 };
