@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/Notifier.h"
+#include "image/FreqCodec.h"
 #include "variants/Variant.h"
 
 #include <cstdint>
@@ -56,6 +57,9 @@ public:
                      MsgIcon icon = MsgIcon::Exclamation) const;
     void SetNotifier(INotifier* pNotifier) { m_pNotifier = pNotifier; }
     INotifier& Notifier() const { return *m_pNotifier; }
+
+    // The working range, as the frequency codec takes it.
+    CFreqRange Range() const { return {m_dMinFreq, m_dMaxFreq}; }
 
     std::span<std::uint8_t> Image() { return {m_pImage.get(), m_variant.nImageSize}; }
     std::span<const std::uint8_t> Image() const { return {m_pImage.get(), m_variant.nImageSize}; }

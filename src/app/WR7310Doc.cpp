@@ -133,7 +133,7 @@ void CWR7310Doc::SetNewDocDefaults() {
     for (int n = 1; n <= v.freqTable.nCount && n <= kStdFreqCount; ++n) {
         double dRx = StdFreqTable[n];
         double dTx = StdFreqTable[n];
-        SetFreqRecord(n, field::EncodeFreqRecord(dRx, dTx, false));
+        SetFreqRecord(n, field::EncodeFreqRecord(dRx, dTx, false, m_app.Range()));
     }
 }
 

@@ -213,7 +213,7 @@ void SetupEmbedded(CLI::App& cmd, CCliArgs& args) {
 int CmdInfo(CCliContext& ctx, const CCliArgs& /*args*/) {
     if (!ReadImage(ctx))
         return kExitFailure;
-    const CRadioInfoTexts t = RadioInfoTexts(ctx.app, ctx.app.Image());
+    const CRadioInfoTexts t = RadioInfoTexts(ctx.app.m_variant, ctx.app.Range(), ctx.app.Image());
     std::printf("Frequency Range:   %s\n", t.strRange.c_str());
     std::printf("Model:             %s\n", PrintableText(t.strModel).c_str());
     std::printf("Serial:            %s\n", PrintableText(t.strSerial).c_str());

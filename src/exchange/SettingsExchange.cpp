@@ -746,6 +746,7 @@ struct CApplier {
     CImportResult& result;
     std::string_view strSource; // its name, for the notes
     bool bHasRange;             // the working range is one frequencies can be limited to
+    CFreqRange range;           // the working range frequencies are limited to
 
     void Switches(const CSettingsEdit& edit) {
         for (std::size_t i = 0; i < edit.switches.size(); ++i) {
@@ -924,7 +925,7 @@ struct CApplier {
                                "it to",
                            true};
         double dValue = s.value;
-        field::CommitFreqColumn(rec, n, bRx, dValue, dOther);
+        field::CommitFreqColumn(rec, n, bRx, dValue, dOther, range);
         field::SetFreqRecord(data, v, n, rec);
         ++result.nChanged;
         if (FormatFrequency(dValue) != FormatFrequency(s.value))
@@ -1114,7 +1115,7 @@ CImportResult ImportSettings(CWR7310Doc& doc, std::string_view strSource, Import
                                    FormatFrequency(dLow) + " to " + FormatFrequency(dHigh) +
                                    " MHz the file was exported with");
         }
-        CApplier applier{v, data, result, options.strSourceName, usable()};
+        CApplier applier{v, data, result, options.strSourceName, usable(), app.Range()};
         applier.Switches(edit);
         applier.Settings(edit);
         applier.Gates(before);

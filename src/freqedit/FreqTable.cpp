@@ -24,8 +24,9 @@ double ParseFrequencyText(std::string_view strText) {
     return result.ec == std::errc() ? dValue : 0.0;
 }
 
-CFreqTable::CFreqTable(const CVariant& variant, std::span<const std::uint8_t> records)
-    : m_variant(variant), m_image(variant.nImageSize, 0) {
+CFreqTable::CFreqTable(const CVariant& variant, CFreqRange workingRange,
+                       std::span<const std::uint8_t> records)
+    : m_variant(variant), m_range(workingRange), m_image(variant.nImageSize, 0) {
     const CAddrRange range = variant.freqTable.Range();
     std::copy_n(records.begin(), std::min<std::size_t>(records.size(), range.nLength),
                 m_image.begin() + range.nStart);
@@ -57,7 +58,7 @@ CFreqCellCommit CFreqTable::CommitCell(int nNumber, int nCol, std::string_view s
     field::CFreqRecord rec = field::GetFreqRecord(m_image, m_variant, nNumber);
     double dValue = ParseFrequencyText(strText);
     const bool bStandard = field::CommitFreqColumn(rec, nNumber, nCol == kFreqColRx, dValue,
-                                                   ParseFrequencyText(strOtherShown));
+                                                   ParseFrequencyText(strOtherShown), m_range);
     field::SetFreqRecord(m_image, m_variant, nNumber, rec);
     const CWR7310App& app = TheApp();
     return {FormatFrequency(dValue), bStandard,

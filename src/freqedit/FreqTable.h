@@ -2,6 +2,7 @@
 // what committing a cell does to its record. Without widgets, so it is tested without a display.
 #pragma once
 
+#include "image/FreqCodec.h"
 #include "variants/Variant.h"
 
 #include <cstdint>
@@ -41,8 +42,9 @@ struct CFreqPaste {
 
 class CFreqTable {
 public:
-    // pRecords: the variant's freqTable.nCount records of freqTable.nRecordSize bytes.
-    CFreqTable(const CVariant& variant, std::span<const std::uint8_t> records);
+    // pRecords: the variant's freqTable.nCount records of freqTable.nRecordSize bytes; range:
+    // the working range committed cells are limited to.
+    CFreqTable(const CVariant& variant, CFreqRange range, std::span<const std::uint8_t> records);
 
     int Count() const { return m_variant.freqTable.nCount; }
     std::span<const std::uint8_t> Records() const;
@@ -72,6 +74,7 @@ public:
 
 private:
     const CVariant& m_variant;
+    CFreqRange m_range;
     // Laid out as the image, so the records are read and written by the image's own rules;
     // only the table's range is meaningful.
     std::vector<std::uint8_t> m_image;

@@ -57,9 +57,9 @@ private:
 
 } // namespace
 
-CXUhfSetDlg::CXUhfSetDlg(const CVariant& variant, std::span<const std::uint8_t> records,
-                         QWidget* pParent)
-    : QDialog(pParent), m_table(variant, records), m_grid(this), m_editFreq(this) {
+CXUhfSetDlg::CXUhfSetDlg(const CVariant& variant, CFreqRange range,
+                         std::span<const std::uint8_t> records, QWidget* pParent)
+    : QDialog(pParent), m_table(variant, range, records), m_grid(this), m_editFreq(this) {
     setObjectName("XUhfSetDlg");
     setWindowTitle("Frequency Setting");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);

@@ -21,7 +21,7 @@ class CXUhfSetDlg : public QDialog {
     Q_OBJECT
 public:
     // records: the document's frequency table (the variant's freqTable.nCount records).
-    CXUhfSetDlg(const CVariant& variant, std::span<const std::uint8_t> records,
+    CXUhfSetDlg(const CVariant& variant, CFreqRange range, std::span<const std::uint8_t> records,
                 QWidget* pParent = nullptr);
     ~CXUhfSetDlg() override;
 

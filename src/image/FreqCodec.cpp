@@ -1,7 +1,5 @@
 #include "image/FreqCodec.h"
 
-#include "app/WR7310App.h"
-
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -85,14 +83,13 @@ void DecodeFrequency(double& dValue, std::uint8_t nHi, std::uint8_t nMid, std::u
 }
 
 void EncodeFrequency(double& dValue, std::uint8_t& nHi, std::uint8_t& nMid, std::uint8_t& nLo,
-                     std::uint8_t& nStepCode) {
-    const CWR7310App& app = TheApp();
+                     std::uint8_t& nStepCode, CFreqRange range) {
     if (std::isnan(dValue))
-        dValue = app.m_dMinFreq;
-    if (dValue < app.m_dMinFreq)
-        dValue = app.m_dMinFreq;
-    if (dValue > app.m_dMaxFreq)
-        dValue = app.m_dMaxFreq;
+        dValue = range.dMin;
+    if (dValue < range.dMin)
+        dValue = range.dMin;
+    if (dValue > range.dMax)
+        dValue = range.dMax;
 
     const std::uint32_t u = TenHertzUnits(dValue);
     std::uint32_t n = 0;
@@ -111,8 +108,8 @@ void EncodeFrequency(double& dValue, std::uint8_t& nHi, std::uint8_t& nMid, std:
     // Rounding down may leave the working range when its lower limit lies on a finer raster
     // (400.00625, and 400.007 typed) or between two 10 Hz units: then the nearest raster point
     // inside the range wins.
-    if (static_cast<double>(n) * kStepUnits[nCode] < LowestUnitsInRange(app.m_dMinFreq))
-        NearestInRange(u, app.m_dMinFreq, app.m_dMaxFreq, n, nCode);
+    if (static_cast<double>(n) * kStepUnits[nCode] < LowestUnitsInRange(range.dMin))
+        NearestInRange(u, range.dMin, range.dMax, n, nCode);
     // What the caller shows is exactly what the bytes decode to.
     dValue = n * StepMHz(nCode);
     // Callers that only want the snapped value point all four outputs at one byte, so the

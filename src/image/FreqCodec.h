@@ -1,10 +1,17 @@
 // Frequencies in MHz against the radio's stored form: a 24-bit little-endian step count with
 // a 2-bit step code (0: 6.25 kHz, 1: 10 kHz, 2 and 3: 12.5 kHz). The encoder clamps to the
-// application's working range (m_dMinFreq..m_dMaxFreq) and snaps to a raster.
+// working range it is given and snaps to a raster.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+// The working range in MHz, as the application object reads it from the settings or takes it
+// from a shown image.
+struct CFreqRange {
+    double dMin = 0.0;
+    double dMax = 0.0;
+};
 
 inline constexpr int kStdFreqCount = 99;
 // StdFreqTable[n] is standard frequency number n (1..99) in MHz; index 0 is unused.
@@ -18,7 +25,7 @@ void DecodeFrequency(double& dValue, std::uint8_t nHi, std::uint8_t nMid, std::u
 // would leave it) and writes the count bytes and the step code. dValue is updated to exactly
 // the value the bytes decode to.
 void EncodeFrequency(double& dValue, std::uint8_t& nHi, std::uint8_t& nMid, std::uint8_t& nLo,
-                     std::uint8_t& nStepCode);
+                     std::uint8_t& nStepCode, CFreqRange range);
 // The low limit (bLow) or high limit of six range bytes, in MHz.
 double DecodeRangeLimit(const std::uint8_t* pRange6, bool bLow);
 // True when dFreq is within 1e-8 MHz of standard frequency number n.

@@ -154,21 +154,22 @@ void SetFreqRecord(std::span<std::uint8_t> image, const CVariant& v, int n,
     SetByte(image, nCodeAddr, static_cast<std::uint8_t>(nCodes));
 }
 
-CFreqRecord EncodeFreqRecord(double& dRx, double& dTx, bool bNonStandard) {
+CFreqRecord EncodeFreqRecord(double& dRx, double& dTx, bool bNonStandard, CFreqRange range) {
     CFreqRecord rec;
     std::uint8_t b[3];
-    EncodeFrequency(dRx, b[2], b[1], b[0], rec.nRxStepCode);
+    EncodeFrequency(dRx, b[2], b[1], b[0], rec.nRxStepCode, range);
     rec.nRxCount = b[0] | (b[1] << 8) | (b[2] << 16);
-    EncodeFrequency(dTx, b[2], b[1], b[0], rec.nTxStepCode);
+    EncodeFrequency(dTx, b[2], b[1], b[0], rec.nTxStepCode, range);
     rec.nTxCount = b[0] | (b[1] << 8) | (b[2] << 16);
     rec.bNonStandard = bNonStandard;
     return rec;
 }
 
-bool CommitFreqColumn(CFreqRecord& rec, int n, bool bRx, double& dValue, double dOther) {
+bool CommitFreqColumn(CFreqRecord& rec, int n, bool bRx, double& dValue, double dOther,
+                      CFreqRange range) {
     std::uint8_t b[3];
     std::uint8_t nCode = 0;
-    EncodeFrequency(dValue, b[2], b[1], b[0], nCode);
+    EncodeFrequency(dValue, b[2], b[1], b[0], nCode, range);
     const std::uint32_t nCount = b[0] | (b[1] << 8) | (b[2] << 16);
     (bRx ? rec.nRxCount : rec.nTxCount) = nCount;
     (bRx ? rec.nRxStepCode : rec.nTxStepCode) = nCode;

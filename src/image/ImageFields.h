@@ -2,6 +2,7 @@
 // buffer or the document's working copy). Addresses come from the variant description.
 #pragma once
 
+#include "image/FreqCodec.h"
 #include "variants/Variant.h"
 
 #include <cstdint>
@@ -56,13 +57,14 @@ CFreqRecord GetFreqRecord(std::span<const std::uint8_t> image, const CVariant& v
 void SetFreqRecord(std::span<std::uint8_t> image, const CVariant& v, int n, const CFreqRecord& rec);
 // Encodes both frequencies (clamped to the working range and snapped, each updated in place)
 // into a record.
-CFreqRecord EncodeFreqRecord(double& dRx, double& dTx, bool bNonStandard);
+CFreqRecord EncodeFreqRecord(double& dRx, double& dTx, bool bNonStandard, CFreqRange range);
 // One column of record n changed as the frequency table's editor commits it: dValue is encoded
 // (clamped to the working range and put on the raster, updated in place) into the column's
 // count and step code; a value that is not number n's standard frequency sets the
 // non-standard marker, a standard one clears it only when dOther (the other column) is
 // standard too. Returns whether dValue is standard.
-bool CommitFreqColumn(CFreqRecord& rec, int n, bool bRx, double& dValue, double dOther);
+bool CommitFreqColumn(CFreqRecord& rec, int n, bool bRx, double& dValue, double dOther,
+                      CFreqRange range);
 
 // The tune frequency: a 24-bit count and a whole step-code byte.
 double GetTuneFrequency(std::span<const std::uint8_t> image, const CVariant& v);

@@ -1,6 +1,5 @@
 #include "image/RadioInfo.h"
 
-#include "app/WR7310App.h"
 #include "image/ImageFields.h"
 
 #include <cstdio>
@@ -19,12 +18,12 @@ template <typename... Args> std::string Format(std::string_view strFormat, Args.
 
 } // namespace
 
-CRadioInfoTexts RadioInfoTexts(const CWR7310App& app, std::span<const std::uint8_t> image) {
-    const CVariant& v = app.m_variant;
+CRadioInfoTexts RadioInfoTexts(const CVariant& v, CFreqRange range,
+                               std::span<const std::uint8_t> image) {
     CRadioInfoTexts t;
     const bool bRadioRange = v.info.bRangeFromRadio;
-    const double dLow = bRadioRange ? field::GetRangeLimit(image, v, true) : app.m_dMinFreq;
-    const double dHigh = bRadioRange ? field::GetRangeLimit(image, v, false) : app.m_dMaxFreq;
+    const double dLow = bRadioRange ? field::GetRangeLimit(image, v, true) : range.dMin;
+    const double dHigh = bRadioRange ? field::GetRangeLimit(image, v, false) : range.dMax;
     t.strRange = Format(v.info.strRangeFmt, dLow, dHigh);
     t.strModel = field::GetText(image, v.modelName, kIdentityChars);
     t.strSerial = field::GetText(image, v.serialNumber, kIdentityChars);

@@ -3,11 +3,12 @@
 // marks the version with a "V".
 #pragma once
 
+#include "image/FreqCodec.h"
+#include "variants/Variant.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
-
-class CWR7310App;
 
 struct CRadioInfoTexts {
     std::string strRange;
@@ -17,5 +18,7 @@ struct CRadioInfoTexts {
     std::string strOscillator;
 };
 
-// The texts for an image of the application's model (the image buffer after a read).
-CRadioInfoTexts RadioInfoTexts(const CWR7310App& app, std::span<const std::uint8_t> image);
+// The texts for an image of the variant's model (the image buffer after a read); range is the
+// working range, which the newer program shows.
+CRadioInfoTexts RadioInfoTexts(const CVariant& v, CFreqRange range,
+                               std::span<const std::uint8_t> image);

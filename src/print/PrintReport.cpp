@@ -133,7 +133,7 @@ void CPrintReport::BuildRows(const CPrintForm& form, const CWR7310App& app,
     };
 
     // The document's identity, as Radio Information shows it (a tune read updates it there).
-    const CRadioInfoTexts info = RadioInfoTexts(app, doc);
+    const CRadioInfoTexts info = RadioInfoTexts(v, app.Range(), doc);
     m_strModel = info.strModel;
     m_strRange = info.strRange;
     m_strVersion = info.strVersion;

@@ -14,9 +14,9 @@ namespace tune {
 namespace {
 
 // Working range and raster only: what EncodeFrequency leaves of a value.
-double Rastered(double dValue) {
+double Rastered(double dValue, CFreqRange range) {
     std::uint8_t nHi = 0, nMid = 0, nLo = 0, nCode = 0;
-    EncodeFrequency(dValue, nHi, nMid, nLo, nCode);
+    EncodeFrequency(dValue, nHi, nMid, nLo, nCode, range);
     return dValue;
 }
 
@@ -81,7 +81,7 @@ double ApplyRangeRules(CWR7310App& app, std::span<const std::uint8_t> doc, doubl
         app.ShowMessage(msg::kTuneAboveRange, {}, MsgIcon::Exclamation);
         dValue = dHigh;
     }
-    return Rastered(dValue);
+    return Rastered(dValue, app.Range());
 }
 
 std::optional<std::string> CheckTuneInput(CWR7310App& app, std::span<const std::uint8_t> doc,
@@ -95,7 +95,7 @@ std::optional<std::string> CheckTuneInput(CWR7310App& app, std::span<const std::
 double StoreTuneFrequency(const CWR7310App& app, std::span<std::uint8_t> doc, double dValue) {
     const CVariant& v = app.m_variant;
     const auto bytes = field::Bytes(doc, v.tuneFrequency);
-    EncodeFrequency(dValue, bytes[2], bytes[1], bytes[0], bytes[3]);
+    EncodeFrequency(dValue, bytes[2], bytes[1], bytes[0], bytes[3], app.Range());
     field::SetBit(doc, v.keyTuneSwitch, false);
     return dValue;
 }

@@ -51,7 +51,8 @@ TEST(FrequencyTextTest, ReadsLikeAtofWithEitherSeparator) {
 TEST_F(FreqTableTest, CellsShowFiveDecimalsAndTheStandardRule) {
     // Record 1: 464.5000 receive (its standard frequency, 12.5 kHz: 37160 = 0x9128) and
     // 462.5625 transmit (6.25 kHz: 74010 = 0x1211A).
-    const CFreqTable t(XtraVariant(), Records(1, {0x28, 0x91, 0x00, 0x1A, 0x21, 0x01, 0x12, 0}));
+    const CFreqTable t(XtraVariant(), m_pApp->Range(),
+                       Records(1, {0x28, 0x91, 0x00, 0x1A, 0x21, 0x01, 0x12, 0}));
     EXPECT_EQ(t.Count(), 99);
     EXPECT_EQ(t.CellText(1, kFreqColRx), "464.50000");
     EXPECT_EQ(t.CellText(1, kFreqColTx), "462.56250");
@@ -134,7 +135,7 @@ TEST_F(FreqTableTest, CommittedCellsAreEncodedByteExact) {
          {0x00, 0x7D, 0x00, 0, 0, 0, 0x12, 0}},
     };
     for (const auto& c : cases) {
-        CFreqTable t(XtraVariant(), Records(c.nNumber, c.before));
+        CFreqTable t(XtraVariant(), m_pApp->Range(), Records(c.nNumber, c.before));
         const CFreqCellCommit commit = t.CommitCell(c.nNumber, c.nCol, c.szTyped, c.szOtherShown);
         EXPECT_EQ(commit.strText, c.szShown) << c.szTyped;
         EXPECT_EQ(commit.bStandard, c.bStandard) << c.szTyped;
@@ -150,7 +151,7 @@ TEST_F(FreqTableTest, OlderRadioHasItsOwnTableSize) {
     m_pApp.reset();
     m_pApp = std::make_unique<CWR7310App>(OldVariant(), m_dir.File("old.ini"));
     std::vector<std::uint8_t> records(56 * 8, 0);
-    CFreqTable t(OldVariant(), records);
+    CFreqTable t(OldVariant(), m_pApp->Range(), records);
     EXPECT_EQ(t.Count(), 56);
     EXPECT_EQ(t.Records().size(), 448U);
     EXPECT_EQ(t.CommitCell(56, kFreqColTx, "455", "0").strText, "460.00000"); // fixed band

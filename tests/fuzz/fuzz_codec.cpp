@@ -15,9 +15,9 @@ struct CEncoded {
     std::uint8_t hi, mid, lo, code;
 };
 
-CEncoded Encode(double d) {
+CEncoded Encode(double d, CFreqRange range) {
     CEncoded e{d, 0, 0, 0, 0};
-    EncodeFrequency(e.dValue, e.hi, e.mid, e.lo, e.code);
+    EncodeFrequency(e.dValue, e.hi, e.mid, e.lo, e.code, range);
     return e;
 }
 
@@ -50,7 +50,7 @@ void CheckWorkedExamples() {
                           {462.55625, 462.55625, 0, 74009}, {462.551, 462.55, 2, 37004},
                           {399.9, 400.0, 2, 32000},         {470.5, 470.0, 2, 37600}};
     for (const auto& x : examples) {
-        const CEncoded e = Encode(x.dIn);
+        const CEncoded e = Encode(x.dIn, app.Range());
         FuzzCheck(e.code == x.code && (e.lo | e.mid << 8 | e.hi << 16) == static_cast<int>(x.n) &&
                       std::fabs(e.dValue - x.dOut) < 1e-9,
                   "worked example of the encoder");
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     CWR7310App app(XtraVariant(), FuzzDir() + "/none.ini");
     app.m_dMinFreq = dMin;
     app.m_dMaxFreq = dMax;
-    const CEncoded e = Encode(dIn);
+    const CEncoded e = Encode(dIn, app.Range());
     double dStored = 0;
     DecodeFrequency(dStored, e.hi, e.mid, e.lo, e.code);
     FuzzCheck(dStored == e.dValue, "the value handed back is the stored value");

@@ -253,7 +253,7 @@ TEST(RadioInfoDialog, ShowsTheFiveTextsUnderTheirLabels) {
     std::copy(strModel.begin(), strModel.end(), image.begin() + 0x328);
     image[0x34E] = 0x98; // 21400 kHz
     image[0x34F] = 0x53;
-    CXRadioInfoDlg dlg(t.App(), RadioInfoTexts(t.App(), image));
+    CXRadioInfoDlg dlg(t.App(), RadioInfoTexts(t.App().m_variant, t.App().Range(), image));
     EXPECT_EQ(dlg.windowTitle(), "Radio Information");
     EXPECT_EQ(dlg.Value(0)->text(), "400.00000 - 470.00000 MHz");
     EXPECT_EQ(dlg.Value(1)->text(), QString::fromStdString(strModel));

@@ -21,9 +21,9 @@ protected:
         std::uint8_t code;
         std::uint8_t bytes[3]; // lowest address first
     };
-    static CEncoded Encode(double d) {
+    CEncoded Encode(double d) const {
         CEncoded e{d, 0, 0xEE, {0xEE, 0xEE, 0xEE}};
-        EncodeFrequency(e.dValue, e.bytes[2], e.bytes[1], e.bytes[0], e.code);
+        EncodeFrequency(e.dValue, e.bytes[2], e.bytes[1], e.bytes[0], e.code, app.Range());
         e.n = e.bytes[0] | (e.bytes[1] << 8) | (e.bytes[2] << 16);
         return e;
     }
@@ -108,7 +108,7 @@ TEST_F(Codec, AllOutputsOnOneScratchByteGiveTheSnappedValue) {
     SetRange(400, 470);
     double d = 462.551;
     std::uint8_t scratch = 0;
-    EncodeFrequency(d, scratch, scratch, scratch, scratch);
+    EncodeFrequency(d, scratch, scratch, scratch, scratch, app.Range());
     EXPECT_DOUBLE_EQ(d, 462.55);
     EXPECT_EQ(scratch, 2);
 }
@@ -320,7 +320,7 @@ TEST(OlderRadioBand, EncodingClampsIntoFourSixtyToFourSeventy) {
     for (const auto& c : kCases) {
         double d = c.dIn;
         std::uint8_t hi = 0, mid = 0, lo = 0, code = 0xEE;
-        EncodeFrequency(d, hi, mid, lo, code);
+        EncodeFrequency(d, hi, mid, lo, code, app.Range());
         EXPECT_DOUBLE_EQ(d, c.dOut) << c.dIn;
         EXPECT_EQ(code, 2) << c.dIn;
         EXPECT_EQ(lo | (mid << 8) | (hi << 16), static_cast<int>(c.nCount)) << c.dIn;

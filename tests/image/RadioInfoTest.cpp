@@ -26,7 +26,7 @@ TEST(RadioInfo, NewerProgramShowsItsWorkingRangeAndSevenVersionCharacters) {
     Put(image, 0x668, "1.02.05-beta");
     image[0x34E] = 0x98; // 21400 kHz
     image[0x34F] = 0x53;
-    const CRadioInfoTexts t = RadioInfoTexts(app, image);
+    const CRadioInfoTexts t = RadioInfoTexts(app.m_variant, app.Range(), image);
     EXPECT_EQ(t.strRange, "400.00625 - 470.00000 MHz");
     EXPECT_EQ(t.strModel, "MT-7310-LONGMODE");
     EXPECT_EQ(t.strSerial, "SN-0042");
@@ -43,13 +43,14 @@ TEST(RadioInfo, OlderProgramShowsTheRadiosRangeInWholeMegahertzAndMarksTheVersio
     Put(image, 0x360, "1.01.08x");
     image[0x13E] = 0x02; // 21250 kHz
     image[0x13F] = 0x53;
-    const CRadioInfoTexts t = RadioInfoTexts(app, image);
+    const CRadioInfoTexts t = RadioInfoTexts(app.m_variant, app.Range(), image);
     EXPECT_EQ(t.strRange, "459 - 470MHz"); // 459.2 MHz, not the fixed band's 460
     EXPECT_EQ(t.strVersion, "V1.01.08");
     EXPECT_EQ(t.strOscillator, "21.25MHz");
 
     std::fill_n(image.begin() + 0x360, 16, std::uint8_t{0});
-    EXPECT_EQ(RadioInfoTexts(app, image).strVersion, ""); // no "V" before nothing
+    EXPECT_EQ(RadioInfoTexts(app.m_variant, app.Range(), image).strVersion,
+              ""); // no "V" before nothing
 }
 
 } // namespace

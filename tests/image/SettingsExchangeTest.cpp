@@ -53,7 +53,7 @@ protected:
             doc.SetChannel(n, {static_cast<std::uint8_t>(n * 7 % 56 + 1),
                                static_cast<std::uint8_t>(n % 3 == 0 ? 0 : n * 10), n % 2 == 0});
         double dRx = 462.5625, dTx = 465.01; // 6.25 kHz and 10 kHz rasters
-        doc.SetFreqRecord(2, field::EncodeFreqRecord(dRx, dTx, true));
+        doc.SetFreqRecord(2, field::EncodeFreqRecord(dRx, dTx, true, fx.pApp->Range()));
         d[v.settings.nTotSetting] = 2;
     }
 
