@@ -5,6 +5,7 @@
 
 #include "base/Notifier.h"
 #include "image/FreqCodec.h"
+#include "link/CommOwner.h"
 #include "variants/Variant.h"
 
 #include <cstdint>
@@ -16,13 +17,13 @@
 inline constexpr int kFactoryLevel = 73;
 inline constexpr int kTuneLevel = 42;
 
-class CWR7310App {
+class CWR7310App : public ICommOwner {
 public:
     // Allocates the image (every byte 0xFF), takes the settings-file path (empty: the default
     // path of the variant's program, see DefaultIniPath) and reads the frequency range.
     // Registers itself as TheApp() until destroyed.
     explicit CWR7310App(const CVariant& variant = XtraVariant(), std::string strIniFile = {});
-    ~CWR7310App();
+    ~CWR7310App() override;
     CWR7310App(const CWR7310App&) = delete;
     CWR7310App& operator=(const CWR7310App&) = delete;
 
@@ -56,7 +57,15 @@ public:
     void ShowMessage(std::string_view strText, std::string_view strCaption = {},
                      MsgIcon icon = MsgIcon::Exclamation) const;
     void SetNotifier(INotifier* pNotifier) { m_pNotifier = pNotifier; }
-    INotifier& Notifier() const { return *m_pNotifier; }
+    INotifier& Notifier() const override { return *m_pNotifier; }
+
+    // What the radio link takes from its owner.
+    const CVariant& CommVariant() const override { return m_variant; }
+    int CommPort() const override { return m_nComPort; }
+    void SetCommPort(int nPort) override { m_nComPort = nPort; }
+    const std::string& CommDevice() const override { return m_strPortDevice; }
+    const std::string& CommSettingsFile() const override { return m_strIniFile; }
+    bool IsFactoryLevel() const override { return GetUserLevel() == kFactoryLevel; }
 
     // The working range, as the frequency codec takes it.
     CFreqRange Range() const { return {m_dMinFreq, m_dMaxFreq}; }

@@ -1,9 +1,10 @@
 #include "link/RadioComm.h"
 
-#include "app/WR7310App.h"
 #include "base/Messages.h"
+#include "base/Notifier.h"
 #include "base/RadioFile.h"
 #include "link/PortNames.h"
+#include "variants/Variant.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,13 +25,9 @@ bool ValidBlockLength(int nLength) {
 
 } // namespace
 
-CRadioComm::CRadioComm(CWR7310App* pApp) : m_pApp(pApp) {}
+CRadioComm::CRadioComm(ICommOwner* pOwner) : m_owner(*pOwner) {}
 
 CRadioComm::~CRadioComm() = default;
-
-CWR7310App& CRadioComm::App() const {
-    return m_pApp ? *m_pApp : TheApp();
-}
 
 bool CRadioComm::Exchange(const std::uint8_t* pCommand, std::size_t nCommandLength,
                           std::uint8_t* pReply, std::size_t nReplyLength) {
@@ -105,7 +102,7 @@ bool CRadioComm::TryDevice(const std::string& strDevice, std::uint32_t nBaudRate
 
 int CRadioComm::TryPort(int nPort, std::uint32_t nBaudRate, std::uint8_t nDataBits,
                         std::uint8_t nParity, std::uint8_t nStopBits, std::uint32_t nDeadlineMs) {
-    const std::string strDevice = ComPortDevice(nPort, App().m_strIniFile);
+    const std::string strDevice = ComPortDevice(nPort, m_owner.CommSettingsFile());
     if (m_fnPortTried)
         m_fnPortTried(nPort, strDevice);
     return TryDevice(strDevice, nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs) ? nPort : 0;
@@ -113,33 +110,34 @@ int CRadioComm::TryPort(int nPort, std::uint32_t nBaudRate, std::uint8_t nDataBi
 
 int CRadioComm::ScanPorts(std::uint32_t nBaudRate, std::uint8_t nDataBits, std::uint8_t nParity,
                           std::uint8_t nStopBits, std::uint32_t nDeadlineMs) {
-    CWR7310App& app = App();
     m_deniedDevices.clear();
     m_strFailedDevice.clear();
-    if (!app.m_strPortDevice.empty()) {
+    const std::string& strDevice = m_owner.CommDevice();
+    if (!strDevice.empty()) {
         // One device named by the user: that device only. It keeps the current port number,
         // or counts as COM1 when there is none.
         if (m_fnPortTried)
-            m_fnPortTried(app.m_nComPort, app.m_strPortDevice);
-        if (TryDevice(app.m_strPortDevice, nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs))
-            return std::max(app.m_nComPort, 1);
-        m_strFailedDevice = app.m_strPortDevice;
+            m_fnPortTried(m_owner.CommPort(), strDevice);
+        if (TryDevice(strDevice, nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs))
+            return std::max(m_owner.CommPort(), 1);
+        m_strFailedDevice = strDevice;
         m_nDeviceError = LastOpenError();
     } else {
-        if (int n = TryPort(app.m_nComPort, nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs))
+        if (int n =
+                TryPort(m_owner.CommPort(), nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs))
             return n;
         for (int nPort = 1; nPort <= radio::kMaxComPort; ++nPort)
             if (TryPort(nPort, nBaudRate, nDataBits, nParity, nStopBits, nDeadlineMs))
                 return nPort;
     }
-    app.ShowMessage(msg::kConnectionError);
+    m_owner.Notifier().ShowMessage(msg::kConnectionError, {}, MsgIcon::Exclamation);
     return 0;
 }
 
 int CRadioComm::Connect() {
     const int nPort = ScanPorts(radio::kBaudRate, radio::kDataBits, radio::kParityOdd,
                                 radio::kOneStopBit, radio::kReplyDeadlineMs);
-    App().m_nComPort = nPort;
+    m_owner.SetCommPort(nPort);
     return nPort;
 }
 
@@ -147,7 +145,7 @@ int CRadioComm::ReadFirmwareVersion(std::string& strVersion, const std::string& 
     strVersion.clear();
     m_strFirmwareVersion.clear();
     std::uint8_t buffer[17] = {};
-    const std::uint16_t nAddr = App().m_variant.firmwareVersion.nStart;
+    const std::uint16_t nAddr = m_owner.CommVariant().firmwareVersion.nStart;
     if (ReadBlock(nAddr, 8, buffer))
         ReadBlock(static_cast<std::uint16_t>(nAddr + 8), 8, buffer + 8);
     strVersion = reinterpret_cast<const char*>(buffer); // up to the first zero, at most 16
@@ -158,18 +156,18 @@ int CRadioComm::ReadFirmwareVersion(std::string& strVersion, const std::string& 
 }
 
 bool CRadioComm::CheckFirmwareVersion() {
-    CWR7310App& app = App();
-    if (app.GetUserLevel() == kFactoryLevel)
+    if (m_owner.IsFactoryLevel())
         return true;
     std::string strVersion;
-    switch (ReadFirmwareVersion(strVersion, std::string(app.m_variant.strExpectedVersion))) {
+    switch (
+        ReadFirmwareVersion(strVersion, std::string(m_owner.CommVariant().strExpectedVersion))) {
     case 0:
         return true;
     case 1:
-        app.ShowMessage(msg::kVersionTooNew);
+        m_owner.Notifier().ShowMessage(msg::kVersionTooNew, {}, MsgIcon::Exclamation);
         return false;
     default:
-        app.ShowMessage(msg::kVersionTooOld);
+        m_owner.Notifier().ShowMessage(msg::kVersionTooOld, {}, MsgIcon::Exclamation);
         return false;
     }
 }

@@ -2,6 +2,7 @@
 // write, firmware version gate and end of transfer.
 #pragma once
 
+#include "link/CommOwner.h"
 #include "link/SerialPort.h"
 
 #include <cstdint>
@@ -9,8 +10,6 @@
 #include <span>
 #include <string>
 #include <vector>
-
-class CWR7310App;
 
 namespace radio {
 inline constexpr std::uint8_t kEntrySequence[4] = {0x5A, 0xC3, 0x17, 0x8E};
@@ -33,8 +32,8 @@ public:
     // Every frame sent (bSent true) and every reply received, for --trace.
     using TraceFn = std::function<void(bool bSent, std::span<const std::uint8_t> bytes)>;
 
-    // Uses the application object of this run unless one is given.
-    explicit CRadioComm(CWR7310App* pApp = nullptr);
+    // pOwner (never null) outlives the link.
+    explicit CRadioComm(ICommOwner* pOwner);
     ~CRadioComm() override;
 
     bool Exchange(const std::uint8_t* pCommand, std::size_t nCommandLength, std::uint8_t* pReply,
@@ -49,7 +48,7 @@ public:
                 std::uint8_t nStopBits, std::uint32_t nDeadlineMs);
     int ScanPorts(std::uint32_t nBaudRate, std::uint8_t nDataBits, std::uint8_t nParity,
                   std::uint8_t nStopBits, std::uint32_t nDeadlineMs);
-    // Finds the radio and stores the port in the application's m_nComPort (0 when none).
+    // Finds the radio and stores the port with the owner (0 when none).
     int Connect();
     // -1, 0 or +1: the version text's first 4 characters compared with strExpected.
     int ReadFirmwareVersion(std::string& strVersion, const std::string& strExpected);
@@ -79,9 +78,7 @@ public:
     }
 
 private:
-    CWR7310App& App() const;
-
-    CWR7310App* m_pApp;
+    ICommOwner& m_owner;
     TraceFn m_fnTrace;
     std::function<void(int, const std::string&)> m_fnPortTried;
     std::string m_strFirmwareVersion;
