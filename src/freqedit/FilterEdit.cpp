@@ -1,6 +1,5 @@
 #include "freqedit/FilterEdit.h"
 
-#include "app/WR7310App.h"
 #include "freqedit/EditRules.h"
 
 #include <QApplication>
@@ -13,10 +12,6 @@
 CFilterEdit::CFilterEdit(QWidget* pParent) : QLineEdit(pParent) {
     // Dropped text would bypass the character check.
     setAcceptDrops(false);
-}
-
-void CFilterEdit::SetFilterType(int nType) {
-    SetFilterType(nType, TheApp().m_nDecimalPoint);
 }
 
 void CFilterEdit::SetFilterType(int nType, int nDecimalPoint) {

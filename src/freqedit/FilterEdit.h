@@ -12,10 +12,8 @@ public:
     explicit CFilterEdit(QWidget* pParent = nullptr);
 
     // Chooses the set by type (kFilterHex, kFilterFrequency, kFilterDtmf; any other type leaves
-    // only backspace, line feed and carriage return), with the decimal point of the user's locale
-    // that the application read at its start.
-    void SetFilterType(int nType);
-    // The same with the given decimal point character.
+    // only backspace, line feed and carriage return), with the owner's decimal point character
+    // (the user's locale's, as the application read it at its start).
     void SetFilterType(int nType, int nDecimalPoint);
     bool IsAllowedChar(int nChar) const;
 

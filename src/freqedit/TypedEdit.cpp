@@ -1,6 +1,5 @@
 #include "freqedit/TypedEdit.h"
 
-#include "app/WR7310App.h"
 #include "freqedit/EditRules.h"
 
 #include <QApplication>
@@ -15,15 +14,11 @@ CTypedEdit::CTypedEdit(QWidget* pParent) : QLineEdit(pParent) {
     setAcceptDrops(false);
 }
 
-int CTypedEdit::DecimalPoint() const {
-    return TheApp().m_nDecimalPoint;
-}
-
 void CTypedEdit::FilteredPaste() {
     const QString strText = QApplication::clipboard()->text();
     QString strInsert;
     for (const QChar ch : strText) {
-        const int nChar = TypedEditChar(m_nType, ch.unicode(), DecimalPoint(), false);
+        const int nChar = TypedEditChar(m_nType, ch.unicode(), m_nDecimalPoint, false);
         if (nChar >= 32)
             strInsert.append(QChar(nChar));
     }
@@ -50,7 +45,7 @@ void CTypedEdit::keyPressEvent(QKeyEvent* pEvent) {
         return; // composed text is refused by every filtering type
     }
     const int nTyped = strText.at(0).unicode();
-    const int nChar = TypedEditChar(m_nType, nTyped, DecimalPoint(), m_bKeypadDecimal != 0);
+    const int nChar = TypedEditChar(m_nType, nTyped, m_nDecimalPoint, m_bKeypadDecimal != 0);
     if (nChar < 0)
         return;
     if (nChar == nTyped) {

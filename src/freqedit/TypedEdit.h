@@ -12,6 +12,8 @@ public:
 
     // Input type 1..8 (kTypedSigned .. kTypedPrintable); 0 filters nothing. Set by the owner.
     int m_nType = 0;
+    // The user's decimal point, which the keypad's decimal key types. Set by the owner.
+    int m_nDecimalPoint = '.';
     // The last key pressed was the numeric keypad's decimal key.
     int m_bKeypadDecimal = 0;
 
@@ -22,7 +24,4 @@ protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
-
-private:
-    int DecimalPoint() const;
 };

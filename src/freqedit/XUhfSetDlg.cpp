@@ -57,9 +57,10 @@ private:
 
 } // namespace
 
-CXUhfSetDlg::CXUhfSetDlg(const CVariant& variant, CFreqRange range,
+CXUhfSetDlg::CXUhfSetDlg(const CVariant& variant, CFreqRange range, int nDecimalPoint,
                          std::span<const std::uint8_t> records, QWidget* pParent)
-    : QDialog(pParent), m_table(variant, range, records), m_grid(this), m_editFreq(this) {
+    : QDialog(pParent), m_table(variant, range, records), m_nDecimalPoint(nDecimalPoint),
+      m_grid(this), m_editFreq(this) {
     setObjectName("XUhfSetDlg");
     setWindowTitle("Frequency Setting");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -156,7 +157,7 @@ int CXUhfSetDlg::GetRecords(std::span<std::uint8_t> dest) const {
 }
 
 void CXUhfSetDlg::InitGrid() {
-    m_editFreq.SetFilterType(kFilterFrequency);
+    m_editFreq.SetFilterType(kFilterFrequency, m_nDecimalPoint);
     const long u = static_cast<long>(m_grid.width()) * g_nTwipsPerPixelX / 6;
     const long h0 = m_grid.GetRowHeight(0);
     m_grid.SetForeColorFixed(kBlue);

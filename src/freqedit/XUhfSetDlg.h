@@ -20,9 +20,10 @@ class QUndoStack;
 class CXUhfSetDlg : public QDialog {
     Q_OBJECT
 public:
-    // records: the document's frequency table (the variant's freqTable.nCount records).
-    CXUhfSetDlg(const CVariant& variant, CFreqRange range, std::span<const std::uint8_t> records,
-                QWidget* pParent = nullptr);
+    // records: the document's frequency table (the variant's freqTable.nCount records); range
+    // and nDecimalPoint: the owner's working range and the user's decimal point.
+    CXUhfSetDlg(const CVariant& variant, CFreqRange range, int nDecimalPoint,
+                std::span<const std::uint8_t> records, QWidget* pParent = nullptr);
     ~CXUhfSetDlg() override;
 
     // Copies the dialog's records into pDest (the table's size). Returns 1.
@@ -77,6 +78,7 @@ private:
     void PushStep(const QString& strName, const std::vector<std::uint8_t>& before);
 
     CFreqTable m_table;
+    int m_nDecimalPoint;
     CMSFlexGrid m_grid;
     CFilterEdit m_editFreq;
     QPushButton* m_pOk = nullptr;

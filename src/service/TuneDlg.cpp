@@ -59,6 +59,7 @@ CTuneDlg::CTuneDlg(CWR7310App& app, CWR7310Doc& doc, QWidget* pParent)
     m_pEditTune = new CTypedEdit;
     m_pEditTune->setObjectName("edit1502");
     m_pEditTune->m_nType = kTypedDecimal;
+    m_pEditTune->m_nDecimalPoint = m_app.m_nDecimalPoint;
     m_pEditTune->setMaxLength(tune::kMaxInputChars);
     freqLabel->setBuddy(m_pEditTune);
     m_pWriteFreq = new QPushButton("Write Frequency");

@@ -809,7 +809,7 @@ bool CWR7310View::OnFrequencyList() {
     CommitViewEdits();
     const CAddrRange range = m_variant.freqTable.Range();
     auto table = field::Bytes(m_doc.Data(), range);
-    CXUhfSetDlg dlg(m_variant, m_app.Range(), table, window());
+    CXUhfSetDlg dlg(m_variant, m_app.Range(), m_app.m_nDecimalPoint, table, window());
     dlg.SetHelp([this] { emit helpRequested(); });
     // The dialog opens at the size the user last gave it.
     const int nWidth = m_app.GetSettingInt(kFreqDlgSection, "Width", 0);

@@ -296,7 +296,7 @@ TEST(ChannelGridOldModel, SizesComeFromTheModel) {
     frame.View().CommitViewEdits();
     const auto table = field::Bytes(frame.Document().Data(), OldVariant().freqTable.Range());
     ASSERT_EQ(table.size(), 448U);
-    CXUhfSetDlg dlg(OldVariant(), app.Range(), table);
+    CXUhfSetDlg dlg(OldVariant(), app.Range(), '.', table);
     EXPECT_EQ(dlg.Grid().GetRows(), 57);
     EXPECT_EQ(dlg.Grid().GetTextMatrix(56, 0), "56");
 }

@@ -7,6 +7,7 @@
 #include "freqedit/FilterEdit.h"
 #include "freqedit/MSFlexGrid.h"
 #include "freqedit/TypedEdit.h"
+#include "freqedit/XUhfSetDlg.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <vector>
 
 namespace {
 
@@ -324,18 +326,16 @@ TEST(FilterEditTest, ControlKeysCopyCutAndUndo) {
     EXPECT_EQ(edit.text(), "462.5");
 }
 
-TEST(FilterEditTest, LocaleTypeUsesTheApplicationsDecimalPoint) {
+TEST(FilterEditTest, FrequencyDialogsEditUsesItsOwnersDecimalPoint) {
     CGuiTestApp t;
-    t.App().m_nDecimalPoint = '.';
-    CFilterEdit edit;
-    edit.SetFilterType(kFilterFrequency);
-    EXPECT_TRUE(edit.IsAllowedChar('.'));
-    EXPECT_FALSE(edit.IsAllowedChar(','));
+    const std::vector<std::uint8_t> records(XtraVariant().freqTable.Range().nLength, 0);
+    CXUhfSetDlg point(XtraVariant(), t.App().Range(), '.', records);
+    EXPECT_TRUE(point.Edit().IsAllowedChar('.'));
+    EXPECT_FALSE(point.Edit().IsAllowedChar(','));
     // A decimal comma is taken as well as the point.
-    t.App().m_nDecimalPoint = ',';
-    edit.SetFilterType(kFilterFrequency);
-    EXPECT_TRUE(edit.IsAllowedChar(','));
-    EXPECT_TRUE(edit.IsAllowedChar('.'));
+    CXUhfSetDlg comma(XtraVariant(), t.App().Range(), ',', records);
+    EXPECT_TRUE(comma.Edit().IsAllowedChar(','));
+    EXPECT_TRUE(comma.Edit().IsAllowedChar('.'));
 }
 
 namespace {
@@ -358,9 +358,9 @@ class TypedEditTypingTest : public ::testing::TestWithParam<TypedTyping> {};
 TEST_P(TypedEditTypingTest, FiltersByTypeWithoutSound) {
     const TypedTyping& c = GetParam();
     CGuiTestApp t;
-    t.App().m_nDecimalPoint = c.cDecimal;
     CTypedEdit edit;
     edit.m_nType = c.nType;
+    edit.m_nDecimalPoint = c.cDecimal;
     for (const char ch : std::string(c.szTyped)) {
         if (ch == '|')
             Key(edit, Qt::Key_Period, ".", Qt::KeypadModifier);

@@ -33,7 +33,7 @@ protected:
         ASSERT_TRUE(m_doc.OnNewDocument()); // the standard table within 400..470 MHz
         const auto table = field::Bytes(m_doc.Data(), XtraVariant().freqTable.Range());
         m_original.assign(table.begin(), table.end());
-        m_pDlg = std::make_unique<CXUhfSetDlg>(XtraVariant(), m_t.App().Range(), m_original);
+        m_pDlg = std::make_unique<CXUhfSetDlg>(XtraVariant(), m_t.App().Range(), '.', m_original);
         ShowActive(*m_pDlg);
     }
     CXUhfSetDlg& Dlg() { return *m_pDlg; }
@@ -106,7 +106,7 @@ TEST(FreqDialogColours, NonStandardValuesAreRed) {
     rec.bNonStandard = true;
     doc.SetFreqRecord(5, rec);
     const auto table = field::Bytes(doc.Data(), XtraVariant().freqTable.Range());
-    CXUhfSetDlg dlg(XtraVariant(), t.App().Range(), table);
+    CXUhfSetDlg dlg(XtraVariant(), t.App().Range(), '.', table);
     dlg.Grid().SetRow(5);
     dlg.Grid().SetCol(1);
     EXPECT_EQ(dlg.Grid().GetCellForeColor(), kBlack);
