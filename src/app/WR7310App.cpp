@@ -14,8 +14,6 @@
 
 namespace {
 
-CWR7310App* g_pApp = nullptr;
-
 // The settings file is read as the radio software always read it, before any locale was
 // selected: the decimal point is ".". Like atof, a text that is not a number reads as 0.
 double ParseMegahertz(const std::string& strText) {
@@ -30,8 +28,7 @@ double ParseMegahertz(const std::string& strText) {
 
 CWR7310App::CWR7310App(const CVariant& variant, std::string strIniFile)
     : m_variant(variant), m_pImage(std::make_unique<std::uint8_t[]>(variant.nImageSize)),
-      m_strIniFile(strIniFile.empty() ? DefaultIniPath(variant) : std::move(strIniFile)),
-      m_pPrevious(g_pApp) {
+      m_strIniFile(strIniFile.empty() ? DefaultIniPath(variant) : std::move(strIniFile)) {
     if (strIniFile.empty()) {
         const char* pszDataDirs = std::getenv("XDG_DATA_DIRS");
         m_strDefaultIniFile =
@@ -40,13 +37,9 @@ CWR7310App::CWR7310App(const CVariant& variant, std::string strIniFile)
     std::fill_n(m_pImage.get(), variant.nImageSize, std::uint8_t{0xFF});
     m_strHelpFile = ExecutableDir() + "/" + std::string(variant.strHelpFile);
     ReadFreqRange();
-    g_pApp = this;
 }
 
-CWR7310App::~CWR7310App() {
-    if (g_pApp == this)
-        g_pApp = m_pPrevious;
-}
+CWR7310App::~CWR7310App() = default;
 
 void CWR7310App::ReadFreqRange() {
     if (!m_variant.bRangeFromSettings) {
@@ -121,12 +114,6 @@ void CWR7310App::EncodeRange(double& dLow, double& dHigh, std::uint8_t* pRange6)
 void CWR7310App::ShowMessage(std::string_view strText, std::string_view strCaption,
                              MsgIcon icon) const {
     m_pNotifier->ShowMessage(strText, strCaption, icon);
-}
-
-CWR7310App& TheApp() {
-    if (!g_pApp)
-        std::abort(); // a programming error: every program and test creates its application
-    return *g_pApp;
 }
 
 std::string ExecutableDir() {

@@ -1,6 +1,6 @@
-// The application object: the process-wide owner of the radio image and of the program's
-// settings. One instance lives for a run of a program (or of a test) and is reached through
-// TheApp().
+// The application object: the owner of the radio image and of the program's settings. A program
+// makes one for its run and hands it to what needs it; several may live at once (the fleet of
+// the command-line tool, tests), each with its own image, range and port.
 #pragma once
 
 #include "base/Notifier.h"
@@ -21,7 +21,6 @@ class CWR7310App : public ICommOwner {
 public:
     // Allocates the image (every byte 0xFF), takes the settings-file path (empty: the default
     // path of the variant's program, see DefaultIniPath) and reads the frequency range.
-    // Registers itself as TheApp() until destroyed.
     explicit CWR7310App(const CVariant& variant = XtraVariant(), std::string strIniFile = {});
     ~CWR7310App() override;
     CWR7310App(const CWR7310App&) = delete;
@@ -93,11 +92,7 @@ public:
 private:
     CStderrNotifier m_defaultNotifier;
     INotifier* m_pNotifier = &m_defaultNotifier;
-    CWR7310App* m_pPrevious = nullptr;
 };
-
-// The application object of this run.
-CWR7310App& TheApp();
 
 // Folder of the running executable (no trailing slash).
 std::string ExecutableDir();

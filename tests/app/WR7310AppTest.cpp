@@ -16,7 +16,6 @@ TEST_F(AppSettings, ImageStartsAllFF) {
     ASSERT_EQ(app.Image().size(), 2048u);
     for (std::uint8_t b : app.Image())
         ASSERT_EQ(b, 0xFF);
-    EXPECT_EQ(&TheApp(), &app);
 }
 
 TEST_F(AppSettings, MissingRangeReadsAsZero) {
@@ -79,15 +78,6 @@ TEST_F(AppSettings, HugeRangeFromTheSettingsFileSaturatesInsteadOfWrapping) {
     EXPECT_GT(app.m_dMaxFreq, app.m_dMinFreq);
     const std::uint32_t nHigh = range[3] | (range[4] << 8) | (range[5] << 16);
     EXPECT_EQ(nHigh, 6871947u);
-}
-
-TEST_F(AppSettings, NestedAppsRestoreThePreviousOne) {
-    CWR7310App outer(XtraVariant(), ini);
-    {
-        CWR7310App inner(OldVariant(), ini);
-        EXPECT_EQ(&TheApp(), &inner);
-    }
-    EXPECT_EQ(&TheApp(), &outer);
 }
 
 } // namespace

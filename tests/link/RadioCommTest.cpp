@@ -407,3 +407,20 @@ TEST_F(LinkFixture, PausesBeforeEveryCommandAndAfterOpening) {
     for (std::size_t i = 1; i < arrivals.size(); ++i)
         EXPECT_GE(arrivals[i] - replies[i - 1], 5ms) << "frame " << i;
 }
+
+// Several application objects live at once (the fleet, tests): a link tries, stores and
+// reports with the one that owns it, not with the one made last.
+TEST_F(LinkFixture, TheLinkServesItsOwnerNotTheNewestApplication) {
+    CWR7310App newest(OldVariant(), dir.File("WR7310S.ini"));
+    CRecordingNotifier newestNotes;
+    newest.SetNotifier(&newestNotes);
+    newest.m_nComPort = 7;
+    app.m_nComPort = 3;
+    EXPECT_EQ(comm.Connect(), 0); // no radio on any port
+    ASSERT_FALSE(tried.empty());
+    EXPECT_EQ(tried.front(), 3);
+    EXPECT_EQ(app.m_nComPort, 0);
+    EXPECT_EQ(newest.m_nComPort, 7);
+    EXPECT_EQ(notes.Texts(), std::vector<std::string>{std::string(msg::kConnectionError)});
+    EXPECT_TRUE(newestNotes.m_messages.empty());
+}
