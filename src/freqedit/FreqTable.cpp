@@ -60,11 +60,10 @@ CFreqCellCommit CFreqTable::CommitCell(int nNumber, int nCol, std::string_view s
     const bool bStandard = field::CommitFreqColumn(rec, nNumber, nCol == kFreqColRx, dValue,
                                                    ParseFrequencyText(strOtherShown), m_range);
     field::SetFreqRecord(m_image, m_variant, nNumber, rec);
-    const CWR7310App& app = TheApp();
     return {FormatFrequency(dValue), bStandard,
             StoredFrequencyNote(strText, dValue,
                                 nCol == kFreqColRx ? rec.nRxStepCode : rec.nTxStepCode,
-                                app.m_dMinFreq, app.m_dMaxFreq)};
+                                m_range.dMin, m_range.dMax)};
 }
 
 std::string StoredFrequencyNote(std::string_view strTyped, double dStored, int nStepCode,

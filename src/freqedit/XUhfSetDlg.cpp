@@ -235,9 +235,10 @@ bool CXUhfSetDlg::OnPaste() {
     CFreqPaste pasted;
     pasted.strError = parsed.strError;
     if (pasted.strError.empty())
-        pasted = m_table.PasteRows(nFirst, parsed.rows, TheApp().m_nDecimalPoint);
+        pasted = m_table.PasteRows(nFirst, parsed.rows, m_nDecimalPoint);
     if (!pasted.strError.empty()) {
-        TheApp().ShowMessage(pasted.strError, "Paste", MsgIcon::Exclamation);
+        if (m_fnReport)
+            m_fnReport(pasted.strError);
         return false;
     }
     RefreshCells();

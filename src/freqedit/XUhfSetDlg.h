@@ -30,6 +30,10 @@ public:
     int GetRecords(std::span<std::uint8_t> dest) const;
     // What F1 opens: the program's help.
     void SetHelp(std::function<void()> fnHelp) { m_fnHelp = std::move(fnHelp); }
+    // Where a refused paste is reported (the owner's message box).
+    void SetRefusalReport(std::function<void(const std::string&)> fnReport) {
+        m_fnReport = std::move(fnReport);
+    }
 
     void InitGrid();
     void FillGrid();
@@ -90,4 +94,5 @@ private:
     long m_nEditRow = 1;
     bool m_bCommitting = false;
     std::function<void()> m_fnHelp;
+    std::function<void(const std::string&)> m_fnReport;
 };

@@ -810,6 +810,9 @@ bool CWR7310View::OnFrequencyList() {
     const CAddrRange range = m_variant.freqTable.Range();
     auto table = field::Bytes(m_doc.Data(), range);
     CXUhfSetDlg dlg(m_variant, m_app.Range(), m_app.m_nDecimalPoint, table, window());
+    dlg.SetRefusalReport([this](const std::string& strError) {
+        m_app.ShowMessage(strError, "Paste", MsgIcon::Exclamation);
+    });
     dlg.SetHelp([this] { emit helpRequested(); });
     // The dialog opens at the size the user last gave it.
     const int nWidth = m_app.GetSettingInt(kFreqDlgSection, "Width", 0);
