@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: everything `cmake --install` lays down, under /usr. Made by
 # `cpack -G DEB` in the build folder (scripts/package.sh builds, packages and checks it).
 set(CPACK_PACKAGE_NAME wr7310)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows release: `cpack -G ZIP` in build/mingw makes wr7310-<version>-win64.zip for
 # portable use, and scripts/windows-installer.sh the installer, from the same tree: bin\ holds
 # the desktop programs and the command-line tool (statically linked, each runs alone),

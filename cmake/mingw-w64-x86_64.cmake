@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (posix threads flavour), so that
 # std::thread works. Programs are linked statically and run on their own, or under Wine here.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer harnesses (preset "fuzz") and runs each for a bounded time on a copy of
 # its seed corpus in tests/fuzz/corpus/. Any finding (a crash, a sanitizer report, a violated
 # property) fails the run; the input that found it is kept under build/fuzz/findings/.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package (cpack -G DEB in build/default) and checks it: its file list, its
 # computed dependencies, its scripts, lintian (no error) and the unpacked tree as the
 # installed-tree test checks it. With --install it also installs the package (dpkg -i, as root

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Qt for Windows, built here: Debian's own qt6-base source (the version of the host Qt whose
 # moc, rcc and uic serve as host tools), cross-compiled with MinGW-w64 into a static Qt with
 # just what the desktop programs use. The result is cached in

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The main job: installs what is missing, builds, starts the simulated radio and opens the
 # desktop program attached to it (press Ctrl+R to read the radio). On a machine without a
 # display it says so and runs the command-line flow instead: read the radio into a radio file

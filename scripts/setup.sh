@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages this project needs to build, test and run. Safe to run again:
 # it installs only what is missing. Runs apt-get as root, or through sudo otherwise.
 set -euo pipefail

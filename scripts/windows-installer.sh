@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # windows-installer.sh [BUILD_DIR]: the Windows installer from the mingw build (default
 # build/mingw): installs the build into a staging folder, lists its files for the installer
 # and the uninstaller, and runs makensis on cmake/windows/installer.nsi. Writes

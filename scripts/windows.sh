@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # windows.sh [--desktop]: the Windows build: the core, wr7310.exe and the Windows tests
 # cross-compiled with MinGW-w64, the tests run under Wine (fresh prefixes in temporary
 # folders), then the release ZIP. Takes about 5 minutes on 2 cores with a warm compiler cache

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a Windows program under Wine: the toolchain's emulator for the mingw preset, and handy
 # by hand (scripts/wine-run.sh build/mingw/bin/wr7310.exe --help). Inside a test run it uses
 # the run's own prefix (named by the file in WR7310_WINE_STATE); otherwise WINEPREFIX, or

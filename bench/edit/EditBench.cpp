@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undoing a long history and pasting a whole frequency table or channel grid, through the
 // same core calls the editor makes (the widgets' refresh is not counted).
 #include "TempDir.h"

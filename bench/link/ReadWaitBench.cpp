@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPU time used by one serial Read that waits out its whole deadline with no reply coming.
 // The port is a pseudo-terminal whose other side stays silent; each Read is measured with
 // getrusage (user + system time of the process) and the monotonic clock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-image read and write against a radio on a given port, for comparing one build with
 // another on the same radio: the Linux program with the Windows one under Wine, say, both
 // talking to the simulated radio pacing its line at 9600 baud. Prints the wall time of each

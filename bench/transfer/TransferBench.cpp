@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-image read and write against the simulated radio pacing its replies at 9600 baud.
 // The radio runs in a child process, so the CPU time measured is this program's alone: the
 // transfer's caller thread and its worker. Each transfer's wall time is set against the wire

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The whole-image transfer through Wine against the same on Linux: one simulated radio pacing
 # its line at 9600 baud on a pseudo-terminal; the Linux build reads it by its device path, the
 # Windows build (under Wine, in a fresh prefix) as COM3. Needs build/default (port_transfer_bench,

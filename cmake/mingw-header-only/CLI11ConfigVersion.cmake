@@ -1,2 +1,3 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 set(PACKAGE_VERSION 2.3.1)
 set(PACKAGE_VERSION_COMPATIBLE TRUE)

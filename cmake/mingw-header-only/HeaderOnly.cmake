@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # wr7310_header_only_target(TARGET FOLDER): an interface target whose include folder holds
 # only /usr/include/FOLDER (a link in the build tree), so the host's C library headers never
 # reach the cross compiler.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # nlohmann-json for the cross build: Debian's headers, without the rest of /usr/include.
 include(${CMAKE_CURRENT_LIST_DIR}/HeaderOnly.cmake)
 wr7310_header_only_target(nlohmann_json::nlohmann_json nlohmann)

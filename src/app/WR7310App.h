@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: the owner of the radio image and of the program's settings. A program
 // makes one for its run and hands it to what needs it; several may live at once (the fleet of
 // the command-line tool, tests), each with its own image, range and port.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's single document: a working copy of the image fields the editor and the
 // service screens use, the radio file, new-document defaults, the COM port number and the
 // radio link of the service transfers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small pieces the program's windows share: Latin-1 texts as QStrings, the row of push
 // buttons at the bottom and the F1 key that opens a dialog's help.
 #pragma once

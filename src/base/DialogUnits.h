@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dialog units of the program's forms and dialogs: a quarter of the average character width
 // across, an eighth of the character height down, so layouts scale with the font and the DPI.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the POSIX and the Windows file code of RadioFile share.
 #pragma once
 

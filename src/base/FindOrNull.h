@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Looks up a pointer kept in a map by id: the pointer, or nullptr when the id is unknown.
 #pragma once
 

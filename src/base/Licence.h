@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The licence the software is given under, as --version prints it and the About box shows it.
 #pragma once
 

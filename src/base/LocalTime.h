@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Local time as text, for the time stamps of printed reports and backup file names.
 #pragma once
 

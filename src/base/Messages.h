@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every text the program shows to the user in a message box, defined once and shared by the
 // desktop programs and the command-line tool. The texts are the radio software's own and are
 // kept exactly as they stand, spelling included.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the core tells the user what happened. A layer that detects a failure reports it at
 // once through the application's notifier; the desktop shows a message box, the command-line
 // tool prints to standard error and tests record the texts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What differs between the systems the core runs on, apart from the serial port: where the
 // program and the user's folders are, and how file names given as UTF-8 text reach the
 // system. Every path the core hands around is UTF-8 text; PathFromUtf8 turns one into a path

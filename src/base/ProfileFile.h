@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Private-profile (INI) settings files with the semantics programs of this kind have always
 // had: section and key names compare case-insensitively, a value is cut to the reader's
 // buffer, a missing file or key gives the default, and writing a key creates its section and

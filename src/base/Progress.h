@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Progress of a transfer, shown by whoever started it: a progress window on the desktop, a
 // bar on a terminal for the command-line tool, nothing in tests.
 #pragma once

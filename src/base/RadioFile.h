@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file reads and writes for radio files. A save never destroys the file it replaces:
 // the bytes go to a temporary file beside the target, which is then renamed over it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows versions of the radio file's whole-file operations (see RadioFile.h): wide
 // file names, a temporary file beside the target and MoveFileEx to replace it.
 #include "base/FileSupport.h"

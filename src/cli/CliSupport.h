@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small pieces shared by the command-line tool's commands.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line tool's commands. Each group of commands lives in its own file and offers
 // its table; main.cpp builds the parser from the tables and dispatches.
 #pragma once

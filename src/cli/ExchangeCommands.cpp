@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commands that move a radio file's settings to and from other programs: export prints them as
 // JSON (the schema of show --json) or as CSV tables, import builds a radio file from either.
 #include "app/WR7310App.h"

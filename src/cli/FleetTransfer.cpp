@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/FleetTransfer.h"
 
 #include "app/WR7310App.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading or writing several radios at once, one cable each: every radio gets its own
 // application object, port and transfer, and its transfer runs on its own thread, so the
 // time for N radios stays close to the time for one. On a terminal one progress line per

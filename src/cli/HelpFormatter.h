@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool's help texts, made from the parser's definition: the usage line, the options as
 // declared (with their value names and descriptions), the commands' usages and summaries and
 // the exit statuses. Nothing about an option is written twice, so the help, the man page and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commands on radio files: create one, list its bytes, compare two, show their settings.
 #include "app/WR7310App.h"
 #include "app/WR7310Doc.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wr7310 probe: is a radio there, on which port, with which firmware?
 #include "app/WR7310App.h"
 #include "cli/CliSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A progress bar on standard error while a transfer runs, redrawn in place. It draws only when
 // standard error is a terminal, so scripts and logs get no control characters.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commands that talk to the radio: whole-image read and write, the radio information, the
 // tune data and the embedded information. They run the same transfer engine and document code
 // as the desktop; messages go to standard error through the application's notifier, data to

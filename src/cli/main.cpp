@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wr7310: the radio programming software's command-line tool.
 #include "app/WR7310App.h"
 #include "app/WR7310Doc.h"

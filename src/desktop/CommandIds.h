@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command ids of the desktop programs. They key the menu, the toolbar, the status-line prompts
 // and the help contexts, and keep the numbers the programs have always used.
 #pragma once

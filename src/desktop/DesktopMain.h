@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of a desktop program: the application object for its model, the main window, the
 // first document (new, or the file named on the command line) and the message loop.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's main window: menu, toolbar, status bar and the form. It also runs the file
 // commands (New, Open, Save, Save As, recent files) for the one document, asks before unsaved
 // edits are thrown away, and carries the COM port command.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows the core's messages as modal message boxes with an OK button.
 #pragma once
 

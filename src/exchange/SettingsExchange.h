@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings of a radio file as data for other programs: one JSON schema (the command-line
 // tool's show --json and export print it, import reads it back), and two CSV tables a
 // spreadsheet opens (channels and frequencies). Imports go through the editor's rules:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes one change made to a buffer, as runs of (offset, bytes before, bytes after), so a
 // long undo history stays small and undoing puts back exactly the bytes the change replaced.
 #pragma once

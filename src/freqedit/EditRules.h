@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Character rules of the validated edit fields (CFilterEdit, CTypedEdit) and the cell walk of
 // the grids. Plain rules without widgets, so they are tested without a display.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An edit field that takes only the characters of a set (hexadecimal, frequency, DTMF) and beeps
 // at anything else, typed or pasted.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frequency table editor's private copy of the frequency records: what each cell shows and
 // what committing a cell does to its record. Without widgets, so it is tested without a display.
 #pragma once

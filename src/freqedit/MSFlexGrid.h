@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's one grid: a table with a fixed first row and a fixed first column, addressed as
 // the rest of the program expects it (rows and columns counted with the fixed ones, sizes and
 // positions in twips, colours as 0x00BBGGRR). The fixed row and column are the table's headers,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole rows of the program's grids as tab-separated text, as spreadsheets copy and paste
 // them: a header line with the grid's column titles, then one line per row with the texts the
 // grid shows, its row label first. Without widgets, so it is tested without a display.

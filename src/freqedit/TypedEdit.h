@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An edit field that takes only the characters of a numbered input type, makes letters capitals
 // where the type takes letters and turns the keypad's decimal key into the user's decimal point.
 // Other characters are dropped without a sound.

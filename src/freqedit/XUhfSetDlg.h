@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Frequency Setting": the frequency table in a grid, each receive and transmit frequency edited
 // in place. Works on a private copy of the records; the caller takes them back after OK.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequencies in MHz against the radio's stored form: a 24-bit little-endian step count with
 // a 2-bit step code (0: 6.25 kHz, 1: 10 kHz, 2 and 3: 12.5 kHz). The encoder clamps to the
 // working range it is given and snaps to a raster.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Typed access to image fields over any image-shaped byte span (the application's image
 // buffer or the document's working copy). Addresses come from the variant description.
 #pragma once

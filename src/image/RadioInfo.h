@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five texts of the Radio Information box, as both programs show them. The newer program
 // shows its working range; the older one shows the radio's own range bytes in whole MHz and
 // marks the version with a "V".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts under which the editor, the printout and the command-line listing show the
 // feature switches and settings of an image.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the radio link takes from its owner, the application object of a program or a test: the
 // model at the other end of the cable, the port to try first and where the port found is kept,
 // a device the user named, the settings file that names the COM ports' devices, the user level

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // COM port numbers 1..16 are the user's vocabulary. On this system COMn names a device: a
 // "COM PORT"/"DeviceN" key of the settings file wins; otherwise the n-th serial device present,
 // USB adapters first, so a USB programming cable is found with no configuration at all.

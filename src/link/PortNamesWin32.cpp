@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // COM port names on Windows are the system's own: COMn is \\.\COMn.
 #include "link/PortNames.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio's programming protocol on a serial port: port scan, handshake, block read and
 // write, firmware version gate and end of transfer.
 #pragma once

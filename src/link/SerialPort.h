@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One serial port in the radio's fixed line format, and the three primitives the programming
 // protocol is built on: discard pending input, write a command, read an exact number of reply
 // bytes within a deadline.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Win32 backend of CSerialPort: a synchronous comm handle. Reads wait inside the driver
 // (a total read timeout) in short slices, so a waiting read sleeps instead of polling the
 // receive queue, and a line error injected from another thread ends it within one slice.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A flag another thread can raise that also wakes a poll() on ReadFd() (on Windows: a wait on
 // Handle()).
 #pragma once

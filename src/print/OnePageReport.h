@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one-page settings printout: every text and rule of the page, placed in 0.01 inch with y
 // growing upward from the top-left corner of the printable area (negative y lies on the page).
 // A text's y is its top edge. The painter only draws what this lays out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's printing commands: Print (with its printer-choice step), Print Preview, Print
 // Setup, and printing to a PDF file without any dialog. One printer is shared by all of them,
 // so a printer or paper chosen once stays chosen for the run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings printout without its painter: the rows of the report in six sections, the page
 // metrics and the pagination, the places of the columns and the texts of the radio block and
 // the footer. Lengths are in 0.1 mm; y grows upward from the top of the printable area, so a

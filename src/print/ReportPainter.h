@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paints the pages of the settings printout on a printer (or a preview of one). The drawing
 // works in 0.1 mm with y growing upward from the top-left corner of the printable area, the
 // units the report's layout is given in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Communication Port": sixteen radio buttons COM1..COM16. A port whose device is missing or
 // held by another program is disabled; the port in use is preselected when it can be opened.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Context help (F1). The program's help is an HTML page named after the help file
 // ("WR7310S.html" for "WR7310S.chm"), beside the program or in the installed documentation
 // folder. Each topic in it carries the anchor "context-<number>"; a request tries its first

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "EEPROM Map": the whole image as hexadecimal bytes, 16 to a row, the address and value of the
 // current cell, and the bytes changed since the map was last opened in this run (listed and
 // coloured; choosing an entry goes to its byte). A Find box goes to an address or to the next

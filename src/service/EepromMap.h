@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the EEPROM map: the texts of its grid, the byte a cell shows, and the list of
 // bytes changed since the map was last opened in this run. The previous image is kept in a
 // scratch file in the user's own runtime folder, one per running program, so the map can

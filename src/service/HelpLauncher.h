@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // F1 on the form and on the service dialogs: opens the help page at the topic of the first
 // context number, else of the second, else at its top. When no page can be shown the user is
 // told so; a help request is never dropped silently.

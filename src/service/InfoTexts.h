@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the small information screens: the embedded information text as its editor
 // shows and stores it, the progress window's percentage, and the carrying of an embedded
 // information text into the image buffer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a service transfer of the document on a worker thread while the window stays drawn.
 // The transfer's messages and progress are shown on the user-interface thread, one at a
 // time, while the worker waits, exactly as the whole-image transfer dialog does; user input

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Tune Mode": the service screen for the radio's tune frequency and its key-enter-tune-mode
 // switch. It reads and writes them in the radio directly through the document's service
 // transfers; the rules live in TuneRules.h.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the tune mode screen, shared by the desktop dialog and the command-line tool:
 // what the screen shows of the document, the range check of a typed tune frequency and the
 // encoding of the frequency that is about to be written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Embedded Information": edits the radio's 128-byte embedded information text. The dialog
 // works on its own copy; the caller takes it back with GetInfo after OK.
 #pragma once

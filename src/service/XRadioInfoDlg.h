@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Radio Information": the working range, model, serial, firmware version and local
 // oscillator, read only.
 #pragma once

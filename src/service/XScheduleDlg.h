@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress window of the embedded-information transfers: modeless, with a smooth bar,
 // the percentage and "Please waiting a minute ...". CScheduleProgress shows it for the
 // length of a transfer, centred on a point.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every image read from a radio is also kept as a timestamped radio file in the user's data
 // folder, so that a radio's configuration survives a later mistake (a wrong write, a file
 // saved over). The desktop and the command-line tool call the same function.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole-image transfer dialog: the user confirms, the transfer connects on this thread and
 // then runs its block loop on a worker, whose messages arrive here one by one while the worker
 // waits. Success ends the dialog with Accepted, any failure after the start with Rejected.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole-image transfer: connect, version gate and (for a write) the range pre-check on the
 // caller's thread, then the block loop on a worker thread. The worker reports each of its six
 // messages synchronously: it waits until the receiver has handled the message.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What both systems share of the interrupt handling: the one recorded signal.
 #include "transfer/Interrupt.h"
 

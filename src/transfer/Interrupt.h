@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ctrl-C, a closing terminal and the session's end during a whole-image transfer. While a
 // CInterruptGuard lives, SIGINT, SIGTERM and SIGHUP do not end the process: the first one is
 // recorded, and the transfer, which polls InterruptRequested at every block boundary, stops

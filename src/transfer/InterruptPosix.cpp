@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The POSIX side of the interrupt guard: SIGINT, SIGTERM and SIGHUP are recorded while a
 // guard lives.
 #include "transfer/Interrupt.h"

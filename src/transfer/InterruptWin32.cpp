@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows counterpart of InterruptPosix.cpp: Ctrl-C and Ctrl-Break count as SIGINT, closing the
 // console window as SIGHUP, logging off and shutting down as SIGTERM, so the exit status is
 // the same as on the POSIX systems (130, 129, 143). The handler runs on a thread of its own.

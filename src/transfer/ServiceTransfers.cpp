@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document's short service transfers: the embedded information text, the tune
 // information, the tune switch and the tune frequency. Each opens its own connection, moves a
 // few blocks between the radio and the document's working copy, and closes it again.

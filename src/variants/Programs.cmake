@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The two desktop programs, one per radio model, and what they install beside them.
 if(WIN32)
     enable_language(RC)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One description per radio model: the image layout, the transfer plans, the radio file and
 // the texts that differ between the two programs. Every layer reaches image fields through
 // this description, never through literal addresses, so that both programs share one code

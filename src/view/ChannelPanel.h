@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rules of the channel grid in the "Channel Setting" group: what each cell shows, which cells
 // open for editing, the items of the cell editor and what a committed item stores. The view
 // moves values between these rules, the document and the grid.

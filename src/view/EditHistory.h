@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One step of the editor's undo history, apart from its widgets: the bytes a change made to
 // the document's working copy and the image buffer, and the form's values before and after
 // it. The step keeps only the runs of bytes that differ, so a long history stays small, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the editing form, apart from its widgets: which control shows which image
 // field, how a field becomes a list selection and back, the masters and the gates, and the
 // channel-count rules of the channel lists. The desktop form only moves values between these

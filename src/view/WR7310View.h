@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's one editing form: the "Feature Switch" and "Feature Setting" groups, the
 // "Channel Setting" group, and the commands that arrive at the form (initial update, Read,
 // Write). The rules live in FeaturePanel.h; this class moves values between them, the

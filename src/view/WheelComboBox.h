@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drop-down lists of the channel panel with two behaviours a plain list lacks.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The installed default settings: where they are found, when they are read instead of the
 // user's file, and how the user's own file is made from them.
 #include "TempDir.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The completion of wr7310 offers the radio files of both models, or of the one --model names:
 #   check_completion_files.sh COMPLETION
 set -uo pipefail

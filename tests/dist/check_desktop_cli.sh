@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop programs on a command line, as users of other tools expect them:
 #
 #   check_desktop_cli.sh WR7310SXTRA WR7310S WR7310

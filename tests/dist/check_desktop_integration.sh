@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How a Linux desktop meets an installed tree:
 #
 #   check_desktop_integration.sh ROOT [system]

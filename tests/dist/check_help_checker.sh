@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The help checker must name what a new parser adds and the manual or completion lacks,
 # and what they describe that the tool no longer has.
 #   check_help_checker.sh CHECKER FAKE_TOOL MANPAGE COMPLETION

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks a program's manual page (and its bash completion, when given) against what the
 # program's own help says, so that neither can fall behind the parser.
 #

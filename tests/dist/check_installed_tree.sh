@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks a tree laid down by `cmake --install` (or unpacked from the Debian package):
 #
 #   check_installed_tree.sh ROOT [GUI]      ROOT: the installation prefix; GUI: 1 when the

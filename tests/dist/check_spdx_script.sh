@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs scripts/spdx.sh on a small repository of its own: each kind of source file gets the
 # licence line in its own comment style, a shebang stays first, other files are left alone,
 # a second run changes nothing, and --check tells a file that lacks the line.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Stands in for a command-line tool whose parser prints help the way CLI11 does, with options
 # and one command more than the manual and completion of wr7310 describe, a model more than
 # the completion offers, and without

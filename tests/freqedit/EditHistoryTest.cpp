@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The undo history's steps against image bytes: every script of edits made through the
 // core's own rules, undone to its start, gives the original bytes, and redone, the edited ones.
 #include "view/EditHistory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Character rules of the validated edits and the Tab/Enter walk of the grids.
 #include "freqedit/EditRules.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frequency table editor's records: cell texts, committing a cell byte by byte, the
 // non-standard marker across both columns; and the channel grid's cell rules.
 #include "freqedit/FreqTable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rows of the grids as tab-separated text both ways, the paste rules of the channel grid and
 // the frequency table with their refusals, and the words that say how a value was stored.
 #include "freqedit/RowClipboard.h"

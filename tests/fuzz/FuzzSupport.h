@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small pieces every harness uses: a check that stops the run with a message (the fuzzer
 // then keeps the input), a notifier that swallows the program's messages, and a private
 // folder for files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frequency codec over any working range and value. Properties: the result lies inside
 // the working range whenever a raster point does; it is exactly the value the stored bytes
 // decode to, so what is shown is what is stored; the range limits floor to 6.25 kHz; and the

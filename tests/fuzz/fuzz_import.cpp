@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings sources as they come, JSON or CSV, imported onto a new document or onto a base
 // radio file of either model. The first byte chooses: bit 0 the model, bit 1 the format, bit 2
 // a base (else a new document), bit 3 a settings file with a working range, bits 4-7 the base

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings files as they come. Properties: a key written reads back as written; writing one
 // key changes what no other key reads; reading never fails on any text.
 #include "FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio protocol over a real pseudo-terminal, against a radio that misbehaves as the
 // input says: silence, short and long replies, wrong acknowledges, line errors. Properties:
 // a block read that succeeds holds the radio's bytes and one that fails leaves its buffer

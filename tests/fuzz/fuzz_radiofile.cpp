@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Radio files of both models as they come: any bytes, any length. Properties: a file that
 // does not open changes nothing in the image; one that opens saves as a file of the model's
 // size, and open -> save -> open -> save gives the same file twice (a saved file is stable).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel grid of the form: what it shows, which cells open, what the cell editor stores,
 // how edits end, "Frequency List", and an edit saved into a radio file read from the simulated
 // radio.

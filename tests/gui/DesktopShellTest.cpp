@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop programs as a desktop sees them: radio files dropped on the main window, the
 // licence in the About box, and a run without a window that leaves the user's state alone.
 #include "GuiTestSupport.h"

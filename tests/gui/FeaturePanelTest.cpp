@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form's rules without widgets: field <-> selection, gates, tune bit, channel clamping.
 #include "view/FeaturePanel.h"
 #include "image/ImageFields.h"

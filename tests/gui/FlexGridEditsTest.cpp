@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grid wrapper and the validated edits as widgets: cell addressing with the fixed row and
 // column, twips, the walk, notifications, typing and pasting.
 #include "GuiTestSupport.h"

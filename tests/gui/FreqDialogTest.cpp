@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Frequency Setting": the table, the in-cell edit's walk and markers, and how OK, Cancel,
 // Escape, clicks and scrolling end an edit.
 #include "GuiTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared pieces of the desktop tests: one QApplication per test process (offscreen), settings
 // and backups kept in a temporary folder, an application object with a recording notifier,
 // and a driver for the modal dialogs the commands open.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys and mouse clicks delivered to widgets as a user's would be, for the desktop tests.
 #pragma once
 

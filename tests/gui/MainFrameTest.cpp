@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: menus by user level, status panes, title, prompts, the save question and
 // the recent-file list.
 #include "GuiTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop with --port DEVICE: the status pane names the device, the COM port dialog says
 // the command line chose it, and the icons of the transfer's final message boxes.
 #include "GuiTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printing commands of the desktop: the form's texts in the report, the print dialog's
 // answer, the preview's margin, printing from the preview, open edits, and failures.
 #include "GuiTestSupport.h"

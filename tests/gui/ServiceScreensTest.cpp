@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service screens and commands: the information dialogs, the progress window, the EEPROM
 // map, the tune screen and the embedded-information commands against the simulated radio,
 // the menus of each user level and context help.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Read and Write through the transfer dialog against the simulated radio, and the COM port
 // dialog's probe.
 #include "GuiTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Edit > Undo, Redo, Copy, Paste and Select All through the main window's widgets, the
 // channel grid's context menu, tooltips and status words, and the same commands in
 // "Frequency Setting".

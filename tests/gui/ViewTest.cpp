@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form with its controls: loading an image, storing the controls, masters, channel lists.
 #include "GuiTestSupport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared pieces of the document tests: an application with its own settings file and a
 // recording notifier, and a view that logs what the document asks of it.
 #pragma once

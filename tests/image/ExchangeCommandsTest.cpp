@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // export and import as a user runs them: the built tool in a child process, through files and
 // pipes, its exit status, standard output and messages checked.
 #include "TempDir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whatever export writes, import takes back: for any radio file of either model (random bytes,
 // an erased radio, counts and codes the editor cannot show), export then import onto the same
 // file changes no byte and reports no change, in JSON and in CSV.

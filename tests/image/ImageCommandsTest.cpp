@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image commands of the command-line tool, run as a user runs them: the built program in
 // a child process, its output and exit status checked.
 #include "TempDir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Radio Information texts of both programs.
 #include "image/RadioInfo.h"
 #include "TempDir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one save routine of every text and radio file, against what a path may name: links
 // (dangling, chained, relative), devices, pipes, folders.
 #include "TempDir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Export and import of a radio file's settings: the round trip leaves every byte alone, an
 // edit changes exactly the bytes of the values it names, and a value that breaks a rule is
 // refused with nothing changed.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The include order of src/: the folders are layers, and a file includes only headers of its
 # own folder and of the folders below it. The order is read from the layout table of
 # README.md (top layer first), where it is written once; every folder of src/ must be in it.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The include-order check against small trees made here: it passes a tree that keeps the
 # order, and fails on an include of a folder above, also from a subfolder or with blanks in
 # the directive, on a folder missing from the table and on a table that names no folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test peers on real pseudo-terminals: the code under test opens the slave device through the
 // same CSerialPort a cable uses, the test works the master.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wr7310 probe, run as a program against a fake radio on a pseudo-terminal.
 #include "FakeRadio.h"
 #include "SimRadio.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The programming protocol against a fake radio on a pseudo-terminal.
 #include "link/RadioComm.h"
 #include "FakeRadio.h"

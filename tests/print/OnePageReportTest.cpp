@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The older program's one-page printout laid out without a printer: where each text and rule
 // stands, in 0.01 inch with y upward.
 #include "print/OnePageReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scripted printing end to end: a known radio file printed to PDF by the desktop program, the
 // PDF's text read back with pdftotext.
 #include "TempDir.h"

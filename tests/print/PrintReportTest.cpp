@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings printout's rows, pages and places, without a printer.
 #include "print/PrintReport.h"
 #include "SwitchCaptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated radio, driven through the same serial port and protocol code a real cable
 // uses.
 #include "EndlessFifo.h"

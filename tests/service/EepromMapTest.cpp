@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EEPROM map's rules: grid texts, the change list against the previous opening and the
 // handling of its scratch file.
 #include "service/EepromMap.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The information screens' rules: the embedded text as edited and stored, the progress
 // percentage, and the help page's topics.
 #include "service/InfoTexts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tune screen's rules: what it shows of the document, the range check of a typed
 // frequency and the encoding written before a tune frequency goes to the radio.
 #include "service/TuneRules.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A named pipe whose writer sends some bytes and then keeps the stream open without ever
 // ending it: the input of a reader that must not wait for an end of file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A simulated radio running in the test's own process: a CRadioSim on its own thread,
 // answering on a real pseudo-terminal. Point the application's m_strPortDevice at
 // DevicePath() and talk to it through CRadioComm, exactly as to a radio on a cable.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The captions of the form's fourteen switches, top to bottom, trailing blanks included, as the
 // form shows them and the printout repeats them.
 #pragma once

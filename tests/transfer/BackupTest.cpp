@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "transfer/Backup.h"
 #include "TempDir.h"
 #include "variants/Variant.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ctrl-C, SIGTERM and SIGHUP sent to the command-line tool in the middle of a whole-image
 // transfer with the simulated radio on a pseudo-terminal.
 #include "TransferFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line tool where a hostile user or a flaky machine meets it: paths that cannot
 // be saved, full disks, settings files that are no settings files, radio text with control
 // bytes. Against the simulated radio on a pseudo-terminal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built command-line tool against the simulated radio on a pseudo-terminal.
 #include "EndlessFifo.h"
 #include "TransferFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-image read and write against the simulated radio over a pseudo-terminal.
 #include "transfer/ImageTransfer.h"
 #include "TransferFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The older radio (1 KiB memory) end to end: whole-image read and write and the service
 // transfers against the simulated older radio over a pseudo-terminal. The expected frames are
 // written out from the radio's memory map, not taken from the program's own tables.

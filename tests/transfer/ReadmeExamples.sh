@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every example of README's command-line section as a user types it, through the shell,
 # against simulated radios: once for the newer radio and once for the older one (each example
 # with "--model old" and the ".w73" extension). Then pipelines through standard input and output

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document's service transfers (embedded information, tune information, tune switch and
 // tune frequency) against the simulated radio over a pseudo-terminal.
 #include "TransferFixture.h"

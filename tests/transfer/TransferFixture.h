@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An application object with its own settings file and a simulated radio on a
 // pseudo-terminal, for the end-to-end tests of the transfers.
 #pragma once

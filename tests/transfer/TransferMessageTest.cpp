@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts of the transfer messages and the terminal's progress bar.
 #include "TempDir.h"
 #include "cli/TerminalProgress.h"

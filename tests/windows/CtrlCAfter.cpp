@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ctrl-c-after SIGNALFILE PROGRAM [ARGS...]: runs PROGRAM on a console of its own, with this
 // program's standard handles, and presses Ctrl-C on that console once SIGNALFILE exists (the
 // test creates it when the transfer is under way). Exits with PROGRAM's exit code. Ctrl-C

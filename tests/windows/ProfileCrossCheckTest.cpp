@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Our settings-file reader and writer against the system's own private-profile functions: the
 // same files and the same questions must give the same answers. (Under Wine the system's
 // functions are Wine's implementation of the Windows rules: an independent second opinion.)

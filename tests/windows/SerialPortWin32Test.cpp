@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Win32 serial port and the radio protocol on it, against simulated radios that answer on
 // COM3 (a good radio), COM4 (stops at the block holding 0x100) and COM5 (answers too late);
 // COM1 and COM2 do not exist. See with-radios.sh, which runs this program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File names beyond the ANSI code page: settings, radio files and backups in folders named in
 // several scripts, as a user called "Jürgen" or "Дмитрий" has them, and the user folders
 // taken from the environment.

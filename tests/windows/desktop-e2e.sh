@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # desktop-e2e.sh SIM RUNNER TOOL_EXE PROGRAM_EXE [SHOTS_DIR]: one Windows desktop program end to
 # end under Wine, in a fresh prefix of its own, on a display of its own (Xvfb), against
 # simulated radios of its model on COM3 to COM6 (with-radios.sh). It starts and shows its main

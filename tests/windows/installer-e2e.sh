@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # installer-e2e.sh SETUP_EXE: the Windows installer under Wine, in a fresh prefix on a display
 # of its own. A silent install (/S) lays out the programs, the tool, the help page and the
 # default settings in "Program Files\WR7310", the Start-menu shortcuts, both models' file

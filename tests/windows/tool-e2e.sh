@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # tool-e2e.sh RUNNER WR7310_EXE CTRL_C_AFTER_EXE: the Windows command-line tool end to end, under Wine, against
 # the simulated radios of with-radios.sh (COM3 good, COM4 stops at 0x100, COM5 too late; COM1
 # and COM2 missing). Every case checks the exit status, the messages and, through the radio's

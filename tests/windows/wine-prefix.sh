@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # wine-prefix.sh create|remove STATE_FILE: makes a fresh Wine prefix in a temporary folder for
 # one test run and writes its path to STATE_FILE, or shuts that prefix's Wine down and removes
 # it. COM1 and COM2 are left without a device, so a port scan meets missing ports first.

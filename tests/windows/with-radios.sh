@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # with-radios.sh SIM STATE_FILE COMMAND...: runs COMMAND while simulated radios answer as COM
 # ports of the test run's Wine prefix:
 #   COM3  a radio as it should be (frames logged to $WR7310_SIM_DIR/com3.log)

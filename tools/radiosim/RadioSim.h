@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A simulated radio on a pseudo-terminal. It answers the programming protocol as the radio
 // does (entry sequence, block read, block write, end byte) from an EEPROM image of either
 // model, and can misbehave on purpose so that every failure path of the link can be met.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wr7310-radiosim: a simulated WR7310 radio on a pseudo-terminal, for trying the programming
 // software without a radio and as the peer of the end-to-end tests.
 #include "RadioSim.h"
