@@ -67,7 +67,7 @@ BENCHMARK(BM_Undo1000Steps)->Unit(benchmark::kMillisecond);
 void BM_Paste99FrequencyRows(benchmark::State& state) {
     const CBenchApp app;
     std::vector<std::uint8_t> records(V().freqTable.Range().nLength, 0);
-    CFreqTable table(V(), records);
+    CFreqTable table(V(), app.pApp->Range(), records);
     std::vector<clip::CRow> rows;
     for (int n = 1; n <= 99; ++n)
         rows.push_back({std::to_string(n), FormatFrequency(StdFreqTable[n] + 0.00001),

@@ -110,7 +110,7 @@ protected:
 } // namespace
 
 TEST_F(FreqPasteTest, RefusalsChangeNothing) {
-    CFreqTable table(XtraVariant(), m_records);
+    CFreqTable table(XtraVariant(), m_pApp->Range(), m_records);
     const struct {
         int nFirst;
         Rows rows;
@@ -132,7 +132,7 @@ TEST_F(FreqPasteTest, RefusalsChangeNothing) {
 }
 
 TEST_F(FreqPasteTest, PastedValuesGoThroughTheTypedRulesAndSaySo) {
-    CFreqTable table(XtraVariant(), m_records);
+    CFreqTable table(XtraVariant(), m_pApp->Range(), m_records);
     const CFreqPaste pasted =
         table.PasteRows(7, Rows{{"462,5625", "461.40001"}, {"480", "399"}}, ',');
     EXPECT_EQ(pasted.strError, "");

@@ -637,7 +637,7 @@ TEST(SettingsExchangeRange, ANewDocumentWithoutARangeTakesTheSourcesOrRefuses) {
     CDocFixture ranged(XtraVariant(), kRange400to470);
     ranged.pDoc->OnNewDocument();
     double dRx = 462.5625, dTx = 465.01;
-    ranged.pDoc->SetFreqRecord(7, field::EncodeFreqRecord(dRx, dTx, true));
+    ranged.pDoc->SetFreqRecord(7, field::EncodeFreqRecord(dRx, dTx, true, ranged.pApp->Range()));
     const exchange::CSettingsListing l = exchange::Decode(*ranged.pDoc);
     const std::vector<std::uint8_t> source = ranged.pDoc->SaveToBytes();
 
@@ -675,7 +675,7 @@ TEST(SettingsExchangeRange, ACsvOfAllChannelsPutsThemInUseOnANewDocument) {
         full.pDoc->SetChannel(n, {static_cast<std::uint8_t>(100 - n),
                                   static_cast<std::uint8_t>(n % 122), n % 3 == 0});
     double dRx = 462.5625, dTx = 465.01;
-    full.pDoc->SetFreqRecord(99, field::EncodeFreqRecord(dRx, dTx, true));
+    full.pDoc->SetFreqRecord(99, field::EncodeFreqRecord(dRx, dTx, true, full.pApp->Range()));
     const std::string strCsv = exchange::CsvText(exchange::Decode(*full.pDoc));
 
     CDocFixture fresh(XtraVariant(), kRange400to470);

@@ -225,7 +225,7 @@ TEST(PrintRows, IdentityIsTheDocumentsAsRadioInformationShowsIt) {
     CReportFixture f;
     Put(f.doc, 0x328, "ABCDEFGHIJKLMNOP"); // as a tune read leaves it, the image not yet
     const CPrintReport report = f.Build();
-    const CRadioInfoTexts info = RadioInfoTexts(f.app, f.doc);
+    const CRadioInfoTexts info = RadioInfoTexts(f.app.m_variant, f.app.Range(), f.doc);
     EXPECT_EQ(report.ModelText(), info.strModel);
     EXPECT_EQ(report.ModelText(), "ABCDEFGHIJKLMNOP");
     EXPECT_EQ(report.VersionText(), info.strVersion);
