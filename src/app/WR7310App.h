@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/Notifier.h"
+#include "base/RadioFile.h"
 #include "image/FreqCodec.h"
 #include "link/CommOwner.h"
 #include "variants/Variant.h"
@@ -56,6 +57,13 @@ public:
     // Reports one message through the current notifier.
     void ShowMessage(std::string_view strText, std::string_view strCaption = {},
                      MsgIcon icon = MsgIcon::Exclamation) const;
+    // A file error: "Cannot open "FILE": why" on the desktop, "FILE: Cannot open: why" in the
+    // tool (m_bFileFirstMessages).
+    void ShowFileError(std::string_view strVerb, std::string_view strPath,
+                       std::string_view strRest) const {
+        ShowMessage(FileMessage(m_bFileFirstMessages, strVerb, strPath, strRest), {},
+                    MsgIcon::Error);
+    }
     void SetNotifier(INotifier* pNotifier) { m_pNotifier = pNotifier; }
     INotifier& Notifier() const override { return *m_pNotifier; }
 
@@ -89,6 +97,7 @@ public:
     // A run that shows no window (printing to PDF) leaves the user's settings file and
     // recent-file list as they were: WriteSetting writes nothing.
     bool m_bHeadless = false;
+    bool m_bFileFirstMessages = false;
 
 private:
     CStderrNotifier m_defaultNotifier;

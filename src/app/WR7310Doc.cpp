@@ -167,8 +167,8 @@ std::vector<std::uint8_t> CWR7310Doc::SaveToBytes() {
 bool CWR7310Doc::OnSaveDocument(const std::string& strPath) {
     const std::vector<std::uint8_t> file = SaveToBytes();
     if (const int nErr = WriteFileReplacing(strPath, file); nErr != 0) {
-        m_app.ShowMessage(FormatText(msg::kFileSaveErrorFmt, strPath.c_str(), std::strerror(nErr)),
-                          {}, MsgIcon::Error);
+        m_app.ShowFileError(msg::kCannotSave, strPath,
+                            FormatText(msg::kFileSaveErrorFmt, std::strerror(nErr)));
         return false;
     }
     m_strPathName = strPath;
@@ -183,16 +183,15 @@ bool CWR7310Doc::OnOpenDocument(const std::string& strPath) {
     const CFileReadResult result = ReadFilePrefix(strPath, v.FileSize(), file);
     if (const CVariant* pMaker = MakerOfFile(result, file, strPath);
         pMaker && pMaker->strModel != v.strModel) {
-        m_app.ShowMessage(FormatText(msg::kFileOtherModelFmt, strPath.c_str(),
-                                     std::string(pMaker->strModel).c_str(),
-                                     std::string(v.strModel).c_str()),
-                          {}, MsgIcon::Error);
+        m_app.ShowFileError(msg::kCannotOpen, strPath,
+                            FormatText(msg::kFileOtherModelFmt,
+                                       std::string(pMaker->strModel).c_str(),
+                                       std::string(v.strModel).c_str()));
         return false;
     }
     if (result.status == CFileReadResult::Status::Failed) {
-        m_app.ShowMessage(
-            FormatText(msg::kFileReadErrorFmt, strPath.c_str(), std::strerror(result.nErrno)), {},
-            MsgIcon::Error);
+        m_app.ShowFileError(msg::kCannotOpen, strPath,
+                            FormatText(msg::kFileReadErrorFmt, std::strerror(result.nErrno)));
         return false;
     }
 
@@ -202,9 +201,8 @@ bool CWR7310Doc::OnOpenDocument(const std::string& strPath) {
 bool CWR7310Doc::OnOpenBytes(std::span<const std::uint8_t> file, const std::string& strName) {
     const CVariant& v = m_variant;
     if (file.size() < v.FileSize()) {
-        m_app.ShowMessage(
-            FormatText(msg::kFileTooShortFmt, strName.c_str(), file.size(), v.FileSize()), {},
-            MsgIcon::Error);
+        m_app.ShowFileError(msg::kCannotOpen, strName,
+                            FormatText(msg::kFileTooShortFmt, file.size(), v.FileSize()));
         return false;
     }
     // The whole file has been read: only now do the image and the document change.

@@ -30,10 +30,10 @@ inline constexpr const char* kPortNoAccessFmt =
     "read and write access to it.";
 // Printed after the connection error for a device named by the user (the device, then for a
 // busy device the programs that hold it).
-inline constexpr const char* kPortMissingFmt = "%s: no such device.";
-inline constexpr const char* kPortNotSerialFmt = "%s: not a serial port.";
-inline constexpr const char* kPortBusyFmt = "%s: busy: another program holds it%s.";
-inline constexpr const char* kPortNoAnswerFmt = "%s: the port opened, but no radio answered.";
+inline constexpr const char* kPortMissingFmt = "%s: No such device.";
+inline constexpr const char* kPortNotSerialFmt = "%s: Not a serial port.";
+inline constexpr const char* kPortBusyFmt = "%s: Busy: another program holds it%s.";
+inline constexpr const char* kPortNoAnswerFmt = "%s: The port opened, but no radio answered.";
 inline constexpr const char* kPortOpenErrorFmt = "%s: %s.";
 
 // Whole-image transfer
@@ -101,16 +101,17 @@ inline constexpr std::string_view kNoHelpPage =
 inline constexpr const char* kNoHelpBrowserFmt =
     "No web browser was found to show the help. The help page is:\n%s";
 
-// Radio files (printf formats: the path, then the figures or the system's reason)
+// Radio files: what failed, then the rest of the sentence (printf formats: the figures or the
+// system's reason). FileMessage puts the file's name in.
+inline constexpr std::string_view kCannotOpen = "Cannot open";
+inline constexpr std::string_view kCannotSave = "Cannot save";
 inline constexpr const char* kFileTooShortFmt =
-    "Cannot open \"%s\": it holds %zu bytes, but a radio file holds %zu bytes. Nothing was "
-    "changed.";
-// The path, the model the file was made for, then this program's model.
+    "it holds %zu bytes, but a radio file holds %zu bytes. Nothing was changed.";
+// The model the file was made for, then this program's model.
 inline constexpr const char* kFileOtherModelFmt =
-    "Cannot open \"%s\": it is a radio file of the %s, not of the %s. Nothing was changed.";
-inline constexpr const char* kFileReadErrorFmt = "Cannot open \"%s\": %s. Nothing was changed.";
-inline constexpr const char* kFileSaveErrorFmt =
-    "Cannot save \"%s\": %s. Any earlier file of that name is unchanged.";
+    "it is a radio file of the %s, not of the %s. Nothing was changed.";
+inline constexpr const char* kFileReadErrorFmt = "%s. Nothing was changed.";
+inline constexpr const char* kFileSaveErrorFmt = "%s. Any earlier file of that name is unchanged.";
 
 // Printing (printf format: the printer's name or the output file)
 inline constexpr const char* kPrintFailedFmt = "Cannot print to \"%s\". Nothing was printed.";

@@ -220,3 +220,13 @@ std::string FormatText(const char* pszFormat, ...) {
     va_end(args);
     return str;
 }
+
+std::string FileMessage(bool bFileFirst, std::string_view strVerb, std::string_view strPath,
+                        std::string_view strRest) {
+    std::string str;
+    if (bFileFirst)
+        str.append(strPath).append(": ").append(strVerb).append(": ");
+    else
+        str.append(strVerb).append(" \"").append(strPath).append("\": ");
+    return str.append(strRest);
+}

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct CFileReadResult {
@@ -46,3 +47,8 @@ int CheckCanSave(const std::string& strPath);
 
 // printf-style message text with the arguments filled in.
 std::string FormatText(const char* pszFormat, ...) WR7310_PRINTF_FORMAT(1, 2);
+
+// A message about one file: a sentence that names it ("Cannot open "radio.wr73": why."), or,
+// as the command-line tool reports file errors, the file first ("radio.wr73: Cannot open: why.").
+std::string FileMessage(bool bFileFirst, std::string_view strVerb, std::string_view strPath,
+                        std::string_view strRest);

@@ -88,7 +88,7 @@ bool WriteStdout(std::span<const std::uint8_t> bytes) {
     std::cout.flush();
     const bool bOk = WriteStream(stdout, bytes);
     if (!bOk)
-        std::cerr << "wr7310: Cannot write standard output: " << std::strerror(errno) << '\n';
+        Complain() << "Cannot write standard output: " << std::strerror(errno) << '\n';
     return bOk;
 }
 
@@ -144,7 +144,7 @@ std::string NotARadioFileReason(const std::string& strPath) {
     std::optional<std::size_t> nSize;
     if (!ReadHead(strPath, XtraVariant().FileSize(), head, nSize))
         return {}; // opening it says why
-    const std::string strName = strPath == kStdStream ? "Standard input" : strPath + ": It";
+    const std::string strName = (strPath == kStdStream ? "standard input" : strPath) + ": It";
     const std::string strHint = "; 'wr7310 import' makes a radio file of it (--force writes it "
                                 "as it is)";
     std::string_view text(reinterpret_cast<const char*>(head.data()), head.size());
@@ -178,10 +178,10 @@ bool OpenRadioFile(CWR7310Doc& doc, const std::string& strPath) {
         return doc.OnOpenDocument(strPath);
     if (const CVariant* pMaker = VariantOfArgument(strPath);
         pMaker && pMaker->strModel != doc.m_variant.strModel) {
-        doc.m_app.ShowMessage(FormatText(msg::kFileOtherModelFmt, "standard input",
-                                         std::string(pMaker->strModel).c_str(),
-                                         std::string(doc.m_variant.strModel).c_str()),
-                              {}, MsgIcon::Error);
+        doc.m_app.ShowFileError(msg::kCannotOpen, "standard input",
+                                FormatText(msg::kFileOtherModelFmt,
+                                           std::string(pMaker->strModel).c_str(),
+                                           std::string(doc.m_variant.strModel).c_str()));
         return false;
     }
     const std::vector<std::uint8_t> bytes = ReadStdin(doc.m_variant.FileSize());
@@ -194,7 +194,7 @@ bool SaveRadioFile(CWR7310Doc& doc, const std::string& strPath) {
     if (!IsStreamPath(strPath))
         return doc.OnSaveDocument(strPath);
     if (const int nErr = WriteStreamPath(strPath, doc.SaveToBytes()); nErr != 0) {
-        std::cerr << "wr7310: " << strPath << ": Cannot write: " << std::strerror(nErr) << '\n';
+        Complain() << strPath << ": Cannot write: " << std::strerror(nErr) << '\n';
         return false;
     }
     return true;
@@ -208,15 +208,13 @@ bool ReadSource(const std::string& strPath, std::size_t nMax, std::string& strTe
     } else {
         const CFileReadResult r = ReadFilePrefix(strPath, nMax + 1, bytes);
         if (r.status == CFileReadResult::Status::Failed) {
-            std::cerr << "wr7310: " << strPath << ": Cannot open: " << std::strerror(r.nErrno)
-                      << '\n';
+            Complain() << strPath << ": Cannot open: " << std::strerror(r.nErrno) << '\n';
             return false;
         }
     }
     if (bytes.size() > nMax) {
-        std::cerr << "wr7310: " << (strPath == kStdStream ? "standard input" : strPath)
-                  << ": Holds more than " << nMax << " bytes; at most " << nMax
-                  << " bytes are taken. Nothing was done.\n";
+        Complain() << (strPath == kStdStream ? "standard input" : strPath) << ": Holds more than "
+                   << nMax << " bytes; at most " << nMax << " bytes are taken. Nothing was done.\n";
         return false;
     }
     strText.assign(bytes.begin(), bytes.end());
@@ -231,7 +229,7 @@ bool WriteText(const std::string& strPath, const std::string& strText) {
     const int nErr = IsStreamPath(strPath) ? WriteStreamPath(strPath, bytes)
                                            : WriteFileReplacing(strPath, bytes);
     if (nErr != 0) {
-        std::cerr << "wr7310: " << strPath << ": Cannot write: " << std::strerror(nErr) << '\n';
+        Complain() << strPath << ": Cannot write: " << std::strerror(nErr) << '\n';
         return false;
     }
     return true;
@@ -285,7 +283,7 @@ std::vector<std::string> ConnectionTroubleLines(const CRadioComm& comm) {
 
 void PrintPermissionHints(const CRadioComm& comm) {
     for (const std::string& strLine : ConnectionTroubleLines(comm))
-        std::cerr << strLine << '\n';
+        Complain() << strLine << '\n';
 }
 
 bool ConnectRadio(CRadioComm& comm, const CCliContext& ctx) {
@@ -304,7 +302,7 @@ bool ConnectRadio(CRadioComm& comm, const CCliContext& ctx) {
 bool CheckSettingsFile(const std::string& strIniFile, const CCliOptions& options) {
     std::error_code ec;
     if (!options.strIniFile.empty() && !std::filesystem::exists(options.strIniFile, ec)) {
-        std::cerr << "wr7310: " << options.strIniFile << ": Settings file does not exist\n";
+        Complain() << options.strIniFile << ": Settings file does not exist\n";
         return false;
     }
     std::string strProblem = profile::FileProblem(strIniFile);
@@ -312,7 +310,7 @@ bool CheckSettingsFile(const std::string& strIniFile, const CCliOptions& options
         // "FILE is a folder": the file first, as every file error names it.
         if (strProblem.starts_with(strIniFile + " "))
             strProblem.erase(0, strIniFile.size() + 1);
-        std::cerr << "wr7310: " << strIniFile << ": Settings file " << strProblem << '\n';
+        Complain() << strIniFile << ": Settings file " << strProblem << '\n';
         return false;
     }
     return true;
@@ -326,8 +324,8 @@ bool CheckPortOption(const std::string& strPort) {
     if (!IsComNumber(strPort))
         return true;
     if (strPort.size() > 2 || std::stoi(strPort) > radio::kMaxComPort) {
-        std::cerr << "wr7310: --port '" << strPort << "': COM ports are numbered 0 to "
-                  << radio::kMaxComPort << " (or name a device path)\n";
+        Complain() << "--port \"" << strPort << "\": COM ports are numbered 0 to "
+                   << radio::kMaxComPort << " (or name a device path)\n";
         return false;
     }
     return true;
@@ -339,8 +337,8 @@ int FinishCommand(int nStatus) {
     const bool bFlushed = std::fflush(stdout) == 0;
     const int nErr = errno;
     if (!bFlushed || std::ferror(stdout) || !std::cout) {
-        std::cerr << "wr7310: Cannot write standard output"
-                  << (nErr != 0 ? std::string(": ") + std::strerror(nErr) : std::string()) << '\n';
+        Complain() << "Cannot write standard output"
+                   << (nErr != 0 ? std::string(": ") + std::strerror(nErr) : std::string()) << '\n';
         // 2, as diff and cmp report trouble: 1 would read as "the images differ".
         if (nStatus < 2)
             nStatus = 2;
@@ -377,9 +375,35 @@ std::string SentenceCase(std::string str) {
     return str;
 }
 
+namespace {
+std::string& CommandName() {
+    static std::string strCommand;
+    return strCommand;
+}
+} // namespace
+
+void SetCommandName(std::string strCommand) {
+    CommandName() = std::move(strCommand);
+}
+
+std::ostream& Complain() {
+    const std::string& strCommand = CommandName();
+    return std::cerr << "wr7310" << (strCommand.empty() ? "" : " ") << strCommand << ": ";
+}
+
+void CToolNotifier::ShowMessage(std::string_view strText, std::string_view /*strCaption*/,
+                                MsgIcon icon) {
+    // A report ("Read successfully!") stands alone; a problem says who has it.
+    if (icon == MsgIcon::Information)
+        std::cerr << strText << '\n';
+    else
+        Complain() << strText << '\n';
+}
+
 int UsageError(const char* pszCommand, const std::string& strProblem) {
-    std::cerr << "wr7310 " << pszCommand << ": " << SentenceCase(strProblem) << "; 'wr7310 "
-              << pszCommand << " --help' describes it\n";
+    SetCommandName(pszCommand);
+    Complain() << SentenceCase(strProblem) << "; 'wr7310 " << pszCommand
+               << " --help' describes it\n";
     return kExitUsage;
 }
 

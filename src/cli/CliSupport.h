@@ -2,7 +2,10 @@
 // Small pieces shared by the command-line tool's commands.
 #pragma once
 
+#include "base/Notifier.h"
+
 #include <cstdint>
+#include <iosfwd>
 #include <span>
 #include <string>
 #include <string_view>
@@ -98,9 +101,19 @@ void SetWorkingRangeFromImage(CWR7310App& app, std::span<const std::uint8_t> ima
 // False when the file could not be opened (the document has said why).
 bool PrepareWrite(CWR7310App& app, const std::string& strFile);
 
-// Every message of the tool reads "wr7310[ COMMAND]: [FILE: ]Sentence", values in single
-// quotes: a file the message is about comes first, as compilers and editors expect it.
+// Every message of the tool reads "wr7310[ COMMAND]: [FILE[:LINE]: ]Sentence": the file a
+// message is about comes first, as compilers and editors expect it; values appear in double
+// quotes, commands to type in single quotes ('wr7310 --help').
 std::string SentenceCase(std::string str); // the first letter upper case
+// The command whose messages follow; empty before one is known.
+void SetCommandName(std::string strCommand);
+// Standard error after "wr7310[ COMMAND]: ", for one message.
+std::ostream& Complain();
+// Prints the messages of the application and its document in the tool's voice.
+class CToolNotifier : public INotifier {
+public:
+    void ShowMessage(std::string_view strText, std::string_view strCaption, MsgIcon icon) override;
+};
 // A command line the command cannot take: says why and where its help is; kExitUsage.
 int UsageError(const char* pszCommand, const std::string& strProblem);
 // For a command without options or arguments of its own.

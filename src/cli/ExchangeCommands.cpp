@@ -110,18 +110,18 @@ int CmdImport(CCliContext& ctx, const CCliArgs& args) {
     options.bNewDocument = args.strBase.empty();
     const exchange::CImportResult result = exchange::ImportSettings(doc, strText, format, options);
     if (!result.bOk) {
-        std::cerr << "wr7310 import: " << result.strError << ". Nothing was written.\n";
+        Complain() << result.strError << ". Nothing was written.\n";
         if (result.bNoRange)
-            std::cerr << "wr7310 import: give the range in a settings file (--ini FILE with "
-                         "[FreqRange] MinFreq and MaxFreq) or start from a radio file (--base "
-                         "FILE).\n";
+            Complain() << "Give the range in a settings file (--ini FILE with "
+                          "[FreqRange] MinFreq and MaxFreq) or start from a radio file (--base "
+                          "FILE).\n";
         return kExitFailure;
     }
     for (const std::string& strNote : result.notes)
-        std::cerr << "wr7310 import: note: " << strNote << '\n';
+        Complain() << "Note: " << strNote << '\n';
     if (!SaveRadioFile(doc, args.strOut))
         return kExitFailure; // the document has said why
-    std::cerr << "wr7310 import: " << Summary(result) << '\n';
+    Complain() << Summary(result) << '\n';
     return kExitOk;
 }
 
@@ -134,7 +134,8 @@ const CCliCommand kCommands[] = {
      "\"channel,frequency number,signal,scan\" with the channels in use, and\n"
      "\"number,rx MHz,tx MHz\" with the frequency table. A value the editor cannot show is\n"
      "written as it is stored (a number, or \"(0xNN)\" for a list item), so that import takes\n"
-     "it back unchanged.\n",
+     "it back unchanged.\n\n"
+     "Example: wr7310 export --format csv radio.wr73 -o radio.csv\n",
      SetupExport, CmdExport},
     {"import", "import SOURCE -o FILE [--base FILE] [--format json|csv]",
      "build a radio file from JSON or CSV settings",
@@ -150,7 +151,8 @@ const CCliCommand kCommands[] = {
      "values, and channels beyond the channel count put them in use. A new document without\n"
      "a frequency range takes the range of a JSON source. The radio's identity, frequency\n"
      "range and tune frequency are its own and are not imported. Export, then import --base\n"
-     "of the same file gives the identical file.\n",
+     "of the same file gives the identical file.\n\n"
+     "Example: wr7310 import radio.csv --base radio.wr73 -o edited.wr73\n",
      SetupImport, CmdImport},
 };
 

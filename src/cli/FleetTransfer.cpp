@@ -115,6 +115,7 @@ void MakeJobs(CCliContext& ctx, std::vector<std::unique_ptr<CRadioJob>>& jobs) {
         auto pJob = std::make_unique<CRadioJob>();
         pJob->strPort = strPort;
         pJob->pApp = std::make_unique<CWR7310App>(ctx.app.m_variant, ctx.options.strIniFile);
+        pJob->pApp->m_bFileFirstMessages = true;
         ApplyPortOption(*pJob->pApp, strPort);
         pJob->pApp->SetNotifier(&pJob->notes);
         jobs.push_back(std::move(pJob));
@@ -202,9 +203,9 @@ bool CheckFleetPorts(const std::vector<std::string>& ports) {
             strDevice = "COM" + std::to_string(std::stoi(strPort));
         }
         if (std::find(devices.begin(), devices.end(), strDevice) != devices.end()) {
-            std::cerr << "wr7310: --port '" << strPort
-                      << "' names a radio named before; name each radio once. Nothing was "
-                         "done.\n";
+            Complain() << "--port \"" << strPort
+                       << "\" names a radio named before; name each radio once. Nothing was "
+                          "done.\n";
             return false;
         }
         devices.push_back(strDevice);
@@ -244,7 +245,7 @@ std::vector<std::string> FleetFileNames(const std::string& strOut,
 
 int ReadFleet(CCliContext& ctx, const std::string& strOut) {
     if (strOut == kStdStream || IsStreamPath(strOut)) {
-        std::cerr << "wr7310 read: Several radios cannot share one stream; name a file\n";
+        Complain() << "Several radios cannot share one stream; name a file\n";
         return kExitUsage;
     }
     if (!CheckFleetPorts(ctx.options.ports))
@@ -254,14 +255,14 @@ int ReadFleet(CCliContext& ctx, const std::string& strOut) {
     for (std::size_t i = 0; i < files.size(); ++i) {
         for (std::size_t j = 0; j < i; ++j)
             if (files[j] == files[i]) {
-                std::cerr << "wr7310 read: " << files[i] << ": The radios of --port '"
-                          << ctx.options.ports[j] << "' and --port '" << ctx.options.ports[i]
-                          << "' would both be saved here. Nothing was read.\n";
+                Complain() << files[i] << ": The radios of --port \"" << ctx.options.ports[j]
+                           << "\" and --port \"" << ctx.options.ports[i]
+                           << "\" would both be saved here. Nothing was read.\n";
                 return kExitUsage;
             }
         if (const int nErr = CheckCanSave(files[i]); nErr != 0) {
-            std::cerr << "wr7310 read: " << files[i] << ": Cannot save: " << std::strerror(nErr)
-                      << ". Nothing was read.\n";
+            Complain() << files[i] << ": Cannot save: " << std::strerror(nErr)
+                       << ". Nothing was read.\n";
             return kExitFailure;
         }
     }

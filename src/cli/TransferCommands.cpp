@@ -97,8 +97,7 @@ bool CheckOutputPath(const std::string& strPath) {
     const int nErr = CheckCanSave(strPath);
     if (nErr == 0)
         return true;
-    std::cerr << "wr7310: " << strPath << ": Cannot save: " << std::strerror(nErr)
-              << ". Nothing was read.\n";
+    Complain() << strPath << ": Cannot save: " << std::strerror(nErr) << ". Nothing was read.\n";
     return false;
 }
 
@@ -115,7 +114,7 @@ bool ReadImage(CCliContext& ctx, std::string* pstrBackup = nullptr) {
             if (pstrBackup)
                 *pstrBackup = backup.strPath;
         } else
-            std::cerr << "wr7310: Warning: no backup kept: " << backup.strError << '\n';
+            Complain() << "Warning: no backup kept: " << backup.strError << '\n';
     }
     return true;
 }
@@ -141,7 +140,7 @@ int CmdRead(CCliContext& ctx, const CCliArgs& args) {
     if (!SaveRadioFile(doc, args.strOut)) {
         // The document has said why; the image read is not lost.
         if (!strBackup.empty())
-            std::cerr << "wr7310: The image read is kept in " << strBackup << '\n';
+            Complain() << "The image read is kept in " << strBackup << '\n';
         return kExitFailure;
     }
     return kExitOk;
@@ -164,7 +163,7 @@ int CmdWrite(CCliContext& ctx, const CCliArgs& args) {
     if (!args.bForce) {
         if (const std::string strReason = NotARadioFileReason(args.positionals[0]);
             !strReason.empty()) {
-            std::cerr << "wr7310 write: " << strReason << ". Nothing was written.\n";
+            Complain() << strReason << ". Nothing was written.\n";
             return kExitFailure;
         }
     }
@@ -190,13 +189,13 @@ int CmdRestore(CCliContext& ctx, const CCliArgs& args) {
     std::string strError;
     const std::vector<std::uint8_t> image = LoadBackupImage(ctx.app.m_variant, strBackup, strError);
     if (image.empty()) {
-        std::cerr << "wr7310 restore: " << strError << ". Nothing was written.\n";
+        Complain() << strError << ". Nothing was written.\n";
         return kExitFailure;
     }
     if (!std::filesystem::exists(BackupImagePath(strBackup)))
-        std::cerr << "wr7310 restore: " << strBackup
-                  << ": No raw image beside it; the areas a radio file never carries are "
-                     "written as it holds them\n";
+        Complain() << strBackup
+                   << ": No raw image beside it; the areas a radio file never carries are "
+                      "written as it holds them\n";
     std::copy(image.begin(), image.end(), ctx.app.Image().begin());
     SetWorkingRangeFromImage(ctx.app, ctx.app.Image());
     return RunImageTransfer(ctx, TransferMode::Write, args.bVerify) ? kExitOk : kExitFailure;
@@ -281,7 +280,7 @@ int CmdTune(CCliContext& ctx, const CCliArgs& cliArgs) {
         double dValue = std::strtod(args[1].c_str(), &pEnd);
         // "nan", "inf" and numbers beyond a double are no frequency either.
         if (pEnd == args[1].c_str() || *pEnd != '\0' || !std::isfinite(dValue)) {
-            std::cerr << "wr7310 tune: '" << args[1] << "' is not a frequency in MHz\n";
+            Complain() << '"' << args[1] << "\" is not a frequency in MHz\n";
             return kExitUsage;
         }
         if (!ReadTune(ctx, doc))

@@ -136,14 +136,14 @@ int main(int argc, char** argv) {
         const std::string strCommand = SelectedCommand(cli);
         const std::vector<std::string> extras = cli.remaining();
         if (strCommand.empty() && !extras.empty()) {
-            std::cerr << "wr7310: Unknown " << (extras[0].starts_with("-") ? "option " : "command ")
-                      << "'" << extras[0] << "'; 'wr7310 --help' lists them\n";
+            Complain() << "Unknown " << (extras[0].starts_with("-") ? "option " : "command ") << '"'
+                       << extras[0] << "\"; 'wr7310 --help' lists them\n";
             return kExitUsage;
         }
-        std::cerr << "wr7310" << (strCommand.empty() ? "" : " " + strCommand) << ": "
-                  << SentenceCase(e.what()) << "\n'wr7310"
-                  << (strCommand.empty() ? "" : " " + strCommand) << " --help' describes "
-                  << (strCommand.empty() ? "the commands" : "it") << '\n';
+        SetCommandName(strCommand);
+        Complain() << SentenceCase(e.what()) << "\n'wr7310"
+                   << (strCommand.empty() ? "" : " " + strCommand) << " --help' describes "
+                   << (strCommand.empty() ? "the commands" : "it") << '\n';
         return kExitUsage;
     }
 
@@ -151,25 +151,25 @@ int main(int argc, char** argv) {
     const bool bModelGiven = pModelOption->count() > 0;
     const CVariant* pVariant = FindVariant(options.strModel);
     if (!pVariant) {
-        std::cerr << "wr7310: Unknown model '" << options.strModel << "' (xtra or old)\n";
+        Complain() << "Unknown model \"" << options.strModel << "\" (xtra or old)\n";
         return kExitUsage;
     }
     for (std::size_t i = 0; i < commands.size(); ++i) {
         if (!subs[i]->parsed())
             continue;
         const std::string strCommand = commands[i]->pszName;
+        SetCommandName(strCommand);
         for (const std::string& strExtra : cli.remaining()) {
             if (strCommand == "tune" && strExtra.starts_with("-") && strExtra != "--") {
                 args[i].positionals.push_back(strExtra); // a negative or odd frequency
                 continue;
             }
-            std::cerr << "wr7310 " << strCommand << ": Unexpected argument '" << strExtra
-                      << "'\n'wr7310 " << strCommand << " --help' describes it\n";
+            Complain() << "Unexpected argument \"" << strExtra << "\"\n'wr7310 " << strCommand
+                       << " --help' describes it\n";
             return kExitUsage;
         }
         if (options.ports.size() > 1 && strCommand != "read" && strCommand != "write") {
-            std::cerr << "wr7310 " << strCommand
-                      << ": --port is given once (several ports: read and write only)\n";
+            Complain() << "--port is given once (several ports: read and write only)\n";
             return kExitUsage;
         }
         for (const std::string& strPort : options.ports)
@@ -188,6 +188,9 @@ int main(int argc, char** argv) {
                 pVariant = &XtraVariant();
         }
         CWR7310App app(*pVariant, options.strIniFile);
+        CToolNotifier notifier;
+        app.SetNotifier(&notifier);
+        app.m_bFileFirstMessages = true;
         if (!CheckSettingsFile(app.m_strIniFile, options))
             return kExitFailure;
         ApplyPortOption(app, options.Port());

@@ -111,7 +111,12 @@ std::string Located(std::string_view strSource, const CWhere& where, const std::
     str += ": ";
     if (!where.strField.empty())
         str += where.strField + ": ";
-    return str + strText;
+    // Every message after its place reads as a sentence ("radio.csv:4: The row has ...").
+    std::string strSentence = strText;
+    if (!strSentence.empty())
+        strSentence[0] =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(strSentence[0])));
+    return str + strSentence;
 }
 
 // A refused value: thrown while reading or applying, caught once.
@@ -653,7 +658,7 @@ std::optional<CCsvTable> CsvHeader(const CCsvRow& row) {
         for (std::size_t c = 0; c < known.size(); ++c)
             if (SameNoCase(s, known[c]))
                 nColumn = static_cast<int>(c);
-        const CWhere where{row.nLine, "column " + std::to_string(k + 1)};
+        const CWhere where{row.nLine, "Column " + std::to_string(k + 1)};
         if (!s.empty() && nColumn < 0)
             Refuse(where, s,
                    std::string("is not a column of the ") +
@@ -690,11 +695,11 @@ CSettingsEdit ReadCsv(std::string_view strSource) {
             if (s.empty())
                 continue; // an empty cell keeps the value
             if (k >= table.columns.size() || table.columns[k] < 0)
-                Refuse({row.nLine, "column " + std::to_string(k + 1)}, s,
+                Refuse({row.nLine, "Column " + std::to_string(k + 1)}, s,
                        "is in no column of the header on line " +
                            std::to_string(table.nHeaderLine));
             cells[static_cast<std::size_t>(table.columns[k])] =
-                CSourced<std::string>{s, {row.nLine, "column " + Quoted(table.names[k])}, s};
+                CSourced<std::string>{s, {row.nLine, "Column " + Quoted(table.names[k])}, s};
         }
         const bool bChannels = table.kind == CCsvTable::Kind::Channels;
         if (!cells[0])
@@ -1093,7 +1098,7 @@ CImportResult ImportSettings(CWR7310Doc& doc, std::string_view strSource, Import
     if (strText.starts_with("\xEF\xBB\xBF"))
         strText.remove_prefix(3);
     if (strText.find_first_not_of(" \t\r\n") == std::string_view::npos) {
-        result.strError = "no settings in " + options.strSourceName;
+        result.strError = options.strSourceName + ": Holds no settings";
         return result;
     }
     try {
@@ -1112,7 +1117,7 @@ CImportResult ImportSettings(CWR7310Doc& doc, std::string_view strSource, Import
             auto [dLow, dHigh] = *edit.range;
             app.EncodeRange(dLow, dHigh, pRange);
             app.TakeRangeFromImage(pRange);
-            result.notes.push_back(options.strSourceName + ": the new document takes the range " +
+            result.notes.push_back(options.strSourceName + ": The new document takes the range " +
                                    FormatFrequency(dLow) + " to " + FormatFrequency(dHigh) +
                                    " MHz the file was exported with");
         }

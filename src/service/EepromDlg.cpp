@@ -263,8 +263,8 @@ void CEepromDlg::SaveFile(const QString& strCaption, const QString& strFilter,
         return; // cancelled
     const std::string strFile = QFile::encodeName(strPath).toStdString();
     if (const int nErr = WriteFileReplacing(strFile, bytes); nErr != 0) {
-        m_app.ShowMessage(FormatText(msg::kFileSaveErrorFmt, strFile.c_str(), std::strerror(nErr)),
-                          {}, MsgIcon::Error);
+        m_app.ShowFileError(msg::kCannotSave, strFile,
+                            FormatText(msg::kFileSaveErrorFmt, std::strerror(nErr)));
         return;
     }
     SetStatus(QString("Saved to %1").arg(strPath));

@@ -245,7 +245,7 @@ TEST_F(ImageCli, ShowOfTheOlderRadioHasNoChannelSetSwitch) {
 // Each command's help starts with its usage and shows an example of it.
 TEST_F(ImageCli, EachCommandHasHelp) {
     for (const char* cmd : {"new", "dump", "diff", "show", "probe", "read", "write", "restore",
-                            "info", "tune", "embedded"}) {
+                            "info", "tune", "embedded", "export", "import"}) {
         const CRun r = Run(std::string(cmd) + " --help");
         EXPECT_EQ(r.nStatus, 0) << cmd;
         EXPECT_EQ(r.strOut.rfind(std::string("usage: wr7310 [OPTIONS] ") + cmd, 0), 0u) << r.strOut;
@@ -394,13 +394,13 @@ TEST_F(ImageCli, TheParserTakesOptionsAnywhereAndRefusesWrongUsageWithStatus2) {
         {"show -h", 0, "usage: wr7310 [OPTIONS] show FILE [--json]", ""},
         {"import --help", 0, "--base FILE", ""},
         {"--port 99 dump " + f, 2, "", "COM ports are numbered 0 to 16"},
-        {"show " + f + " --bogus", 2, "", "Unexpected argument '--bogus'"},
+        {"show " + f + " --bogus", 2, "", "Unexpected argument \"--bogus\""},
         {"--bogus show " + f, 2, "", "--bogus"},
-        {"frobnicate", 2, "", "Unknown command 'frobnicate'"},
+        {"frobnicate", 2, "", "Unknown command \"frobnicate\""},
         {"", 2, "", "'wr7310 --help'"},
         {"show", 2, "", "FILE is needed"},
         {"show " + f + " " + f, 2, "", "Unexpected argument"},
-        {"--model=vintage show " + f, 2, "", "Unknown model 'vintage'"},
+        {"--model=vintage show " + f, 2, "", "Unknown model \"vintage\""},
         {"--port 1 --port 2 show " + f, 2, "", "read and write only"},
         {"export " + f + " --format xml", 2, "", "xml"},
         {"diff - -", 2, "", "Standard input"},
@@ -421,25 +421,39 @@ TEST_F(ImageCli, TheParserTakesOptionsAnywhereAndRefusesWrongUsageWithStatus2) {
     EXPECT_EQ(ReadBinaryFile(old).size(), 1152u);
 }
 
-// Every message reads "wr7310[ COMMAND]: [FILE: ]Sentence", values in single quotes.
+// Every message reads "wr7310[ COMMAND]: [FILE[:LINE]: ]Sentence", values in double quotes:
+// the tool's own, the document's and the import's alike.
 TEST_F(ImageCli, MessagesSpeakWithOneVoice) {
     const std::string big = dir.File("big.txt"), json = dir.File("radio.json");
     WriteTextFile(big, std::string(129, 'x'));
     WriteTextFile(json, "{\"channels\": []}\n");
-    const std::string missing = dir.File("missing.txt");
+    const std::string missing = dir.File("missing.txt"), csv = dir.File("radio.csv");
+    const std::string good = dir.File("good.csv");
+    WriteTextFile(csv, "channel,signal\n1,300\n");
+    WriteTextFile(good, "channel,signal\n1,5\n");
+    const std::string radio = NewFile("a.wr73"), old = NewFile("b.w73", "old");
     const struct {
         std::string strArgs;
         std::string strStart; // the message's first line starts so
     } cases[] = {
-        {"frobnicate", "wr7310: Unknown command 'frobnicate'"},
-        {"--port 99 new -o x.wr73", "wr7310: --port '99': COM ports are numbered"},
-        {"tune frequency abc", "wr7310 tune: 'abc' is not a frequency in MHz"},
+        {"frobnicate", "wr7310: Unknown command \"frobnicate\""},
+        {"--port 99 new -o x.wr73", "wr7310 new: --port \"99\": COM ports are numbered"},
+        {"tune frequency abc", "wr7310 tune: \"abc\" is not a frequency in MHz"},
         {"tune", "wr7310 tune: Usage: wr7310 [OPTIONS] tune read"},
-        {"embedded write " + Quote(big), "wr7310: " + big + ": Holds more than 128 bytes"},
-        {"embedded write " + Quote(missing), "wr7310: " + missing + ": Cannot open: No such"},
+        {"embedded write " + Quote(big), "wr7310 embedded: " + big + ": Holds more than 128 bytes"},
+        {"embedded write " + Quote(missing),
+         "wr7310 embedded: " + missing + ": Cannot open: No such"},
         {"write " + Quote(json), "wr7310 write: " + json + ": It is JSON, not a radio file"},
         {"show", "wr7310 show: FILE is needed"},
         {"dump", "wr7310 dump: One FILE is needed"},
+        {"show " + Quote(missing), "wr7310 show: " + missing + ": Cannot open: No such file"},
+        {"diff " + Quote(radio) + " " + Quote(old),
+         "wr7310 diff: " + old + ": Cannot open: it is a radio file of the WR7310S"},
+        {"import " + Quote(good) + " --base " + Quote(radio) + " -o " + Quote(dir.Path().string()),
+         "wr7310 import: " + dir.Path().string() + ": Cannot save: Is a directory"},
+        {"import " + Quote(csv) + " --base " + Quote(radio) + " -o -",
+         "wr7310 import: " + csv + ":2: Column \"signal\": \"300\" is not a signal code"},
+        {"--model foo show " + Quote(radio), "wr7310: Unknown model \"foo\""},
     };
     for (const auto& c : cases) {
         const CRun r = Run(c.strArgs);
@@ -502,7 +516,7 @@ TEST_F(ImageCli, ImportOfAnEditedSourceChangesTheNamedValuesAndARefusedOneWrites
     r = Run("import " + Quote(src) + " -o " + Quote(c));
     EXPECT_EQ(r.nStatus, 1);
     EXPECT_NE(r.strErr.find(src + ": channels[0].freqNumber: \"100\" is not a frequency number "
-                            "(1 to 99)"),
+                                  "(1 to 99)"),
               std::string::npos)
         << r.strErr;
     EXPECT_NE(r.strErr.find("Nothing was written."), std::string::npos);

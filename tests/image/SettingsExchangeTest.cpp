@@ -273,11 +273,11 @@ TEST_F(SettingsExchange, AnInvalidValueIsRefusedWithFieldValueAndRuleAndNothingC
         {[](json& j) { j["channels"][0]["channel"] = 13; },
          "radio.json: channels[0].channel: \"13\" is not a channel in use (1 to 12)"},
         {[](json& j) { j["channels"][1]["channel"] = 1; },
-         "radio.json: channels[1].channel: channel \"1\" is also in channels[0]"},
+         "radio.json: channels[1].channel: Channel \"1\" is also in channels[0]"},
         {[](json& j) { j["channels"][0]["colour"] = "red"; },
          "radio.json: channels[0]: \"colour\" is not a key of a channel"},
         {[](json& j) { j["channels"][0].erase("channel"); },
-         "radio.json: channels[0]: a channel names its \"channel\" number"},
+         "radio.json: channels[0]: A channel names its \"channel\" number"},
         {[](json& j) { j["channelCount"] = 100; },
          "radio.json: channelCount: \"100\" is not a channel count (1 to 99)"},
         {[](json& j) { j["channelCount"] = 0; },
@@ -372,13 +372,13 @@ TEST_F(SettingsExchange, MalformedJsonIsRefusedWithItsPlaceAndABoundedMessage) {
          "radio.json:2: channels[0].freqNumber: \"" + std::string(40, '9') +
              "...\" is too large a number"},
         {"{\"colour\": " + strDeep + "}",
-         "radio.json: colour[0][0][0]: nested deeper than 4 levels (a settings file has 3)"},
+         "radio.json: colour[0][0][0]: Nested deeper than 4 levels (a settings file has 3)"},
         {"{\"channels\": [{\"channel\": 1, \"scan\": " + strDeepObjects + "}]}",
-         "radio.json: channels[0].scan.a: nested deeper than 4 levels"},
-        {strDeep, "radio.json: [0][0][0][0]: nested deeper than 4 levels"},
-        {"{\"channels\": [", "radio.json:1: not JSON: syntax error while parsing value"},
+         "radio.json: channels[0].scan.a: Nested deeper than 4 levels"},
+        {strDeep, "radio.json: [0][0][0][0]: Nested deeper than 4 levels"},
+        {"{\"channels\": [", "radio.json:1: Not JSON: syntax error while parsing value"},
         {"{\n\"channelCount\": 8,\n\"selectedChannel\": tru\n}",
-         "radio.json:3: not JSON: syntax error while parsing value - invalid literal"},
+         "radio.json:3: Not JSON: syntax error while parsing value - invalid literal"},
         {"{\"featureSettings\": {\"TOT\": \"" + std::string(100000, 'x') + "\"}}",
          "radio.json: featureSettings.TOT: \"" + std::string(40, 'x') + "...\" is not one of"},
         {R"({"featureSettings": {"TOT": "\u001b[2J"}})",
@@ -402,8 +402,8 @@ TEST_F(SettingsExchange, AnEmptySourceIsRefusedInEitherFormat) {
             const exchange::CImportResult r = Import(pszSource, format);
             EXPECT_FALSE(r.bOk);
             EXPECT_EQ(r.strError, format == exchange::ImportFormat::Json
-                                      ? "no settings in radio.json"
-                                      : "no settings in radio.csv");
+                                      ? "radio.json: Holds no settings"
+                                      : "radio.csv: Holds no settings");
             EXPECT_EQ(after, base);
         }
 }
@@ -571,36 +571,36 @@ TEST_F(SettingsExchange, ACsvRefusalNamesTheLineAndColumnOfTheFile) {
         const char* pszError;
     } const cases[] = {
         {strHeader + "1,2,OFF,Add\r\n2,3,300,Del\r\n",
-         "radio.csv:3: column \"Signal\": \"300\" is not a signal code (\"OFF\" or 1 to 121)"},
+         "radio.csv:3: Column \"Signal\": \"300\" is not a signal code (\"OFF\" or 1 to 121)"},
         {strHeader + "3,20,OFF,Add\r\n1,2,OFF,Add\r\n3,21,OFF,Add\r\n",
-         "radio.csv:4: column \"Channel\": channel \"3\" is also on line 2"},
+         "radio.csv:4: Column \"Channel\": Channel \"3\" is also on line 2"},
         {"number,rx MHz,tx MHz\n5,467.85,462.5625\n\n5,467.85,462.5625\n",
-         "radio.csv:4: column \"number\": number \"5\" is also on line 2"},
+         "radio.csv:4: Column \"number\": Number \"5\" is also on line 2"},
         {strHeader + "1,100,OFF,Add\r\n",
-         "radio.csv:2: column \"Frequency Number\": \"100\" is not a frequency number (1 to 99)"},
+         "radio.csv:2: Column \"Frequency Number\": \"100\" is not a frequency number (1 to 99)"},
         {strHeader + "1,x,OFF,Add\r\n",
-         "radio.csv:2: column \"Frequency Number\": \"x\" is not a frequency number"},
-        {strHeader + "1,2,OFF,Maybe\r\n", "radio.csv:2: column \"Scan\": \"Maybe\" is not \"Add\""},
+         "radio.csv:2: Column \"Frequency Number\": \"x\" is not a frequency number"},
+        {strHeader + "1,2,OFF,Maybe\r\n", "radio.csv:2: Column \"Scan\": \"Maybe\" is not \"Add\""},
         {strHeader + "100,2,OFF,Add\r\n",
-         "radio.csv:2: column \"Channel\": \"100\" is not a channel (1 to 99)"},
+         "radio.csv:2: Column \"Channel\": \"100\" is not a channel (1 to 99)"},
         {strHeader + "A,2,OFF,Add\r\n",
-         "radio.csv:2: column \"Channel\": \"A\" is not a channel number"},
-        {strHeader + ",2,OFF,Add\r\n", "radio.csv:2: the row has no channel number"},
+         "radio.csv:2: Column \"Channel\": \"A\" is not a channel number"},
+        {strHeader + ",2,OFF,Add\r\n", "radio.csv:2: The row has no channel number"},
         {strHeader + "1,2,OFF,Add,x\r\n",
-         "radio.csv:2: column 5: \"x\" is in no column of the header on line 1"},
+         "radio.csv:2: Column 5: \"x\" is in no column of the header on line 1"},
         {"channel,frequency number,colour\n",
-         "radio.csv:1: column 3: \"colour\" is not a column of the channel table"},
-        {"channel,scan,Scan\n", "radio.csv:1: column 3: \"Scan\" is a second column of that name"},
+         "radio.csv:1: Column 3: \"colour\" is not a column of the channel table"},
+        {"channel,scan,Scan\n", "radio.csv:1: Column 3: \"Scan\" is a second column of that name"},
         {"1,2,3\n", "radio.csv:1: \"1\" comes before a table's header"},
         {"number,rx MHz,tx MHz\n\n\n1,x,464.5\n",
-         "radio.csv:4: column \"rx MHz\": \"x\" is not a frequency in MHz"},
+         "radio.csv:4: Column \"rx MHz\": \"x\" is not a frequency in MHz"},
         {"number,rx MHz,tx MHz\n0,464.5,464.5\n",
-         "radio.csv:2: column \"number\": \"0\" is not a frequency number (1 to 99)"},
-        {strHeader + "1,2,\"OFF,Add\r\n", "radio.csv:2: a quoted cell is not closed"},
+         "radio.csv:2: Column \"number\": \"0\" is not a frequency number (1 to 99)"},
+        {strHeader + "1,2,\"OFF,Add\r\n", "radio.csv:2: A quoted cell is not closed"},
         {strHeader + "1,2,OFF,\"Add\"\r\n\"2\r\n\",3,OFF,Del\r\n3,4,OFF,Sometimes\r\n",
-         "radio.csv:3: column \"Channel\": \"2\\x0D\\x0A\" is not a channel number"},
+         "radio.csv:3: Column \"Channel\": \"2\\x0D\\x0A\" is not a channel number"},
         {strHeader + "1,2,OFF,\"Add\r\n\"\r\n3,4,OFF,Sometimes\r\n",
-         "radio.csv:2: column \"Scan\": \"Add\\x0D\\x0A\" is not \"Add\" or \"Del\""},
+         "radio.csv:2: Column \"Scan\": \"Add\\x0D\\x0A\" is not \"Add\" or \"Del\""},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(fx.pDoc->OnOpenBytes(base, "base"));
@@ -693,7 +693,7 @@ TEST(SettingsExchangeRange, ACsvOfAllChannelsPutsThemInUseOnANewDocument) {
     EXPECT_EQ(FormatFrequency(fresh.pDoc->GetFreqRecord(99).TxMHz()), "465.01000");
     ASSERT_FALSE(r.notes.empty());
     EXPECT_EQ(r.notes[0],
-              "r.csv: the channel count is raised from 8 to 99 (the channels the file holds)");
+              "r.csv: The channel count is raised from 8 to 99 (the channels the file holds)");
 }
 
 } // namespace

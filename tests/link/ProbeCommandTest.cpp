@@ -124,7 +124,7 @@ TEST_F(ProbeFixture, LaterFirmwareFailsWithTheMessageAndNoEndByte) {
     const ToolResult r = RunTool(dir, {"--ini", ini, "--port", radio.Device(), "probe"});
     EXPECT_EQ(r.nExit, 1);
     EXPECT_EQ(r.strOut, "");
-    EXPECT_EQ(r.strErr, std::string(msg::kVersionTooNew) + "\n");
+    EXPECT_EQ(r.strErr, "wr7310 probe: " + std::string(msg::kVersionTooNew) + "\n");
     EXPECT_EQ(radio.Frames().size(), 3u); // entry and the two version blocks
 }
 
@@ -140,11 +140,11 @@ TEST_F(ProbeFixture, NamedDeviceFailureSaysWhy) {
         std::string strDevice;
         std::string strReason;
     } const cases[] = {
-        {dir.File("ttyUSB9"), dir.File("ttyUSB9") + ": no such device."},
-        {dir.File("plain"), dir.File("plain") + ": not a serial port."},
+        {dir.File("ttyUSB9"), dir.File("ttyUSB9") + ": No such device."},
+        {dir.File("plain"), dir.File("plain") + ": Not a serial port."},
         {busy.SlavePath(),
-         busy.SlavePath() + ": busy: another program holds it: PID " + strSelf + " ("},
-        {silent.SlavePath(), silent.SlavePath() + ": the port opened, but no radio answered."},
+         busy.SlavePath() + ": Busy: another program holds it: PID " + strSelf + " ("},
+        {silent.SlavePath(), silent.SlavePath() + ": The port opened, but no radio answered."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.strDevice);
@@ -152,7 +152,8 @@ TEST_F(ProbeFixture, NamedDeviceFailureSaysWhy) {
         EXPECT_EQ(r.nExit, 1);
         EXPECT_EQ(r.strOut, "");
         const std::string strExpected =
-            "Connection error. Please check all connections!\n" + c.strReason;
+            "wr7310 probe: Connection error. Please check all connections!\nwr7310 probe: " +
+            c.strReason;
         EXPECT_EQ(r.strErr.substr(0, strExpected.size()), strExpected) << r.strErr;
         EXPECT_EQ(std::count(r.strErr.begin(), r.strErr.end(), '\n'), 2) << r.strErr;
     }
@@ -185,7 +186,7 @@ TEST_F(ProbeFixture, RefusedPortGetsAHintAfterTheConnectionError) {
             RunTool(dir, {"--ini", ini, "--port", pty.SlavePath(), "probe"}, strTool);
         return std::to_string(r.nExit) + "|" + r.strOut + "|" + r.strErr;
     });
-    const std::string prefix = "1||" + std::string(msg::kConnectionError) + "\n";
+    const std::string prefix = "1||wr7310 probe: " + std::string(msg::kConnectionError) + "\n";
     ASSERT_EQ(result.substr(0, prefix.size()), prefix) << result;
     const std::string hint = result.substr(prefix.size());
     EXPECT_NE(hint.find(pty.SlavePath()), std::string::npos) << hint;

@@ -83,7 +83,9 @@ TEST_F(CliSafetyTest, OutputThatCannotBeWrittenFailsTheCommand) {
         const CResult r = Cli(c.strArgs, "/dev/full");
         EXPECT_EQ(r.nStatus, c.nFullStatus);
         if (c.nFullStatus != 0) {
-            EXPECT_NE(r.strErr.find("wr7310: Cannot write standard output"), std::string::npos)
+            EXPECT_NE(r.strErr.find("wr7310 " + c.strArgs.substr(0, c.strArgs.find(' ')) +
+                                    ": Cannot write standard output"),
+                      std::string::npos)
                 << r.strErr;
         }
     }
@@ -109,7 +111,8 @@ TEST_F(CliSafetyTest, UnsavablePathIsRefusedBeforeConnecting) {
         SCOPED_TRACE(c.strCommand + " " + c.strPath);
         const CResult r = Cli(c.strCommand + " " + Quote(c.strPath));
         EXPECT_EQ(r.nStatus, 1);
-        EXPECT_EQ(r.strErr, "wr7310: " + c.strPath + ": Cannot save: " + c.pszReason +
+        EXPECT_EQ(r.strErr, "wr7310 " + c.strCommand.substr(0, c.strCommand.find(' ')) + ": " +
+                                c.strPath + ": Cannot save: " + c.pszReason +
                                 ". Nothing was read.\n");
     }
     EXPECT_TRUE(m_pRadio->Frames().empty());
@@ -131,7 +134,7 @@ TEST_F(CliSafetyTest, FailedFinalSaveNamesTheBackup) {
     for (const auto& e : fs::directory_iterator(strBackups))
         if (e.path().extension() == ".wr73") // not the raw image beside it
             backup = e.path();
-    EXPECT_NE(r.strErr.find("wr7310: The image read is kept in " + backup.string() + "\n"),
+    EXPECT_NE(r.strErr.find("wr7310 read: The image read is kept in " + backup.string() + "\n"),
               std::string::npos)
         << r.strErr;
     std::vector<std::uint8_t> expected = RadioFileOf(memory);
@@ -158,7 +161,7 @@ TEST_F(CliSafetyTest, FullDiskKeepsTheOldTextFile) {
         Quote(m_dir.File("log"));
     ASSERT_EQ(std::system(strCommand.c_str()), 0);
     const std::string strLog = ReadTextFile(m_dir.File("log"));
-    EXPECT_NE(strLog.find("wr7310: " + strText + ": Cannot write: File too large\n"),
+    EXPECT_NE(strLog.find("wr7310 embedded: " + strText + ": Cannot write: File too large\n"),
               std::string::npos)
         << strLog;
     EXPECT_NE(strLog.find("status 1\n"), std::string::npos) << strLog;
@@ -211,7 +214,8 @@ TEST_F(CliSafetyTest, SettingsFileProblemsAreRefusedByName) {
         SCOPED_TRACE(c.strIni);
         const CResult r = Cli("new -o " + Quote(m_dir.File("n.wr73")), {}, {}, c.strIni);
         EXPECT_EQ(r.nStatus, 1);
-        EXPECT_EQ(r.strErr.rfind("wr7310: " + c.strIni + ": Settings file " + c.pszReason, 0), 0u)
+        EXPECT_EQ(r.strErr.rfind("wr7310 new: " + c.strIni + ": Settings file " + c.pszReason, 0),
+                  0u)
             << r.strErr;
         EXPECT_FALSE(fs::exists(m_dir.File("n.wr73")));
     }

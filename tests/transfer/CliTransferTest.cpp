@@ -210,7 +210,7 @@ TEST_F(CliTransferTest, TuneFrequencyThatIsNoFiniteNumberIsRefusedBeforeConnecti
         const CCliResult r = Cli(std::string("tune frequency ") + pszValue);
         EXPECT_EQ(r.nStatus, 2) << pszValue;
         EXPECT_EQ(r.strErr,
-                  std::string("wr7310 tune: '") + pszValue + "' is not a frequency in MHz\n");
+                  std::string("wr7310 tune: \"") + pszValue + "\" is not a frequency in MHz\n");
     }
     EXPECT_TRUE(m_pRadio->Frames().empty());
     EXPECT_EQ(m_pRadio->Memory(), m_memory);
@@ -235,9 +235,10 @@ TEST_F(CliTransferTest, AFileThatCannotBeOpenedIsReportedOnceAndNothingIsSent) {
     WriteBinaryFile(strFile, std::vector<std::uint8_t>(100, 0));
     const CCliResult r = Cli("write '" + strFile + "'");
     EXPECT_EQ(r.nStatus, 1);
-    EXPECT_EQ(r.strErr, "Cannot open \"" + strFile +
-                            "\": it holds 100 bytes, but a radio file holds 2176 bytes. Nothing "
-                            "was changed.\n");
+    EXPECT_EQ(r.strErr,
+              "wr7310 write: " + strFile +
+                  ": Cannot open: it holds 100 bytes, but a radio file holds 2176 bytes. Nothing "
+                  "was changed.\n");
     EXPECT_TRUE(m_pRadio->Frames().empty());
 }
 
