@@ -81,7 +81,13 @@ check "with its uninstaller" test "$(reg "$key" UninstallString)" \
 for f in fleet.wr73:WR7310SXtra old.w73:WR7310S; do
     file="${f%%:*}"
     "$loader" start /unix "$work/$file" >/dev/null 2>&1 &
-    check "$file opens in the installed ${f##*:}" wait_window "^$file - ${f##*:}\$"
+    if wait_window "^$file - ${f##*:}\$"; then
+        pass "$file opens in the installed ${f##*:}"
+    else
+        fail "$file opens in the installed ${f##*:}" "shown: $(for id in $(xdotool search \
+            --onlyvisible --name '' 2>/dev/null); do printf '"%s" ' "$(xdotool getwindowname "$id")"; done)"
+        [ -z "${WR7310_SHOTS:-}" ] || import -window root "$WR7310_SHOTS/installer-$file.png"
+    fi
 done
 "$server" -k
 "$server" -w
