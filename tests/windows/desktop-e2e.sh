@@ -121,6 +121,13 @@ stop() {
     wait "$pid" 2>/dev/null
 }
 
+# One file that runs alone: a GUI program (no console window opens) that imports the system's
+# DLLs only, neither Qt's nor the compiler's.
+headers="$(x86_64-w64-mingw32-objdump -p "$program")"
+check "a Windows GUI program" grep -q '^Subsystem.*(Windows GUI)' <<<"$headers"
+check "no Qt or compiler DLL needed" test -z "$(grep 'DLL Name:' <<<"$headers" |
+    grep -iE 'qt6|libstdc|libgcc|libwinpthread')"
+
 # What the radio holds and the frames of a read, by the tool.
 mark
 tool_run --port 3 read -o "$(winpath "$work/radio$ext")"

@@ -76,7 +76,9 @@ check "with its uninstaller" test "$(reg "$key" UninstallString)" \
     = '"C:\Program Files\WR7310\Uninstall.exe"'
 
 # A radio file of each model, opened by its file type (the shell's "open").
+printf '[FreqRange]\r\nMinFreq=400\r\nMaxFreq=470\r\n' >"$work/tool.ini"
 "$loader" "$dir/bin/wr7310.exe" --ini "$(winpath "$work/tool.ini")" new -o "$(winpath "$work/fleet.wr73")" >/dev/null 2>&1
+check "the installed tool makes a radio file" test -s "$work/fleet.wr73"
 "$loader" "$dir/bin/wr7310.exe" --ini "$(winpath "$work/tool.ini")" new -o "$(winpath "$work/old.w73")" >/dev/null 2>&1
 for f in fleet.wr73:WR7310SXtra old.w73:WR7310S; do
     file="${f%%:*}"
