@@ -7,7 +7,7 @@
 # and this script does nothing when that folder exists: it appears only when the build and
 # the install have finished (the install goes to a staging folder that is renamed at the end),
 # so an interrupted build is resumed the next time and never looks complete.
-# Prints the folder's path as its last line of standard output. Takes about 30 minutes of 2 cores.
+# Prints the folder's path as its last line of standard output. Takes about 35 minutes of 2 cores.
 set -euo pipefail
 
 host_version="$(dpkg-query -W -f='${Version}' qt6-base-dev)" # e.g. 6.4.2+dfsg-10
